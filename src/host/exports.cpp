@@ -1,0 +1,1 @@
+// exports: filled by the host interface
