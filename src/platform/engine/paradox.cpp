@@ -1,0 +1,399 @@
+#include "platform/engine/paradox.h"
+
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <set>
+
+#include "platform/errors.h"
+
+namespace tesma::engine {
+
+namespace {
+
+// Header offsets.
+constexpr int kRecordSize = 0x00, kHeaderSize = 0x02, kFileType = 0x04, kBlockSizeCode = 0x05,
+              kNumRecords = 0x06, kBlocksInUse = 0x0A, kFileBlocks = 0x0C, kFirstBlock = 0x0E,
+              kLastBlock = 0x10, kNumFields = 0x21, kKeyFields = 0x23, kEncryption1 = 0x25,
+              kFileVersion = 0x39, kMaxBlocks = 0x3A, kAutoInc = 0x49, kFirstFreeBlock = 0x4D,
+              kEncryption2 = 0x5C;
+constexpr int kBlockHeader = 6;
+// Days from 1 January of the year 1 (day 1) to 30 December 1899.
+constexpr double kDateShift = 693594;
+
+unsigned U16(std::string_view b, std::size_t at) {
+    return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
+}
+std::uint32_t U32(std::string_view b, std::size_t at) {
+    return U16(b, at) | (static_cast<std::uint32_t>(U16(b, at + 2)) << 16);
+}
+void Put16(std::string& b, std::size_t at, unsigned v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& b, std::size_t at, std::uint32_t v) {
+    Put16(b, at, v & 0xFFFF);
+    Put16(b, at + 2, v >> 16);
+}
+
+[[noreturn]] void Damaged(const std::string& path, const std::string& what) {
+    throw EngineError("table file " + path + " is damaged or not a Paradox table: " + what);
+}
+
+FieldType TypeOfCode(unsigned code) {
+    switch (code) {
+        case 0x01: return FieldType::Alpha;
+        case 0x02: return FieldType::Date;
+        case 0x03: return FieldType::Short;
+        case 0x04: return FieldType::Long;
+        case 0x05: return FieldType::Currency;
+        case 0x06: return FieldType::Number;
+        case 0x09: return FieldType::Logical;
+        case 0x14: return FieldType::Time;
+        case 0x15: return FieldType::Timestamp;
+        case 0x16: return FieldType::AutoInc;
+        default: return FieldType::Other;
+    }
+}
+
+unsigned CodeOfType(FieldType t) {
+    switch (t) {
+        case FieldType::Alpha: return 0x01;
+        case FieldType::Date: return 0x02;
+        case FieldType::Short: return 0x03;
+        case FieldType::Long: return 0x04;
+        case FieldType::Currency: return 0x05;
+        case FieldType::Number: return 0x06;
+        case FieldType::Logical: return 0x09;
+        case FieldType::Time: return 0x14;
+        case FieldType::Timestamp: return 0x15;
+        case FieldType::AutoInc: return 0x16;
+        default: return 0;
+    }
+}
+
+int FixedSizeOf(FieldType t) {
+    switch (t) {
+        case FieldType::Date:
+        case FieldType::Long:
+        case FieldType::AutoInc:
+        case FieldType::Time: return 4;
+        case FieldType::Short: return 2;
+        case FieldType::Currency:
+        case FieldType::Number:
+        case FieldType::Timestamp: return 8;
+        case FieldType::Logical: return 1;
+        default: return 0;
+    }
+}
+
+bool AllZero(const char* p, int n) {
+    for (int i = 0; i < n; ++i)
+        if (p[i] != 0) return false;
+    return true;
+}
+
+// Integers are stored big-endian with the sign bit flipped, so that bytes sort as numbers.
+std::int64_t DecodeInt(const char* p, int n) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < n; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+    const std::uint64_t sign = 1ULL << (8 * n - 1);
+    v ^= sign;
+    // Sign-extend the n-byte two's complement value.
+    if (v & sign) return static_cast<std::int64_t>(v) - static_cast<std::int64_t>(sign << 1);
+    return static_cast<std::int64_t>(v);
+}
+
+void EncodeInt(std::int64_t value, char* p, int n) {
+    std::uint64_t v = static_cast<std::uint64_t>(value) ^ (1ULL << (8 * n - 1));
+    for (int i = n - 1; i >= 0; --i, v >>= 8) p[i] = static_cast<char>(v & 0xFF);
+}
+
+// Doubles: big-endian; positive values with the sign bit set, negative values inverted.
+double DecodeDouble(const char* p) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+    if (v & (1ULL << 63)) v &= ~(1ULL << 63);
+    else v = ~v;
+    double d;
+    std::memcpy(&d, &v, 8);
+    return d;
+}
+
+void EncodeDouble(double d, char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, &d, 8);
+    if (v & (1ULL << 63)) v = ~v;
+    else v |= 1ULL << 63;
+    for (int i = 7; i >= 0; --i, v >>= 8) p[i] = static_cast<char>(v & 0xFF);
+}
+
+std::int64_t RangeChecked(const FieldDef& field, std::int64_t v, std::int64_t lo, std::int64_t hi) {
+    if (v < lo || v > hi)
+        throw EngineError("value " + std::to_string(v) + " out of range for field " + field.name);
+    return v;
+}
+
+}  // namespace
+
+Cell DecodeParadoxField(const FieldDef& field, const char* p) {
+    if (field.type == FieldType::Alpha) {
+        std::size_t n = 0;
+        while (n < static_cast<std::size_t>(field.size) && p[n] != 0) ++n;
+        return n == 0 ? Cell::Blank() : Cell::Text(std::string(p, n));
+    }
+    if (AllZero(p, field.size)) return Cell::Blank();
+    switch (field.type) {
+        case FieldType::Date: return Cell::Date(static_cast<double>(DecodeInt(p, 4)) - kDateShift);
+        case FieldType::Short: return Cell::Integer(DecodeInt(p, 2));
+        case FieldType::Long:
+        case FieldType::AutoInc: return Cell::Integer(DecodeInt(p, 4));
+        case FieldType::Number:
+        case FieldType::Currency: return Cell::Real(DecodeDouble(p));
+        case FieldType::Logical: return Cell::Logical((static_cast<unsigned char>(p[0]) & 0x7F) != 0);
+        case FieldType::Time: return Cell::Real(static_cast<double>(DecodeInt(p, 4)) / 86400000.0);
+        case FieldType::Timestamp: return Cell::Date(DecodeDouble(p) / 86400000.0 - kDateShift);
+        default: return Cell::Blank();
+    }
+}
+
+void EncodeParadoxField(const FieldDef& field, const Cell& value, char* p) {
+    std::memset(p, 0, static_cast<std::size_t>(field.size));
+    if (value.IsBlank()) return;
+    auto asInt = [&]() -> std::int64_t {
+        if (value.kind == Cell::Kind::Integer || value.kind == Cell::Kind::Logical) return value.integer;
+        if (value.kind == Cell::Kind::Real || value.kind == Cell::Kind::Date) {
+            if (!std::isfinite(value.real)) throw EngineError("value out of range for field " + field.name);
+            return static_cast<std::int64_t>(std::llround(value.real));
+        }
+        throw EngineError("a text cannot be stored in the numeric field " + field.name);
+    };
+    auto asReal = [&]() -> double {
+        if (value.kind == Cell::Kind::Real || value.kind == Cell::Kind::Date) return value.real;
+        if (value.kind == Cell::Kind::Integer || value.kind == Cell::Kind::Logical)
+            return static_cast<double>(value.integer);
+        throw EngineError("a text cannot be stored in the numeric field " + field.name);
+    };
+    switch (field.type) {
+        case FieldType::Alpha: {
+            if (value.kind != Cell::Kind::Text) throw EngineError("field " + field.name + " takes text only");
+            if (value.text.size() > static_cast<std::size_t>(field.size))
+                throw EngineError("text of " + std::to_string(value.text.size()) + " characters does not fit field " +
+                                  field.name + " of " + std::to_string(field.size));
+            std::memcpy(p, value.text.data(), value.text.size());
+            return;
+        }
+        case FieldType::Date: {
+            double d = asReal();
+            EncodeInt(RangeChecked(field, static_cast<std::int64_t>(std::floor(d) + kDateShift), 1, 3652059), p, 4);
+            return;
+        }
+        case FieldType::Short: EncodeInt(RangeChecked(field, asInt(), -32767, 32767), p, 2); return;
+        case FieldType::Long:
+        case FieldType::AutoInc: EncodeInt(RangeChecked(field, asInt(), -2147483647, 2147483647), p, 4); return;
+        case FieldType::Number:
+        case FieldType::Currency: EncodeDouble(asReal(), p); return;
+        case FieldType::Logical: p[0] = static_cast<char>(asInt() ? 0x81 : 0x80); return;
+        case FieldType::Time:
+            EncodeInt(RangeChecked(field, static_cast<std::int64_t>(std::llround(asReal() * 86400000.0)), 0, 86399999), p, 4);
+            return;
+        case FieldType::Timestamp: EncodeDouble((asReal() + kDateShift) * 86400000.0, p); return;
+        default: throw EngineError("field " + field.name + " is of a type that cannot be written");
+    }
+}
+
+TableFile ParseParadox(std::string_view bytes, const std::string& path) {
+    if (bytes.size() < 0x58) Damaged(path, "the file is shorter than a table header");
+    TableFile t;
+    t.format = TableFormat::Paradox;
+    t.path = path;
+    t.recordSize = static_cast<int>(U16(bytes, kRecordSize));
+    const unsigned headerSize = U16(bytes, kHeaderSize);
+    const unsigned fileType = static_cast<unsigned char>(bytes[kFileType]);
+    const unsigned blockCode = static_cast<unsigned char>(bytes[kBlockSizeCode]);
+    const unsigned version = static_cast<unsigned char>(bytes[kFileVersion]);
+    const unsigned numFields = U16(bytes, kNumFields);
+    if (fileType != 0 && fileType != 2) Damaged(path, "file type " + std::to_string(fileType) + " is not a data table");
+    if (version < 3 || version > 12) Damaged(path, "unknown file version " + std::to_string(version));
+    if (blockCode < 1 || blockCode > 32) Damaged(path, "invalid block size");
+    if (t.recordSize <= 0) Damaged(path, "zero record size");
+    if (headerSize < 0x58 || headerSize > bytes.size()) Damaged(path, "invalid header size");
+    if (numFields == 0 || numFields > 1024) Damaged(path, "invalid field count");
+    std::uint32_t enc = U32(bytes, kEncryption1);
+    if (enc == 0xFF00FF00 && version >= 5) enc = U32(bytes, kEncryption2);
+    if (enc != 0 && enc != 0xFF00FF00) throw EngineError("table file " + path + " is encrypted; encrypted tables are not supported");
+
+    t.header.assign(bytes.substr(0, headerSize));
+    t.blockSize = static_cast<int>(blockCode) * 1024;
+    t.keyed = fileType == 0 || U16(bytes, kKeyFields) != 0;
+
+    // Field descriptors, then the table name pointer, field name pointers, table name and names.
+    const std::size_t infoAt = version >= 5 ? 0x78 : 0x58;
+    const std::size_t tableNameLength = version >= 12 ? 261 : 79;
+    std::size_t at = infoAt;
+    if (at + numFields * 2 > headerSize) Damaged(path, "field descriptors beyond the header");
+    int offset = 0;
+    for (unsigned i = 0; i < numFields; ++i, at += 2) {
+        FieldDef f;
+        unsigned code = static_cast<unsigned char>(bytes[at]);
+        f.type = TypeOfCode(code);
+        f.size = static_cast<unsigned char>(bytes[at + 1]);
+        if (code == 0x17) {  // BCD: the size byte holds the number of decimals
+            f.decimals = f.size;
+            f.size = 17;
+        }
+        if (f.size == 0) Damaged(path, "field " + std::to_string(i + 1) + " has no size");
+        int fixed = FixedSizeOf(f.type);
+        if (fixed != 0 && fixed != f.size) Damaged(path, "field " + std::to_string(i + 1) + " has a wrong size");
+        f.offset = offset;
+        offset += f.size;
+        t.fields.push_back(f);
+    }
+    if (offset != t.recordSize) Damaged(path, "field sizes do not add up to the record size");
+    at += 4 + numFields * 4 + tableNameLength;
+    for (auto& f : t.fields) {
+        std::size_t end = at;
+        while (end < headerSize && bytes[end] != 0) ++end;
+        if (end >= headerSize) Damaged(path, "field names beyond the header");
+        f.name.assign(bytes.substr(at, end - at));
+        at = end + 1;
+    }
+
+    // Data blocks, following the chain from the first block.
+    const std::size_t fileBlocks = U16(bytes, kFileBlocks);
+    std::size_t block = U16(bytes, kFirstBlock);
+    const std::size_t perBlock = (static_cast<std::size_t>(t.blockSize) - kBlockHeader) / static_cast<std::size_t>(t.recordSize);
+    if (perBlock == 0) Damaged(path, "records larger than a block");
+    std::set<std::size_t> seen;
+    while (block != 0) {
+        if (!seen.insert(block).second) Damaged(path, "the block chain loops");
+        if (seen.size() > fileBlocks + 1) Damaged(path, "more blocks in the chain than in the file");
+        std::size_t start = headerSize + (block - 1) * static_cast<std::size_t>(t.blockSize);
+        if (start + kBlockHeader > bytes.size()) Damaged(path, "block " + std::to_string(block) + " lies beyond the end of the file");
+        auto last = static_cast<std::int16_t>(U16(bytes, start + 4));
+        long count = last < 0 ? (last == -t.recordSize ? 0 : -1) : last / t.recordSize + 1;
+        if (count < 0 || (last >= 0 && last % t.recordSize != 0) || static_cast<std::size_t>(count) > perBlock)
+            Damaged(path, "block " + std::to_string(block) + " has an invalid record count");
+        if (start + kBlockHeader + static_cast<std::size_t>(count) * static_cast<std::size_t>(t.recordSize) > bytes.size())
+            Damaged(path, "block " + std::to_string(block) + " is cut short");
+        for (long r = 0; r < count; ++r)
+            t.records.emplace_back(bytes.substr(start + kBlockHeader + static_cast<std::size_t>(r) * static_cast<std::size_t>(t.recordSize),
+                                                static_cast<std::size_t>(t.recordSize)));
+        block = U16(bytes, start);
+    }
+    return t;
+}
+
+std::string SerializeParadox(const TableFile& t) {
+    const std::size_t perBlock = (static_cast<std::size_t>(t.blockSize) - kBlockHeader) / static_cast<std::size_t>(t.recordSize);
+    const std::size_t n = t.records.size();
+    const std::size_t blocks = (n + perBlock - 1) / perBlock;
+    if (blocks > 0xFFFF) throw EngineError("table " + t.path + " is too large for its block size");
+    std::string out = t.header;
+    Put32(out, kNumRecords, static_cast<std::uint32_t>(n));
+    Put16(out, kBlocksInUse, static_cast<unsigned>(blocks));
+    Put16(out, kFileBlocks, static_cast<unsigned>(blocks));
+    Put16(out, kFirstBlock, blocks ? 1 : 0);
+    Put16(out, kLastBlock, static_cast<unsigned>(blocks));
+    Put16(out, kFirstFreeBlock, 0);
+    if (U16(out, kMaxBlocks) < blocks) Put16(out, kMaxBlocks, static_cast<unsigned>(blocks));
+    // Keep the auto-increment counter above every stored value.
+    std::uint32_t autoInc = U32(out, kAutoInc);
+    for (std::size_t f = 0; f < t.fields.size(); ++f) {
+        if (t.fields[f].type != FieldType::AutoInc) continue;
+        for (std::size_t r = 0; r < n; ++r) {
+            Cell c = t.Get(r, static_cast<int>(f));
+            if (!c.IsBlank() && c.integer > 0 && static_cast<std::uint32_t>(c.integer) > autoInc)
+                autoInc = static_cast<std::uint32_t>(c.integer);
+        }
+    }
+    Put32(out, kAutoInc, autoInc);
+
+    out.reserve(out.size() + blocks * static_cast<std::size_t>(t.blockSize));
+    for (std::size_t b = 0; b < blocks; ++b) {
+        std::string block(static_cast<std::size_t>(t.blockSize), '\0');
+        std::size_t first = b * perBlock;
+        std::size_t count = std::min(perBlock, n - first);
+        Put16(block, 0, b + 1 < blocks ? static_cast<unsigned>(b + 2) : 0);
+        Put16(block, 2, static_cast<unsigned>(b));
+        Put16(block, 4, static_cast<unsigned>((count - 1) * static_cast<std::size_t>(t.recordSize)) & 0xFFFF);
+        for (std::size_t r = 0; r < count; ++r)
+            std::memcpy(block.data() + kBlockHeader + r * static_cast<std::size_t>(t.recordSize), t.records[first + r].data(),
+                        static_cast<std::size_t>(t.recordSize));
+        out += block;
+    }
+    return out;
+}
+
+TableFile CreateParadox(const std::vector<NewField>& fields, const std::string& path) {
+    if (fields.empty()) throw EngineError("a table needs at least one field: " + path);
+    constexpr std::size_t kInfoAt = 0x78, kTableNameLength = 261;
+    TableFile t;
+    t.format = TableFormat::Paradox;
+    t.path = path;
+    t.blockSize = 2048;
+    int offset = 0;
+    std::size_t namesLength = 0;
+    for (const auto& nf : fields) {
+        FieldDef f;
+        f.name = nf.name;
+        f.type = nf.type;
+        f.size = nf.type == FieldType::Alpha ? nf.size : FixedSizeOf(nf.type);
+        if (f.type == FieldType::Other) throw EngineError("field " + nf.name + ": unsupported type for a new table");
+        if (f.size < 1 || f.size > 255) throw EngineError("field " + nf.name + ": alpha size must be 1 to 255");
+        if (nf.name.empty() || nf.name.size() > 25 || nf.name.find('\0') != std::string::npos)
+            throw EngineError("field name '" + nf.name + "' must be 1 to 25 characters");
+        f.offset = offset;
+        offset += f.size;
+        namesLength += nf.name.size() + 1;
+        t.fields.push_back(f);
+    }
+    t.recordSize = offset;
+    if (t.recordSize > t.blockSize - kBlockHeader) throw EngineError("records of table " + path + " are too long");
+    const std::size_t n = fields.size();
+    const std::size_t used = kInfoAt + n * 2 + 4 + n * 4 + kTableNameLength + namesLength + n * 2 + 9;
+    const std::size_t headerSize = (used + 0x7FF) / 0x800 * 0x800;
+    std::string h(headerSize, '\0');
+    Put16(h, kRecordSize, static_cast<unsigned>(t.recordSize));
+    Put16(h, kHeaderSize, static_cast<unsigned>(headerSize));
+    h[kFileType] = 2;
+    h[kBlockSizeCode] = static_cast<char>(t.blockSize / 1024);
+    Put16(h, kNumFields, static_cast<unsigned>(n));
+    Put32(h, kEncryption1, 0xFF00FF00);
+    h[0x2D] = 2;  // change counts
+    h[0x2E] = 1;
+    Put32(h, 0x34, static_cast<std::uint32_t>(kInfoAt));
+    Put32(h, 0x30, static_cast<std::uint32_t>(kInfoAt + n * 2));
+    h[kFileVersion] = 0x0C;
+    h[0x3E] = 0x1F;
+    h[0x3F] = 0x0F;
+    Put16(h, 0x51, static_cast<unsigned>(used));
+    h[0x56] = 0x20;
+    Put16(h, 0x58, 0x010C);
+    Put16(h, 0x5A, 0x010C);
+    Put32(h, 0x60, static_cast<std::uint32_t>(std::time(nullptr)));
+    Put16(h, 0x64, static_cast<unsigned>(n + 1));
+    Put16(h, 0x6A, 1251);  // code page of the texts
+    h[0x6C] = 1;
+    h[0x6D] = 1;
+    std::size_t at = kInfoAt;
+    for (const auto& f : t.fields) {
+        h[at++] = static_cast<char>(CodeOfType(f.type));
+        h[at++] = static_cast<char>(f.size);
+    }
+    at += 4;  // table name pointer
+    at += n * 4;  // field name pointers
+    std::string tableName = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+    std::memcpy(h.data() + at, tableName.data(), std::min(tableName.size(), kTableNameLength - 1));
+    at += kTableNameLength;
+    for (const auto& f : t.fields) {
+        std::memcpy(h.data() + at, f.name.data(), f.name.size());
+        at += f.name.size() + 1;
+    }
+    for (std::size_t i = 0; i < n; ++i, at += 2) Put16(h, at, static_cast<unsigned>(i + 1));
+    std::memcpy(h.data() + at, "ancyrr", 6);  // sort order: ANSI Cyrillic
+    t.header = std::move(h);
+    return t;
+}
+
+}  // namespace tesma::engine

@@ -1,0 +1,392 @@
+#include "platform/engine/session.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "platform/engine/dbase.h"
+#include "platform/engine/paradox.h"
+#include "platform/errors.h"
+#include "platform/text/cp1251.h"
+
+namespace tesma::engine {
+
+std::size_t TableImage::Append(std::string record) {
+    file.records.push_back(std::move(record));
+    deleted.push_back(0);
+    dirty = true;
+    return file.records.size() - 1;
+}
+
+// ---- the virtual table module: a table file's image as an SQL table ------------------------
+
+struct VirtualTableAccess {
+    struct VTab : sqlite3_vtab {
+        TableImage* image = nullptr;
+    };
+    struct Cursor : sqlite3_vtab_cursor {
+        std::size_t row = 0;
+    };
+
+    static TableImage* ImageOf(sqlite3_vtab_cursor* c) { return static_cast<VTab*>(c->pVtab)->image; }
+
+    static std::string Quote(const std::string& name) {
+        std::string out = "\"";
+        for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return out + "\"";
+    }
+
+    static int Connect(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** out, char** err) {
+        auto* session = static_cast<Session*>(aux);
+        TableImage* image = session->pending_;
+        if (!image) {
+            *err = sqlite3_mprintf("table image not prepared");
+            return SQLITE_ERROR;
+        }
+        std::string decl = "CREATE TABLE x(";
+        for (std::size_t i = 0; i < image->file.fields.size(); ++i) {
+            const FieldDef& f = image->file.fields[i];
+            if (i) decl += ", ";
+            decl += Quote(f.name);
+            switch (KindOf(f.type)) {
+                case ColumnKind::Text: decl += " TEXT"; break;
+                case ColumnKind::Integer:
+                case ColumnKind::Logical: decl += " INTEGER"; break;
+                default: decl += " REAL"; break;
+            }
+        }
+        decl += ")";
+        int rc = sqlite3_declare_vtab(db, decl.c_str());
+        if (rc != SQLITE_OK) {
+            *err = sqlite3_mprintf("cannot declare the fields of %s: %s", image->file.path.c_str(), sqlite3_errmsg(db));
+            return rc;
+        }
+        auto* vtab = new VTab();
+        vtab->image = image;
+        *out = vtab;
+        return SQLITE_OK;
+    }
+    static int Disconnect(sqlite3_vtab* v) {
+        delete static_cast<VTab*>(v);
+        return SQLITE_OK;
+    }
+    static int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
+        info->estimatedCost = static_cast<double>(static_cast<VTab*>(v)->image->RecordCount()) + 1;
+        return SQLITE_OK;
+    }
+    static int Open(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
+        *out = new Cursor();
+        return SQLITE_OK;
+    }
+    static int Close(sqlite3_vtab_cursor* c) {
+        delete static_cast<Cursor*>(c);
+        return SQLITE_OK;
+    }
+    static void SkipDeleted(sqlite3_vtab_cursor* c) {
+        auto* cur = static_cast<Cursor*>(c);
+        TableImage* image = ImageOf(c);
+        while (cur->row < image->RecordCount() && !image->IsLive(cur->row)) ++cur->row;
+    }
+    static int Filter(sqlite3_vtab_cursor* c, int, const char*, int, sqlite3_value**) {
+        static_cast<Cursor*>(c)->row = 0;
+        SkipDeleted(c);
+        return SQLITE_OK;
+    }
+    static int Next(sqlite3_vtab_cursor* c) {
+        ++static_cast<Cursor*>(c)->row;
+        SkipDeleted(c);
+        return SQLITE_OK;
+    }
+    static int Eof(sqlite3_vtab_cursor* c) { return static_cast<Cursor*>(c)->row >= ImageOf(c)->RecordCount(); }
+    static int Column(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int i) {
+        TableImage* image = ImageOf(c);
+        const FieldDef& f = image->file.fields[static_cast<std::size_t>(i)];
+        Cell cell = image->file.Get(static_cast<Cursor*>(c)->row, i);
+        switch (cell.kind) {
+            case Cell::Kind::Blank:
+                // A blank alpha value is the empty text, so that FL_CHANGE='' matches it.
+                if (f.type == FieldType::Alpha) sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
+                else sqlite3_result_null(ctx);
+                break;
+            case Cell::Kind::Text:
+                sqlite3_result_text(ctx, cell.text.data(), static_cast<int>(cell.text.size()), SQLITE_TRANSIENT);
+                break;
+            case Cell::Kind::Integer:
+            case Cell::Kind::Logical: sqlite3_result_int64(ctx, cell.integer); break;
+            case Cell::Kind::Real:
+            case Cell::Kind::Date: sqlite3_result_double(ctx, cell.real); break;
+        }
+        return SQLITE_OK;
+    }
+    static int Rowid(sqlite3_vtab_cursor* c, sqlite3_int64* out) {
+        *out = static_cast<sqlite3_int64>(static_cast<Cursor*>(c)->row);
+        return SQLITE_OK;
+    }
+
+    static const sqlite3_module* Module() {
+        static sqlite3_module m = [] {
+            sqlite3_module mod{};
+            mod.iVersion = 1;
+            mod.xCreate = Connect;
+            mod.xConnect = Connect;
+            mod.xBestIndex = BestIndex;
+            mod.xDisconnect = Disconnect;
+            mod.xDestroy = Disconnect;
+            mod.xOpen = Open;
+            mod.xClose = Close;
+            mod.xFilter = Filter;
+            mod.xNext = Next;
+            mod.xEof = Eof;
+            mod.xColumn = Column;
+            mod.xRowid = Rowid;
+            return mod;
+        }();
+        return &m;
+    }
+};
+
+// ---- statement text ------------------------------------------------------------------------
+
+namespace {
+
+// The double-quoted names of a statement that name table files (they hold a path separator or
+// a table extension). Single-quoted literals are skipped.
+std::vector<std::string> TableNamesIn(const std::string& sql) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        char c = sql[i];
+        if (c == '\'') {
+            for (++i; i < sql.size(); ++i) {
+                if (sql[i] == '\'' && i + 1 < sql.size() && sql[i + 1] == '\'') ++i;
+                else if (sql[i] == '\'') break;
+            }
+        } else if (c == '"') {
+            std::string name;
+            for (++i; i < sql.size(); ++i) {
+                if (sql[i] == '"' && i + 1 < sql.size() && sql[i + 1] == '"') name += sql[++i];
+                else if (sql[i] == '"') break;
+                else name += sql[i];
+            }
+            std::string upper = text::LatinUpper(name);
+            bool hasExtension = (upper.size() > 3 && upper.ends_with(".DB")) || (upper.size() > 4 && upper.ends_with(".DBF"));
+            if (name.find('/') != std::string::npos || hasExtension) names.push_back(name);
+        }
+    }
+    return names;
+}
+
+// For "select * from ..." the same statement with the rowid as its first column.
+std::optional<std::string> WithRowid(const std::string& sql) {
+    std::size_t i = 0;
+    auto skipSpace = [&] { while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i; };
+    auto word = [&](std::string_view w) {
+        skipSpace();
+        if (sql.size() - i < w.size()) return false;
+        for (std::size_t k = 0; k < w.size(); ++k)
+            if (text::LatinUpper(sql[i + k]) != w[k]) return false;
+        i += w.size();
+        return true;
+    };
+    if (!word("SELECT")) return std::nullopt;
+    std::size_t star = i;
+    if (!word("*")) return std::nullopt;
+    std::size_t afterStar = i;
+    if (!word("FROM")) return std::nullopt;
+    (void)star;
+    return sql.substr(0, afterStar - 1) + "rowid, *" + sql.substr(afterStar);
+}
+
+bool EndsWithUpper(const std::string& s, std::string_view suffix) {
+    return s.size() >= suffix.size() && text::LatinUpper(s.substr(s.size() - suffix.size())) == suffix;
+}
+
+}  // namespace
+
+// ---- session -------------------------------------------------------------------------------
+
+Session::Session() = default;
+
+Session::~Session() {
+    if (db_) sqlite3_close_v2(db_);
+}
+
+sqlite3* Session::Db() {
+    if (db_) return db_;
+    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw EngineError("cannot start the SQL engine: " + msg);
+    }
+    sqlite3_create_module_v2(db_, "tesma_table", VirtualTableAccess::Module(), this, nullptr);
+    return db_;
+}
+
+std::string Session::ResolveTablePath(const std::string& name) const {
+    if (EndsWithUpper(name, ".DB") || EndsWithUpper(name, ".DBF")) return name;
+    if (FileExists(name + ".DB")) return name + ".DB";
+    if (FileExists(name + ".DBF")) return name + ".DBF";
+    return name + ".DB";
+}
+
+TableImage& Session::Image(const std::string& path) {
+    auto disk = FindFile(path);
+    if (!disk) throw EngineError("table file not found: " + path);
+    struct stat st {};
+    std::string key = *disk;
+    if (::stat(disk->c_str(), &st) == 0) key = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+    auto it = images_.find(key);
+    if (it != images_.end()) return *it->second;
+    std::string bytes = ReadWholeFile(*disk, path);
+    auto image = std::make_unique<TableImage>();
+    image->diskPath = *disk;
+    image->file = EndsWithUpper(path, ".DBF") ? ParseDbase(bytes, path) : ParseParadox(bytes, path);
+    image->deleted.assign(image->file.records.size(), 0);
+    return *images_.emplace(key, std::move(image)).first->second;
+}
+
+void Session::EnsureVirtualTable(const std::string& name) {
+    if (virtualTables_.count(name)) return;
+    TableImage& image = Image(ResolveTablePath(name));
+    pending_ = &image;
+    std::string create = "CREATE VIRTUAL TABLE temp." + VirtualTableAccess::Quote(name) + " USING tesma_table";
+    char* err = nullptr;
+    int rc = sqlite3_exec(Db(), create.c_str(), nullptr, nullptr, &err);
+    pending_ = nullptr;
+    if (rc != SQLITE_OK) {
+        std::string msg = err ? err : sqlite3_errmsg(Db());
+        sqlite3_free(err);
+        throw EngineError("cannot open table " + name + ": " + msg);
+    }
+    virtualTables_[name] = &image;
+}
+
+void Session::HoldForWriting(TableImage& image) {
+    if (image.lock) return;
+    image.lock = FileLock::TryExclusive(image.diskPath);
+    if (!image.lock) throw EngineError("table " + image.file.path + " is locked by another process");
+}
+
+ResultSet Session::Execute(const std::string& sql, bool live) {
+    std::vector<std::string> tables = TableNamesIn(sql);
+    for (const auto& name : tables) EnsureVirtualTable(name);
+
+    std::string text = sql;
+    bool withRowid = false;
+    if (live && tables.size() == 1) {
+        if (auto rewritten = WithRowid(sql)) {
+            text = *rewritten;
+            withRowid = true;
+        }
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(Db(), text.c_str(), static_cast<int>(text.size()), &stmt, nullptr) != SQLITE_OK) {
+        std::string msg = sqlite3_errmsg(Db());
+        sqlite3_finalize(stmt);
+        throw EngineError("invalid statement (" + msg + "): " + sql);
+    }
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(stmt, sqlite3_finalize);
+    if (!stmt) throw EngineError("empty statement: " + sql);
+
+    ResultSet result;
+    const int first = withRowid ? 1 : 0;
+    const int count = sqlite3_column_count(stmt);
+    if (withRowid) result.image = virtualTables_[tables.front()];
+    for (int i = first; i < count; ++i) {
+        ResultColumn col;
+        col.name = sqlite3_column_name(stmt, i) ? sqlite3_column_name(stmt, i) : "";
+        const char* table = sqlite3_column_table_name(stmt, i);
+        const char* origin = sqlite3_column_origin_name(stmt, i);
+        if (table && origin) {
+            auto it = virtualTables_.find(table);
+            if (it != virtualTables_.end()) {
+                int f = it->second->file.FieldIndex(origin);
+                if (f >= 0) {
+                    col.kind = KindOf(it->second->file.fields[static_cast<std::size_t>(f)].type);
+                    if (it->second == result.image) col.field = f;
+                }
+            }
+        }
+        result.columns.push_back(col);
+    }
+    while (true) {
+        int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE) break;
+        if (rc != SQLITE_ROW) throw EngineError("statement failed (" + std::string(sqlite3_errmsg(Db())) + "): " + sql);
+        if (withRowid) {
+            result.records.push_back(static_cast<std::size_t>(sqlite3_column_int64(stmt, 0)));
+            continue;
+        }
+        std::vector<Cell> row;
+        row.reserve(result.columns.size());
+        for (int i = 0; i < count; ++i) {
+            ResultColumn& col = result.columns[static_cast<std::size_t>(i)];
+            switch (sqlite3_column_type(stmt, i)) {
+                case SQLITE_NULL: row.push_back(Cell::Blank()); break;
+                case SQLITE_INTEGER: {
+                    auto v = sqlite3_column_int64(stmt, i);
+                    if (col.kind == ColumnKind::Other) col.kind = ColumnKind::Integer;
+                    row.push_back(col.kind == ColumnKind::Logical ? Cell::Logical(v != 0) : Cell::Integer(v));
+                    break;
+                }
+                case SQLITE_FLOAT: {
+                    double v = sqlite3_column_double(stmt, i);
+                    if (col.kind == ColumnKind::Other) col.kind = ColumnKind::Real;
+                    bool isDate = col.kind == ColumnKind::Date || col.kind == ColumnKind::DateTime;
+                    row.push_back(isDate ? Cell::Date(v) : Cell::Real(v));
+                    break;
+                }
+                default: {
+                    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                    int n = sqlite3_column_bytes(stmt, i);
+                    if (col.kind == ColumnKind::Other) col.kind = ColumnKind::Text;
+                    row.push_back(n == 0 ? Cell::Blank() : Cell::Text(std::string(p, static_cast<std::size_t>(n))));
+                }
+            }
+        }
+        result.rows.push_back(std::move(row));
+    }
+    return result;
+}
+
+bool Session::HasChanges() const {
+    for (const auto& [key, image] : images_)
+        if (image->dirty) return true;
+    return false;
+}
+
+void Session::Commit() {
+    struct Reset {
+        Session* s;
+        ~Reset() { s->Discard(); }
+    } reset{this};
+    for (auto& [key, image] : images_) {
+        if (!image->dirty) continue;
+        TableFile& file = image->file;
+        if (file.format != TableFormat::Paradox)
+            throw EngineError("table " + file.path + " is a dBASE table; changing dBASE tables is not supported");
+        HoldForWriting(*image);
+        std::vector<std::string> kept;
+        kept.reserve(file.records.size());
+        for (std::size_t r = 0; r < file.records.size(); ++r)
+            if (image->IsLive(r)) kept.push_back(std::move(file.records[r]));
+        file.records = std::move(kept);
+        ReplaceFileAtomically(image->diskPath, SerializeParadox(file), file.path);
+    }
+}
+
+void Session::Discard() {
+    if (db_) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+    virtualTables_.clear();
+    images_.clear();
+}
+
+Session& DefaultSession() {
+    static Session session;
+    return session;
+}
+
+}  // namespace tesma::engine

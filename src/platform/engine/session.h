@@ -1,0 +1,86 @@
+#pragma once
+// The engine's working set: one in-memory image per table file, shared by every query of the
+// process, the SQL connection over them, and the commit that writes changed tables back.
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/engine/files.h"
+#include "platform/engine/table_file.h"
+
+namespace tesma::engine {
+
+struct TableImage {
+    std::string diskPath;
+    TableFile file;
+    std::vector<char> deleted;  // per record: removed in this session
+    bool dirty = false;
+    std::optional<FileLock> lock;
+
+    std::size_t RecordCount() const { return file.records.size(); }
+    bool IsLive(std::size_t record) const { return record < deleted.size() && !deleted[record]; }
+    std::size_t Append(std::string record);
+};
+
+// One evaluated statement: column names and kinds, the rows' values, and for a statement over
+// one table whose first column is that table's rowid, the record of each row.
+struct ResultColumn {
+    std::string name;
+    ColumnKind kind = ColumnKind::Other;
+    int field = -1;  // field index in `image`, when the column is a plain field of it
+};
+
+struct ResultSet {
+    std::vector<ResultColumn> columns;
+    std::vector<std::vector<Cell>> rows;  // empty for a live result
+    TableImage* image = nullptr;          // live result: the table its rows belong to
+    std::vector<std::size_t> records;     // live result: the record of each row
+};
+
+class Session {
+public:
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Runs a statement (code page 1251 text). Every double-quoted table path in it names a
+    // table file; a name without extension resolves to ".DB", then ".DBF". With `live`, a
+    // statement of the form "select * from <one table> ..." gives a result whose rows are
+    // records of that table (changes through it reach the table image).
+    ResultSet Execute(const std::string& sql, bool live);
+
+    // The image of a table file, loaded on first use. Missing or damaged: EngineError.
+    TableImage& Image(const std::string& path);
+
+    // Takes the advisory write lock of a table; held by another process: EngineError.
+    void HoldForWriting(TableImage& image);
+
+    // Writes every changed table atomically, then forgets all images (the next run reads the
+    // files again). On a failure the tables not yet written keep their old files.
+    void Commit();
+    // Forgets all images and their changes.
+    void Discard();
+
+    bool HasChanges() const;
+
+private:
+    friend struct VirtualTableAccess;
+    sqlite3* Db();
+    void EnsureVirtualTable(const std::string& name);
+    std::string ResolveTablePath(const std::string& name) const;
+
+    sqlite3* db_ = nullptr;
+    std::map<std::string, std::unique_ptr<TableImage>> images_;  // by disk path
+    std::map<std::string, TableImage*> virtualTables_;           // by the name in the SQL text
+    TableImage* pending_ = nullptr;                              // image of the table being declared
+};
+
+// The process-wide session: all cursors of a process share one image per table file.
+Session& DefaultSession();
+
+}  // namespace tesma::engine

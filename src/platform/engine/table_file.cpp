@@ -1,0 +1,46 @@
+#include "platform/engine/table_file.h"
+
+#include "platform/engine/dbase.h"
+#include "platform/engine/paradox.h"
+#include "platform/errors.h"
+#include "platform/text/cp1251.h"
+
+namespace tesma::engine {
+
+ColumnKind KindOf(FieldType type) {
+    switch (type) {
+        case FieldType::Alpha: return ColumnKind::Text;
+        case FieldType::Short:
+        case FieldType::Long:
+        case FieldType::AutoInc: return ColumnKind::Integer;
+        case FieldType::Number:
+        case FieldType::Currency:
+        case FieldType::Time: return ColumnKind::Real;
+        case FieldType::Date: return ColumnKind::Date;
+        case FieldType::Timestamp: return ColumnKind::DateTime;
+        case FieldType::Logical: return ColumnKind::Logical;
+        default: return ColumnKind::Other;
+    }
+}
+
+int TableFile::FieldIndex(std::string_view name) const {
+    const std::string wanted = text::LatinUpper(name);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (text::LatinUpper(fields[i].name) == wanted) return static_cast<int>(i);
+    return -1;
+}
+
+Cell TableFile::Get(std::size_t record, int field) const {
+    const FieldDef& f = fields[static_cast<std::size_t>(field)];
+    const char* p = records[record].data() + f.offset;
+    return format == TableFormat::Paradox ? DecodeParadoxField(f, p) : DecodeDbaseField(*this, f, p);
+}
+
+void TableFile::Set(std::string& record, int field, const Cell& value) const {
+    if (format != TableFormat::Paradox)
+        throw EngineError("table " + path + " is a dBASE table; changing dBASE tables is not supported");
+    const FieldDef& f = fields[static_cast<std::size_t>(field)];
+    EncodeParadoxField(f, value, record.data() + f.offset);
+}
+
+}  // namespace tesma::engine
