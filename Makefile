@@ -2,7 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
-PACKAGES   := cmake g++ make libsqlite3-dev libgtest-dev libgmock-dev
+PACKAGES   := cmake g++ make pkg-config libsqlite3-dev libgtest-dev libgmock-dev pxlib-dev
 
 .PHONY: all deps build build-asan test test-asan clean
 

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/engine/files.h"
+#include "platform/engine/paradox.h"
+#include "platform/engine/query.h"
+#include "platform/errors.h"
+#include "support/tables.h"
+#include "support/temp_dir.h"
+
+using namespace tesma;
+using namespace tesma::testing;
+
+namespace {
+
+void WriteNumbers(const std::string& path, int count, int base) {
+    std::vector<std::vector<Cell>> rows;
+    for (int i = 0; i < count; ++i) rows.push_back({Cell::Integer(base + i), Cell::Text("row " + std::to_string(i))});
+    WriteParadoxTable(path, {{"K", FieldType::Long, 0}, {"T", FieldType::Alpha, 60}}, rows);
+}
+
+}  // namespace
+
+TEST(Durability, ATableLockedByAnotherProcessIsAnEngineErrorNamingIt) {
+    TempDir dir;
+    std::string path = dir / "LOCKED.DB";
+    WriteNumbers(path, 3, 0);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        int fd = ::open(path.c_str(), O_RDONLY);
+        ::flock(fd, LOCK_EX);
+        char c = 1;
+        (void)!::write(ready[1], &c, 1);
+        ::pause();
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    engine::Query main(true);
+    main.AddLine("select * from \"" + path + "\"");
+    try {
+        main.Open();
+        ADD_FAILURE() << "opened a locked table";
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("LOCKED.DB"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("locked"), std::string::npos);
+    }
+    // Reading it is fine.
+    engine::Query reader;
+    reader.AddLine("select * from \"" + path + "\"");
+    reader.Open();
+    EXPECT_EQ(reader.RowCount(), 3);
+    reader.Close();
+    engine::DefaultSession().Discard();
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+}
+
+TEST(Durability, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
+    TempDir dir;
+    std::string path = dir / "T.DB";
+    WriteNumbers(path, 50, 0);
+    const std::string before = FileBytes(path);
+    for (const char* step : {"open", "write", "fsync", "rename"}) {
+        engine::SetWriteFaultHook([step](std::string_view s, std::string_view) { return s == step ? ENOSPC : 0; });
+        engine::Query main(true);
+        main.AddLine("select * from \"" + path + "\"");
+        main.Open();
+        main.Delete();
+        main.Close();
+        EXPECT_THROW(engine::DefaultSession().Commit(), IoError) << step;
+        engine::SetWriteFaultHook(nullptr);
+        EXPECT_EQ(FileBytes(path), before) << step;
+        int files = 0;
+        for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++files;
+        EXPECT_EQ(files, 1) << step;
+    }
+}
+
+TEST(Durability, KillingACommitLeavesTheOldOrTheNewFile) {
+    TempDir dir;
+    std::string path = dir / "K.DB";
+    WriteNumbers(path, 3000, 0);
+    const std::string oldBytes = FileBytes(path);
+    WriteNumbers(path, 2500, 100000);
+    const std::string newBytes = FileBytes(path);
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        WriteBytes(path, oldBytes);
+        pid_t child = fork();
+        if (child == 0) {
+            engine::TableFile t = engine::ParseParadox(newBytes, path);
+            for (int i = 0; i < 1000; ++i) engine::ReplaceFileAtomically(path, engine::SerializeParadox(t), path);
+            _exit(0);
+        }
+        ::usleep(static_cast<useconds_t>(200 + attempt * 150));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        std::string now = FileBytes(path);
+        ASSERT_TRUE(now == oldBytes || now == newBytes) << "attempt " << attempt;
+        EXPECT_NO_THROW(engine::ParseParadox(now, path));
+        for (auto& e : std::filesystem::directory_iterator(dir.path()))
+            if (e.path().filename() != "K.DB") std::filesystem::remove(e.path());
+    }
+}
