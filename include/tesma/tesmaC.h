@@ -1,0 +1,110 @@
+/*
+ * tesmaC: checks, sorts and completes the turnover sheet of a credit institution
+ * (reporting form 0409101, "form 101").
+ *
+ * A host application loads libtesmaC.so and calls these three functions on its GUI thread.
+ * Strings are NUL-terminated code page 1251 texts. Each list is passed as the address of
+ * its first element: an array of pointers to the host's descriptor records, which stay
+ * owned by the host and must not change until the call returns.
+ */
+#ifndef TESMA_TESMAC_H
+#define TESMA_TESMAC_H
+
+#include <stdbool.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Modes. */
+enum {
+    TESMA_MODE_CONTROL = 4, /* checks and filling */
+    TESMA_MODE_SORT = 7,    /* sorting of a chapter table */
+    TESMA_MODE_PREPARE = 8  /* report preparation: nothing of this library runs */
+};
+
+/* Table ids served. */
+enum {
+    TESMA_TABLE_CHAPTER_A = 466472,
+    TESMA_TABLE_CHAPTER_B = 466473,
+    TESMA_TABLE_CHAPTER_V = 466474,
+    TESMA_TABLE_CHAPTER_G = 466475,
+    TESMA_TABLE_MESSAGE_REQUISITES = 474667,
+    TESMA_TABLE_CHAPTER_D = 583102
+};
+
+/* Capacities of the lists. */
+enum {
+    TESMA_MAX_FORMS = 100,
+    TESMA_MAX_TABLES = 120,
+    TESMA_MAX_FIELDS = 1200,
+    TESMA_MAX_EXTRAS = 12000
+};
+
+/*
+ * Byte offsets of the fields the library reads in the host's records. A short string is one
+ * length byte followed by that many code page 1251 characters. Integers are little-endian.
+ */
+enum {
+    /* FormDescriptor: one report form */
+    TESMA_FORM_ID = 0,         /* int32: form id */
+    TESMA_FORM_DIR_NAME = 105, /* short string: the form's directory name */
+
+    /* TableDescriptor: one table of a form */
+    TESMA_TABLE_ID = 0,          /* int32: table id */
+    TESMA_TABLE_FORM_ID = 4,     /* int32: id of the owning form */
+    TESMA_TABLE_CODE = 109,      /* short string: upper-case table code, e.g. "Ф_1" */
+    TESMA_TABLE_FILE_NAME = 140, /* short string: file name without ".DB" */
+    TESMA_TABLE_KIND = 282,      /* short string: table kind; "F" changes row access */
+
+    /* FieldDescriptor: one field of a table */
+    TESMA_FIELD_TABLE_ID = 4, /* int32: id of the table */
+    TESMA_FIELD_NAME = 12,    /* short string: upper-case field name */
+    TESMA_FIELD_TYPE = 189,   /* char: 'A' text, 'D' date, 'I' integer, 'N' number */
+    TESMA_FIELD_IS_KEY = 492  /* byte: non-zero for the key field of its table */
+};
+
+/* Minimum record sizes that hold every field above (a short string takes up to 256 bytes). */
+enum {
+    TESMA_FORM_DESCRIPTOR_SIZE = 361,
+    TESMA_TABLE_DESCRIPTOR_SIZE = 538,
+    TESMA_FIELD_DESCRIPTOR_SIZE = 493
+};
+
+/*
+ * Runs the control procedures of one table for one reporting date, showing a progress
+ * window, and appends the findings to the protocol file. Returns when the window has
+ * closed: true for a call that returned normally (what the run found or what failed is in
+ * the protocol file and in the message boxes shown during the run), false only when the call
+ * itself could not be carried out.
+ *
+ * owner          the host's application object; kept, never dereferenced (may be NULL)
+ * table_id       id of the table under control
+ * pass_through   handed through to the procedures, not interpreted
+ * mode           TESMA_MODE_CONTROL, TESMA_MODE_SORT or TESMA_MODE_PREPARE
+ * instance_id    ID_EKZ of the report instance; 0 for none
+ * report_date    day count from 30 December 1899
+ * protocol_path  the protocol file
+ * data_dir       folder of the report's tables: .../<form folder>/<YYYYMMDD>/
+ * override_dir   folder used for tables named "!.<file>" (RunControl1 only)
+ */
+bool RunControl1(void* owner, int32_t table_id, int32_t pass_through, int32_t mode, int32_t instance_id,
+                 double report_date, const char* protocol_path, const char* data_dir, const char* override_dir,
+                 const void* const* forms, int32_t form_count, const void* const* tables, int32_t table_count,
+                 const void* const* fields, int32_t field_count, const void* const* extras, int32_t extra_count);
+
+/* As RunControl1, without an override folder. */
+bool RunControl(void* owner, int32_t table_id, int32_t pass_through, int32_t mode, int32_t instance_id,
+                double report_date, const char* protocol_path, const char* data_dir, const void* const* forms,
+                int32_t form_count, const void* const* tables, int32_t table_count, const void* const* fields,
+                int32_t field_count, const void* const* extras, int32_t extra_count);
+
+/* Whether the library runs anything for this table and mode. */
+bool FormIsChecked(int32_t table_id, int32_t mode);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TESMA_TESMAC_H */

@@ -1,0 +1,39 @@
+#pragma once
+// The protocol file: plain text in code page 1251, CR LF after every line, appended run after
+// run. Held open only during a run; others may read it meanwhile but not write it.
+#include <string>
+#include <string_view>
+
+namespace tesma::host {
+
+class ProtocolFile {
+public:
+    ProtocolFile() = default;
+    ~ProtocolFile() { Close(); }
+    ProtocolFile(const ProtocolFile&) = delete;
+    ProtocolFile& operator=(const ProtocolFile&) = delete;
+
+    // Opens an existing file for appending (first cutting it at the first end-of-file
+    // character 26 among its last 128 bytes) or creates it. Returns 0, or the error number of
+    // the failure (missing folder, no access, a folder of that name, held by another writer).
+    int Open(std::string_view path);
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // Appends text and CR LF. Output goes through a 128-byte buffer; a failed write raises an
+    // IoError naming the file at the write that fills the buffer.
+    void WriteLine(std::string_view text);
+    // As WriteLine, but any failure is ignored, and nothing happens when the file is closed.
+    void WriteLineUnchecked(std::string_view text) noexcept;
+    // Writes out the buffer and closes; errors are ignored. Harmless when closed.
+    void Close() noexcept;
+
+private:
+    void Put(std::string_view bytes);
+    void Flush();
+    int fd_ = -1;
+    std::string path_;
+    std::string buffer_;
+    static constexpr std::size_t kBufferSize = 128;
+};
+
+}  // namespace tesma::host

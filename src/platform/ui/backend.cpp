@@ -1,0 +1,97 @@
+#include "platform/ui/backend.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+namespace tesma::ui {
+
+void Backend::ShowModal(WindowHandlers& window) {
+    WindowHandlers* outer = window_;
+    window_ = &window;
+    closeRequested_ = false;
+    timerEnabled_ = false;
+    struct Restore {
+        Backend* b;
+        WindowHandlers* outer;
+        ~Restore() {
+            b->OnModalEnd();
+            b->window_ = outer;
+            b->timerEnabled_ = false;
+        }
+    } restore{this, outer};
+    OnModalStart();
+    window.OnShow();
+    window.OnActivate();
+    while (!closeRequested_) {
+        if (TakeStopClick()) {
+            DeliverStop();
+            continue;
+        }
+        if (!timerEnabled_) {
+            // Nothing can wake a window without a timer but a click: wait for one.
+            Wait(kTickMs);
+            continue;
+        }
+        std::int64_t now = NowMs();
+        if (now >= nextTick_) DeliverTick();
+        else Wait(nextTick_ - now);
+    }
+    window.OnClose();
+}
+
+void Backend::SetTimer(bool enabled) {
+    if (enabled && !timerEnabled_) nextTick_ = NowMs() + FirstTickDelay();
+    timerEnabled_ = enabled;
+}
+
+void Backend::Pump() {
+    OnPump();
+    if (!window_) return;
+    if (TakeStopClick()) DeliverStop();
+    if (timerEnabled_ && NowMs() >= nextTick_) DeliverTick();
+}
+
+void Backend::DeliverTick() {
+    nextTick_ = NowMs() + kTickMs;
+    try {
+        window_->OnTick();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    } catch (...) {
+        ShowError("unknown failure");
+    }
+}
+
+void Backend::DeliverStop() {
+    try {
+        window_->OnStopClick();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+namespace {
+
+std::unique_ptr<Backend>& Slot() {
+    static std::unique_ptr<Backend> backend;
+    return backend;
+}
+
+}  // namespace
+
+Backend& CurrentBackend() {
+    auto& slot = Slot();
+    if (!slot) {
+        const char* choice = std::getenv("TESMA_UI");
+        bool tty = choice ? std::strcmp(choice, "tty") == 0 : ::isatty(STDERR_FILENO) == 1;
+        slot = tty ? MakeTerminalBackend() : MakeSilentBackend();
+    }
+    return *slot;
+}
+
+void SetBackend(std::unique_ptr<Backend> backend) { Slot() = std::move(backend); }
+
+}  // namespace tesma::ui

@@ -1,0 +1,112 @@
+#include "runtime/arrays.h"
+
+#include <array>
+#include <cmath>
+#include <string>
+#include <unordered_map>
+
+#include "platform/errors.h"
+#include "platform/text/cp1251.h"
+#include "platform/ui/backend.h"
+
+using namespace tesma::literals;
+
+namespace tesma {
+
+namespace {
+
+constexpr std::size_t kMaxDeclarations = 100;
+constexpr std::size_t kNameLength = 20;
+constexpr std::int32_t kUndeclaredLimit = 99999999;
+
+struct Declaration {
+    std::string name;  // empty: free
+    std::int32_t size = 0;
+};
+
+struct Slots {
+    std::unordered_map<std::int32_t, std::int32_t> byKey;
+    std::int32_t last = 0;
+};
+
+struct State {
+    std::array<Declaration, kMaxDeclarations> declarations;
+    std::unordered_map<std::string, std::int32_t> firstDeclaration;  // name -> size of its first entry
+    std::unordered_map<std::string, Slots> arrays;
+    std::size_t longNameCells = 0;  // cells of names that never match a stored name
+};
+
+State& Arrays() {
+    static State state;
+    return state;
+}
+
+// The integer part, toward zero, of key + 1e-15: 2.9999999999999996 is 3, -1 is 0.
+std::int32_t IntegerKey(long double key) {
+    long double k = std::trunc(key + 1e-15L);
+    if (!(k >= -2147483648.0L && k <= 2147483647.0L))
+        throw RangeError("range check error: array key " + std::to_string(static_cast<double>(key)) +
+                         " is beyond 32 bits");
+    return static_cast<std::int32_t>(k);
+}
+
+}  // namespace
+
+void ResetArrays() {
+    State& s = Arrays();
+    s.declarations = {};
+    s.firstDeclaration.clear();
+    s.arrays.clear();
+    s.longNameCells = 0;
+}
+
+void FreeArrayCells() {
+    State& s = Arrays();
+    s.arrays.clear();
+    s.longNameCells = 0;
+}
+
+void DeclareArray(std::string_view arrayName, std::int32_t maxSize) {
+    State& s = Arrays();
+    std::string name = text::LatinUpper(arrayName);
+    for (Declaration& d : s.declarations) {
+        if (!d.name.empty()) continue;
+        d.name = name.substr(0, kNameLength);
+        d.size = maxSize;
+        s.firstDeclaration.emplace(d.name, maxSize);
+        return;
+    }
+    ui::CurrentBackend().ShowError("Слишком много массивов в контроле!"_cp);
+}
+
+std::int32_t ArrayIndex(std::string_view arrayName, long double key) {
+    State& s = Arrays();
+    const std::int32_t k = IntegerKey(key);
+    std::string name = text::LatinUpper(arrayName);
+    if (name.size() > kNameLength) {
+        // Stored names are cut to 20 characters, so a longer name never finds its cells:
+        // every call makes a new first slot, and no declared capacity applies to it.
+        ++s.longNameCells;
+        return 1;
+    }
+    Slots& slots = s.arrays[name];
+    auto [it, created] = slots.byKey.emplace(k, slots.last + 1);
+    if (!created) return it->second;
+    const std::int32_t slot = ++slots.last;
+    auto declared = s.firstDeclaration.find(name);
+    const std::int32_t limit = declared == s.firstDeclaration.end() ? kUndeclaredLimit : declared->second;
+    if (slot > limit)
+        ui::CurrentBackend().ShowError("Превышен максимальный размер "_cp + std::to_string(limit) + " массива "_cp + name);
+    return slot;
+}
+
+bool ArrayHasKey(std::string_view arrayName, long double key) {
+    State& s = Arrays();
+    const std::int32_t k = IntegerKey(key);
+    std::string name = text::LatinUpper(arrayName);
+    if (name.size() > kNameLength) return false;
+    auto it = s.arrays.find(name);
+    return it != s.arrays.end() && it->second.byKey.count(k) != 0;
+}
+
+}  // namespace tesma

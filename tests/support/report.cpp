@@ -1,0 +1,75 @@
+#include "support/report.h"
+
+#include <filesystem>
+
+#include "platform/locale/calendar.h"
+#include "platform/text/cp1251.h"
+
+using namespace tesma::literals;
+
+namespace tesma::testing {
+
+std::string ChapterFile(char chapterLatin) { return std::string("CH_") + chapterLatin; }
+
+std::vector<hostkit::FormRecord> Form101Forms() { return {{kForm101, "F101"}}; }
+
+std::vector<hostkit::TableRecord> Form101Tables() {
+    return {{kChapterA, kForm101, "Ф_1"_cp, ChapterFile('A'), ""},
+            {kChapterB, kForm101, "Ф_2"_cp, ChapterFile('B'), ""},
+            {kChapterV, kForm101, "Ф_3"_cp, ChapterFile('V'), ""},
+            {kChapterG, kForm101, "Ф_4"_cp, ChapterFile('G'), ""},
+            {kChapterD, kForm101, "Ф_5"_cp, ChapterFile('D'), ""},
+            {kMessageRequisites, kForm101, "OES_REKW", "OES_REKW", ""}};
+}
+
+namespace {
+const char* const kAmountNames[] = {"VX_RUB",     "VX_VAL",     "VX_ITOG",     "OB_AK_RUB", "OB_AK_VAL", "OB_AK_ITOG",
+                                    "OB_PAS_RUB", "OB_PAS_VAL", "OB_PAS_ITOG", "IS_RUB",    "IS_VAL",    "IS_ITOG"};
+}
+
+std::vector<hostkit::FieldRecord> Form101Fields() {
+    std::vector<hostkit::FieldRecord> out;
+    for (std::int32_t id : {kChapterA, kChapterB, kChapterV, kChapterG, kChapterD}) {
+        out.push_back({id, "NBAL2", 'A', false});
+        out.push_back({id, "A_P", 'A', false});
+        for (const char* n : kAmountNames) out.push_back({id, n, id == kChapterD ? 'A' : 'N', false});
+        out.push_back({id, "NNN", 'I', true});
+    }
+    out.push_back({kMessageRequisites, "KEY_REKW", 'A', true});
+    out.push_back({kMessageRequisites, "VALUE_REKW", 'A', false});
+    out.push_back({kMessageRequisites, "NNN", 'I', false});
+    return out;
+}
+
+std::vector<engine::NewField> ChapterFields() {
+    std::vector<engine::NewField> f = {{"ID_EKZ", engine::FieldType::Long, 0},
+                                       {"NBAL2", engine::FieldType::Alpha, 25},
+                                       {"A_P", engine::FieldType::Alpha, 3}};
+    for (const char* n : kAmountNames) f.push_back({n, engine::FieldType::Number, 0});
+    f.push_back({"NNN", engine::FieldType::Long, 0});
+    return f;
+}
+
+std::vector<engine::Cell> ChapterRow(std::int32_t instance, const std::string& nbal2, const std::string& ap,
+                                     const Amounts& a, std::int32_t nnn) {
+    using engine::Cell;
+    auto text = [](const std::string& s) { return s.empty() ? Cell::Blank() : Cell::Text(s); };
+    return {Cell::Integer(instance), text(nbal2), text(ap),
+            Cell::Real(a.vxRub), Cell::Real(a.vxVal), Cell::Real(a.vxItog),
+            Cell::Real(a.obAkRub), Cell::Real(a.obAkVal), Cell::Real(a.obAkItog),
+            Cell::Real(a.obPasRub), Cell::Real(a.obPasVal), Cell::Real(a.obPasItog),
+            Cell::Real(a.isRub), Cell::Real(a.isVal), Cell::Real(a.isItog), Cell::Integer(nnn)};
+}
+
+ReportTree::ReportTree() : root_(dir_ / "F101") { std::filesystem::create_directories(root_); }
+
+std::string ReportTree::DateDir(double date) const {
+    locale::CivilDate c = locale::DecodeDate(date);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d", c.year, c.month, c.day);
+    std::string dir = root_ + "/" + buf;
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+}  // namespace tesma::testing

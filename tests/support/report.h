@@ -1,0 +1,53 @@
+#pragma once
+// Report trees for tests: a form 101 folder with dated folders, tables written by the engine,
+// and the host's descriptor records of the form.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "descriptor_records.h"
+#include "platform/engine/cell.h"
+#include "platform/engine/paradox.h"
+#include "support/temp_dir.h"
+
+namespace tesma::testing {
+
+inline constexpr std::int32_t kForm101 = 101;
+inline constexpr std::int32_t kChapterA = 466472, kChapterB = 466473, kChapterV = 466474, kChapterG = 466475,
+                              kMessageRequisites = 474667, kChapterD = 583102;
+
+// The chapter tables' file names in the dated folder.
+std::string ChapterFile(char chapterLatin);  // 'A', 'B', 'V', 'G', 'D'
+
+// Form 101 as a host describes it: the form "F101", its five chapter tables (codes Ф_1..Ф_5),
+// the requisites table of the electronic report message, and their fields.
+std::vector<hostkit::FormRecord> Form101Forms();
+std::vector<hostkit::TableRecord> Form101Tables();
+std::vector<hostkit::FieldRecord> Form101Fields();
+
+// Columns of a chapter table: ID_EKZ, NBAL2, A_P, the twelve amounts, NNN.
+std::vector<engine::NewField> ChapterFields();
+struct Amounts {
+    double vxRub = 0, vxVal = 0, vxItog = 0, obAkRub = 0, obAkVal = 0, obAkItog = 0, obPasRub = 0, obPasVal = 0,
+           obPasItog = 0, isRub = 0, isVal = 0, isItog = 0;
+};
+std::vector<engine::Cell> ChapterRow(std::int32_t instance, const std::string& nbal2, const std::string& ap,
+                                     const Amounts& a = {}, std::int32_t nnn = 0);
+
+// A temporary folder holding <root>/F101/<YYYYMMDD>/ folders and a protocol file path.
+class ReportTree {
+public:
+    ReportTree();
+    const std::string& Root() const { return root_; }
+    // <root>/F101/<YYYYMMDD>, created when missing.
+    std::string DateDir(double date) const;
+    std::string Protocol() const { return dir_ / "protocol.txt"; }
+    const TempDir& Dir() const { return dir_; }
+
+private:
+    TempDir dir_;
+    std::string root_;
+};
+
+}  // namespace tesma::testing

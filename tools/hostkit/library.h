@@ -1,0 +1,25 @@
+#pragma once
+// libtesmaC.so loaded with dlopen, its three exports resolved, as a host application does.
+#include <string>
+
+#include "tesma/tesmaC.h"
+
+namespace tesma::hostkit {
+
+class Library {
+public:
+    // Loads the library at `path`; a failure is std::runtime_error with dlerror's text.
+    explicit Library(const std::string& path);
+    ~Library();
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    decltype(&::RunControl1) RunControl1 = nullptr;
+    decltype(&::RunControl) RunControl = nullptr;
+    decltype(&::FormIsChecked) FormIsChecked = nullptr;
+
+private:
+    void* handle_ = nullptr;
+};
+
+}  // namespace tesma::hostkit
