@@ -1,10 +1,12 @@
 #include "host/fm_contr.h"
 
 #include "host/dispatcher.h"
+#include "platform/engine/files.h"
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
 #include "runtime/arrays.h"
 #include "runtime/conversions.h"
+#include "runtime/record_access.h"
 
 using namespace tesma::literals;
 
@@ -91,9 +93,10 @@ void TFmContr::ExecuteRun() {
         break;
     }
     ResetArrays();
+    StartRowAccess();
     Q.Close();
     Q.ClearSql();
-    Q.AddLine("select * from \"" + DataDir + "/" + MainTableFile + ".DB\"");
+    Q.AddLine("select * from \"" + engine::JoinPath(DataDir, MainTableFile + ".DB") + "\"");
     if (InstanceId != 0) Q.AddLine(" where ID_EKZ=" + std::to_string(InstanceId));
     if (!MainTableFile.empty()) Q.Open();
     Dispatch(MainTableId, PassThroughArg, Mode);

@@ -49,7 +49,7 @@ TEST(Exports, ARealCallThroughDlopenRunsAndReturnsTrue) {
     ReportTree tree;
     const double date = locale::EncodeDate(2025, 12, 1);
     const std::string dataDir = tree.DateDir(date);
-    WriteParadoxTable(dataDir + "/" + ChapterFile('A') + ".DB", ChapterFields(), {ChapterRow(0, "30102", "А"_cp)});
+    WriteParadoxTable(dataDir + ChapterFile('A') + ".DB", ChapterFields(), {ChapterRow(0, "30102", "А"_cp)});
     hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
 
     auto started = std::chrono::steady_clock::now();

@@ -31,7 +31,7 @@ protected:
         ui = backend.get();
         ui::SetBackend(std::move(backend));
         dataDir = tree.DateDir(kDate);
-        WriteParadoxTable(dataDir + "/" + ChapterFile('A') + ".DB", ChapterFields(),
+        WriteParadoxTable(dataDir + ChapterFile('A') + ".DB", ChapterFields(),
                           {ChapterRow(5, "30102", "А"_cp), ChapterRow(5, "30202", "П"_cp), ChapterRow(6, "40702", "П"_cp)});
     }
     void TearDown() override { ui::SetBackend(nullptr); }
@@ -151,7 +151,7 @@ TEST_F(RunDriver, ModePrepareAppendsNothingButCutsTheEndOfFileMark) {
 }
 
 TEST_F(RunDriver, AFailureShowsItsTextKeepsTheLinesAndChangesNoTable) {
-    const std::string table = dataDir + "/" + ChapterFile('A') + ".DB";
+    const std::string table = dataDir + ChapterFile('A') + ".DB";
     const std::string before = FileBytes(table);
     ScopedDispatchOverride procs({[] {
         host::WriteProtocolLine("**Контроль"_cp);
@@ -167,7 +167,7 @@ TEST_F(RunDriver, AFailureShowsItsTextKeepsTheLinesAndChangesNoTable) {
 }
 
 TEST_F(RunDriver, AChangeMadeByASuccessfulRunReachesTheTable) {
-    const std::string table = dataDir + "/" + ChapterFile('A') + ".DB";
+    const std::string table = dataDir + ChapterFile('A') + ".DB";
     ScopedDispatchOverride procs({[] {
         host::FmContr->Q.First();
         host::FmContr->Q.Delete();
@@ -188,7 +188,7 @@ TEST_F(RunDriver, TheMainQueryHasTheInstanceConditionOnlyForANonZeroInstance) {
     }});
     EXPECT_TRUE(Run(host::ModeControl, 0));
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "select * from \"" + dataDir + "/CH_A.DB\"");
+    EXPECT_EQ(lines[0], "select * from \"" + dataDir + "CH_A.DB\"");
     EXPECT_EQ(rows, 3);
     EXPECT_TRUE(Run(host::ModeControl, 5));
     ASSERT_EQ(lines.size(), 2u);

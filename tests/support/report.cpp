@@ -4,6 +4,7 @@
 
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
+#include "support/tables.h"
 
 using namespace tesma::literals;
 
@@ -19,7 +20,7 @@ std::vector<hostkit::TableRecord> Form101Tables() {
             {kChapterV, kForm101, "Ф_3"_cp, ChapterFile('V'), ""},
             {kChapterG, kForm101, "Ф_4"_cp, ChapterFile('G'), ""},
             {kChapterD, kForm101, "Ф_5"_cp, ChapterFile('D'), ""},
-            {kMessageRequisites, kForm101, "OES_REKW", "OES_REKW", ""}};
+            {kMessageRequisites, kForm101, "OES", "OES", ""}};
 }
 
 namespace {
@@ -61,6 +62,42 @@ std::vector<engine::Cell> ChapterRow(std::int32_t instance, const std::string& n
             Cell::Real(a.isRub), Cell::Real(a.isVal), Cell::Real(a.isItog), Cell::Integer(nnn)};
 }
 
+namespace {
+engine::Cell TextOrBlank(const std::string& s) { return s.empty() ? engine::Cell::Blank() : engine::Cell::Text(s); }
+}  // namespace
+
+void WriteRepEkz(const std::string& folder, const std::vector<Instance>& instances) {
+    std::vector<std::vector<engine::Cell>> rows;
+    for (const auto& i : instances)
+        rows.push_back({engine::Cell::Integer(i.id), TextOrBlank(i.regNum), TextOrBlank(i.filialNum), TextOrBlank(i.change)});
+    WriteParadoxTable(folder + "/REP_EKZ.DB",
+                      {{"ID_EKZ", engine::FieldType::Long, 0}, {"REG_NUM", engine::FieldType::Alpha, 20},
+                       {"FILIAL_NUM", engine::FieldType::Alpha, 10}, {"FL_CHANGE", engine::FieldType::Alpha, 1}},
+                      rows);
+}
+
+void WriteRequisites(const std::string& path, const std::vector<Requisite>& requisites) {
+    std::vector<std::vector<engine::Cell>> rows;
+    for (const auto& r : requisites)
+        rows.push_back({TextOrBlank(r.code), TextOrBlank(r.value), engine::Cell::Integer(r.instance)});
+    WriteParadoxTable(path,
+                      {{"code", engine::FieldType::Alpha, 20}, {"VAL", engine::FieldType::Alpha, 200},
+                       {"ID_EKZ", engine::FieldType::Long, 0}},
+                      rows);
+}
+
+void WriteRfdef(const std::string& folder, const std::vector<Definition>& definitions) {
+    std::vector<std::vector<engine::Cell>> rows;
+    for (const auto& d : definitions)
+        rows.push_back({TextOrBlank(d.code), TextOrBlank(d.table), engine::Cell::Integer(d.toIdf), TextOrBlank(d.order),
+                        engine::Cell::Integer(d.fdOrder)});
+    WriteParadoxTable(folder + "/rfdef.DB",
+                      {{"FSNAME", engine::FieldType::Alpha, 10}, {"FTABLE", engine::FieldType::Alpha, 40},
+                       {"TO_IDF", engine::FieldType::Long, 0}, {"FORDER", engine::FieldType::Alpha, 10},
+                       {"FDORDER", engine::FieldType::Long, 0}},
+                      rows);
+}
+
 ReportTree::ReportTree() : root_(dir_ / "F101") { std::filesystem::create_directories(root_); }
 
 std::string ReportTree::DateDir(double date) const {
@@ -69,7 +106,7 @@ std::string ReportTree::DateDir(double date) const {
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", c.year, c.month, c.day);
     std::string dir = root_ + "/" + buf;
     std::filesystem::create_directories(dir);
-    return dir;
+    return dir + "/";
 }
 
 }  // namespace tesma::testing

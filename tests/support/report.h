@@ -35,12 +35,35 @@ struct Amounts {
 std::vector<engine::Cell> ChapterRow(std::int32_t instance, const std::string& nbal2, const std::string& ap,
                                      const Amounts& a = {}, std::int32_t nnn = 0);
 
+// The instance register REP_EKZ.DB of a dated folder.
+struct Instance {
+    std::int32_t id;
+    std::string regNum, filialNum, change;
+};
+void WriteRepEkz(const std::string& folder, const std::vector<Instance>& instances);
+
+// A requisites table (code, VAL, ID_EKZ), e.g. REKW_F101.DB or REKWTU.DB.
+struct Requisite {
+    std::string code, value;
+    std::int32_t instance = 0;
+};
+void WriteRequisites(const std::string& path, const std::vector<Requisite>& rows);
+
+// A form's table definitions rfdef.DB.
+struct Definition {
+    std::string code, table;
+    std::int32_t toIdf = 0;
+    std::string order;
+    std::int32_t fdOrder = 0;
+};
+void WriteRfdef(const std::string& folder, const std::vector<Definition>& rows);
+
 // A temporary folder holding <root>/F101/<YYYYMMDD>/ folders and a protocol file path.
 class ReportTree {
 public:
     ReportTree();
     const std::string& Root() const { return root_; }
-    // <root>/F101/<YYYYMMDD>, created when missing.
+    // <root>/F101/<YYYYMMDD>/ (with the closing separator, as hosts give it), created when missing.
     std::string DateDir(double date) const;
     std::string Protocol() const { return dir_ / "protocol.txt"; }
     const TempDir& Dir() const { return dir_; }

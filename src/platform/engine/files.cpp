@@ -32,6 +32,13 @@ bool IsRegularFile(const std::string& p) {
 
 }  // namespace
 
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string out(folder);
+    if (!out.empty() && out.back() != '/') out += '/';
+    out += name;
+    return out;
+}
+
 std::string DiskPath(std::string_view path) { return text::ToUtf8(path); }
 
 std::optional<std::string> FindFile(std::string_view path) {

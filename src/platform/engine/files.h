@@ -8,6 +8,10 @@
 
 namespace tesma::engine {
 
+// A file name inside a folder: one separator between them, whether or not the folder ends with
+// one (hosts give data folders as ".../F101/20251201/").
+std::string JoinPath(std::string_view folder, std::string_view name);
+
 // The on-disk (UTF-8) form of a library path.
 std::string DiskPath(std::string_view path);
 

@@ -220,6 +220,20 @@ double Query::AsDate(int i) const {
     }
 }
 
+std::int64_t Query::TableMaxInteger(std::string_view field) const {
+    if (!open_ || !result_.image) return -1;
+    const TableImage& image = *result_.image;
+    const int f = image.file.FieldIndex(field);
+    if (f < 0) throw EngineError("field " + std::string(field) + " not found in table " + image.file.path);
+    std::int64_t best = -1;
+    for (std::size_t r = 0; r < image.RecordCount(); ++r) {
+        if (!image.IsLive(r)) continue;
+        Cell c = image.file.Get(r, f);
+        if (c.kind == Cell::Kind::Integer && c.integer > best) best = c.integer;
+    }
+    return best;
+}
+
 TableImage& Query::WritableImage(const char* operation) const {
     if (!open_) throw EngineError(std::string("cannot ") + operation + ": the query is not open");
     if (!live_ || !result_.image)

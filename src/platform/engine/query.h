@@ -51,6 +51,11 @@ public:
     double AsReal(int i) const;
     double AsDate(int i) const;
 
+    // For a live result: an identity of its table image (null otherwise), and the largest
+    // value of an integer field over every record of the table (-1 when none).
+    const void* TableIdentity() const { return open_ ? result_.image : nullptr; }
+    std::int64_t TableMaxInteger(std::string_view field) const;
+
     // Changes (live queries only).
     void Edit();    // on a result without rows, starts a new row instead
     void Append();  // starts a new row

@@ -1,0 +1,198 @@
+#include "runtime/record_access.h"
+
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "host/fm_contr.h"
+#include "platform/errors.h"
+#include "platform/locale/number_format.h"
+#include "platform/locale/settings.h"
+#include "platform/text/cp1251.h"
+#include "runtime/conversions.h"
+
+namespace tesma {
+
+using host::FmContr;
+
+namespace {
+
+constexpr std::size_t kSlots = 70;
+
+// The texts of the current main-table row, and the positions in the host's field list of the
+// main table's field descriptors: slot k is described by entry k.
+std::array<std::string, kSlots> gRowBuffer;
+std::vector<std::int32_t> gMainFields;
+
+// The largest key handed out, and the largest NNN seen in the main table of this run.
+std::int64_t gLastKey = -1;
+const void* gKeyTable = nullptr;
+std::int64_t gTableMaxKey = -1;
+
+void FillRowBuffer(int start) {
+    auto& q = FmContr->Q;
+    const int count = q.FieldCount();
+    for (int p = start; p < count; ++p) {
+        const int slot = p - start + 1;
+        if (slot > static_cast<int>(kSlots))
+            throw RangeError("range check error: more than 70 columns in the main table " + FmContr->MainTableFile);
+        gRowBuffer[static_cast<std::size_t>(slot - 1)] = q.AsText(p);
+    }
+}
+
+int RowStart() { return FmContr->MainTableKind == "F" ? 2 : 1; }
+
+std::int32_t ToInt32(std::int64_t v, std::string_view field) {
+    if (v < INT32_MIN || v > INT32_MAX)
+        throw RangeError("range check error: value " + std::to_string(v) + " of field " + std::string(field) +
+                         " is beyond 32 bits");
+    return static_cast<std::int32_t>(v);
+}
+
+// The main field list entry of a name; 0 when none.
+std::size_t MainFieldSlot(const std::string& name) {
+    for (std::size_t k = 0; k < gMainFields.size(); ++k)
+        if (FmContr->Lists.FieldName(gMainFields[k]) == name) return k + 1;
+    return 0;
+}
+
+}  // namespace
+
+void StartRowAccess() {
+    gMainFields.clear();
+    gKeyTable = nullptr;
+    gTableMaxKey = -1;
+}
+
+void FirstRow() {
+    auto& q = FmContr->Q;
+    if (!q.Active()) q.Open();
+    q.First();
+    FillRowBuffer(RowStart());
+    host::RowCounter = 1;
+    gMainFields.clear();
+    const auto& lists = FmContr->Lists;
+    for (std::int32_t i = 1; i <= lists.fields.Count(); ++i) {
+        if (lists.FieldTableId(i) != FmContr->MainTableId) continue;
+        if (gMainFields.size() == kSlots)
+            throw RangeError("range check error: more than 70 field descriptors of the main table");
+        gMainFields.push_back(i);
+    }
+}
+
+void NextRow() {
+    FmContr->Q.Next();
+    ++host::RowCounter;
+    FillRowBuffer(RowStart());
+    FmContr->UpdateCounters();
+}
+
+bool RowsEnded() { return FmContr->Q.Eof(); }
+
+void AppendRow() {
+    if (FmContr->MainTableKind == "F") return;
+    auto& q = FmContr->Q;
+    q.Append();
+    q.SetInteger("NNN", NewRowKey());
+    if (FmContr->InstanceId != 0) q.SetInteger("ID_EKZ", FmContr->InstanceId);
+    q.Post();
+    FillRowBuffer(1);
+    FmContr->UpdateCounters();
+}
+
+void DeleteRow() {
+    if (FmContr->MainTableKind == "F") return;
+    FmContr->Q.Delete();
+    FillRowBuffer(1);
+    FmContr->UpdateCounters();
+}
+
+Value GetRowField(std::string_view fieldName) {
+    const std::string name = text::LatinUpper(fieldName);
+    auto& q = FmContr->Q;
+    if (name == "ROW_NUM") return Value::Int(host::RowCounter);
+    if (name == "NNN") return Value::Int(ToInt32(q.AsInteger(q.FieldByName("NNN")), "NNN"));
+    const std::size_t slot = MainFieldSlot(name);
+    if (slot == 0) return Value::Null();
+    const std::string& t = gRowBuffer[slot - 1];
+    switch (FmContr->Lists.FieldType(gMainFields[slot - 1])) {
+        case 'A': return Value::Str(text::FullUpper(t));
+        case 'D': return t.empty() ? Value::Int(0) : Value::DateOf(ShortDateTextToDate(t));
+        case 'I': return t.empty() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(q.FieldByName(name)), name));
+        case 'N': return t.empty() ? Value::Str("") : Value::Real(q.AsReal(q.FieldByName(name)));
+        default: return Value::Null();
+    }
+}
+
+void SetRowField(std::string_view fieldName, const Value& value) {
+    const std::string name = text::LatinUpper(fieldName);
+    if (name == "ROW_NUM" || name == "RNAME") return;
+    if (MainFieldSlot(name) == 0) return;
+    std::string t;
+    switch (value.kind) {
+        case ValueKind::SmallInt:
+        case ValueKind::Integer: t = std::to_string(value.integer); break;
+        case ValueKind::Single:
+        case ValueKind::Double: t = locale::GeneralNumberText(value.real, locale::Current().decimalSeparator); break;
+        case ValueKind::Date: t = engine::CellText(engine::Cell::Date(value.real), engine::ColumnKind::Date); break;
+        case ValueKind::Text: t = value.text; break;
+        default: break;
+    }
+    auto& q = FmContr->Q;
+    q.Edit();
+    q.SetText(name, t);
+    q.Post();
+}
+
+std::int32_t NewRowKey() {
+    // Units of 86.4 ms since a base that moves on every 4000 days, as the keys always were.
+    double now = CurrentDateTime();
+    double base = 36000;
+    while (now - base > 4294) base += 4000;
+    auto v = static_cast<std::int64_t>(static_cast<std::uint32_t>((now - base) * 1000000.0));
+    if (v > 2147483647) v -= 2147483647;
+    // Without waiting for the clock: never a key handed out before, never one the main table
+    // holds, and larger than those, so an appended row stays last in key order.
+    if (FmContr && FmContr->Q.Active()) {
+        const void* table = FmContr->Q.TableIdentity();
+        if (table != gKeyTable) {
+            gKeyTable = table;
+            gTableMaxKey = FmContr->Q.TableMaxInteger("NNN");
+        }
+        if (v <= gTableMaxKey) v = gTableMaxKey + 1;
+    }
+    if (v <= gLastKey) v = gLastKey + 1;
+    if (v > 2147483647) throw RangeError("range check error: no row key left above " + std::to_string(gLastKey));
+    gLastKey = v;
+    if (v > gTableMaxKey) gTableMaxKey = v;
+    return static_cast<std::int32_t>(v);
+}
+
+bool AuxTableEnded() { return FmContr->QQQ.Eof(); }
+
+Value GetAuxField(std::string_view fieldName) {
+    const std::string name = text::LatinUpper(fieldName);
+    auto& q = FmContr->QQQ;
+    if (name == "ROW_NUM") return Value::Int(q.RecNo());
+    const int i = q.FindField(name);
+    if (i < 0) return Value::Str("");
+    const std::string t = q.AsText(i);
+    switch (q.FieldKind(i)) {
+        case engine::ColumnKind::Text: return Value::Str(t);
+        case engine::ColumnKind::Integer: return t.empty() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(i), name));
+        case engine::ColumnKind::Real: return t.empty() ? Value::Str("") : Value::Real(q.AsReal(i));
+        case engine::ColumnKind::Date:
+        case engine::ColumnKind::DateTime: return Value::DateOf(q.AsDate(i));
+        default: return Value::Str(t);
+    }
+}
+
+void NextAuxRow() {
+    FmContr->QQQ.Next();
+    FmContr->UpdateCounters();
+}
+
+void CloseAuxTable() { FmContr->QQQ.Close(); }
+
+}  // namespace tesma

@@ -1,0 +1,39 @@
+#pragma once
+// Walking, reading and writing the rows of the main table (cursor Q), and walking the aux table
+// (cursor QQQ). Row steps refresh the window's counters and pump its messages.
+#include <cstdint>
+#include <string_view>
+
+#include "runtime/value.h"
+
+namespace tesma {
+
+// Run hook: the main field list is empty until the first FirstRow of a run.
+void StartRowAccess();
+
+void FirstRow();
+void NextRow();
+bool RowsEnded();
+// A new row with a fresh NNN key (and the instance's ID_EKZ); nothing for tables of kind "F".
+void AppendRow();
+// Deletes the current row; the cursor moves to the following one. Nothing for kind "F".
+void DeleteRow();
+// The value of a field of the current row, by its descriptor's type letter: "A" text upper-cased,
+// "D" date (integer 0 when empty), "I" integer and "N" real (the empty text when empty); ROW_NUM
+// is the row counter, NNN the row key; an unknown field is null.
+Value GetRowField(std::string_view fieldName);
+// Stores a value in a field of the current row (ROW_NUM and RNAME are ignored, unknown fields
+// too). The buffered texts are not refreshed.
+void SetRowField(std::string_view fieldName, const Value& value);
+// A clock-derived key, 0..2147483647, never one handed out before in this process and larger
+// than every NNN of the main table.
+std::int32_t NewRowKey();
+
+bool AuxTableEnded();
+// The value of a column of the current aux row by its data type; an absent column is the
+// empty text; ROW_NUM is the aux row number.
+Value GetAuxField(std::string_view fieldName);
+void NextAuxRow();
+void CloseAuxTable();
+
+}  // namespace tesma

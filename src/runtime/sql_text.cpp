@@ -1,0 +1,15 @@
+#include "runtime/sql_text.h"
+
+namespace tesma {
+
+std::string SqlQuoted(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value) {
+        out += c;
+        if (c == '\'') out += '\'';
+    }
+    return out;
+}
+
+}  // namespace tesma

@@ -1,0 +1,34 @@
+#include "support/in_run.h"
+
+#include "host/dispatcher.h"
+
+namespace tesma::testing {
+
+ScriptedUi::ScriptedUi() {
+    auto b = std::make_unique<ui::ScriptedBackend>();
+    backend_ = b.get();
+    ui::SetBackend(std::move(b));
+}
+
+ScriptedUi::~ScriptedUi() { ui::SetBackend(nullptr); }
+
+void RunInside(const RunSetup& s, const hostkit::DescriptorSet& records, const std::function<void()>& body) {
+    host::ScopedDispatchOverride procs({body});
+    host::RunArguments a;
+    a.tableId = s.tableId;
+    a.mode = s.mode;
+    a.instanceId = s.instance;
+    a.reportDate = s.date;
+    a.protocolPath = s.protocol;
+    a.dataDir = s.dataDir;
+    a.overrideDir = s.overrideDir;
+    a.forms = records.Forms();
+    a.formCount = records.FormCount();
+    a.tables = records.Tables();
+    a.tableCount = records.TableCount();
+    a.fields = records.Fields();
+    a.fieldCount = records.FieldCount();
+    host::RunEntry(a);
+}
+
+}  // namespace tesma::testing
