@@ -3,11 +3,7 @@
 
 namespace tesma::controls {
 
-void ControlChapterA1() {}
 void ControlChapterA2() {}
-void ControlChapterB() {}
-void ControlChapterV() {}
-void ControlChapterG() {}
 void ControlChapterD() {}
 void SortChapterA() {}
 void SortChapterB() {}

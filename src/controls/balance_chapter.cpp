@@ -1,0 +1,510 @@
+#include "controls/balance_chapter.h"
+
+#include "controls/common.h"
+#include "host/fm_contr.h"
+#include "platform/locale/calendar.h"
+#include "platform/text/cp1251.h"
+#include "runtime/arrays.h"
+#include "runtime/conversions.h"
+#include "runtime/numbers.h"
+#include "runtime/record_access.h"
+#include "runtime/report_location.h"
+#include "runtime/texts.h"
+
+namespace tesma::controls {
+
+using namespace tesma::literals;
+
+namespace {
+
+constexpr std::string_view kAccount = "Б/С "_cpv;
+constexpr std::string_view kRub = "  РУБЛИ "_cpv;
+constexpr std::string_view kVal = " ВАЛЮТА "_cpv;
+constexpr std::string_view kItog = "  ИТОГО "_cpv;
+constexpr std::string_view kActive = "А"_cpv;
+constexpr std::string_view kPassive = "П"_cpv;
+constexpr std::string_view kEither = "А/П"_cpv;
+
+// One run of the procedure: its arrays, flags, sums and row counter.
+class BalanceControl {
+public:
+    explicit BalanceControl(const BalanceChapter& c) : c_(c) {}
+    void Run();
+
+private:
+    bool IsTotal(const Value& nbal) const {
+        const std::string t = ValueToText(nbal);
+        return t == c_.totalAccount || UpperText(t) == c_.totalText;
+    }
+    bool InChapter(long double n) const {
+        if (c_.offBalance) return (n > c_.lower && n < c_.upper) || n == 99998 || n == 99999;
+        return n > c_.lower && n <= c_.upper;
+    }
+    bool InChart(long double n) const {
+        if (c_.offBalance) return (n > c_.lower && n < c_.upper) || n == 99998 || n == 99999;
+        return n > c_.chartFrom;
+    }
+    std::string Label(const std::string& nbal, const std::string& ap) const { return std::string(kAccount) + nbal + ap; }
+    void Line(std::string_view code, const std::string& message) { Report(row_, code, message); }
+
+    void Prepare();
+    void IncomingPass();
+    bool LoadPrevious();
+    void VanishedAccounts();
+    void ReadChart();
+    void RemoveTotals(bool wholeRowTest);
+    void CheckRows();
+    void CheckRow(const Amounts& a, const std::string& nbal, const std::string& ap);
+    void WriteTotals(std::string_view sign, bool seen, const Amounts& sums);
+    void ChapterChecks();
+    void Uniqueness();
+
+    const BalanceChapter& c_;
+    std::int32_t row_ = 0;
+    double d_ = 0, m1_ = 0;
+    std::string dd_, mm_, yyyy_;
+    bool prevExists_ = false, hasRows_ = false, activeTotalSeen_ = false, passiveTotalSeen_ = false;
+    long double specialSum_ = 0, otherSum_ = 0;
+    Amounts active_{}, passive_{};
+
+    ControlArray<std::string> plaN_{"PLA_N"}, plAp_{"PL_AP"}, plRv_{"PL_RV"}, pDmqy_{"P_DMQY"};
+    ControlArray<double> pEnd_{"P_END"};
+    ControlArray<long double> f2Rub_{"F2RUB"}, f2Val_{"F2VAL"}, f2Ito_{"F2ITO"}, f1Rub_{"F1RUB"}, f1Val_{"F1VAL"},
+        f1Ito_{"F1ITO"};
+};
+
+void BalanceControl::Prepare() {
+    ResetArrays();
+    plaN_.Declare();
+    plAp_.Declare();
+    plRv_.Declare();
+    pDmqy_.Declare();
+    pEnd_.Declare();
+    f2Rub_.Declare();
+    f2Val_.Declare();
+    f2Ito_.Declare();
+    f1Rub_.Declare();
+    f1Val_.Declare();
+    f1Ito_.Declare();
+    host::WriteProtocolLine(c_.header);
+
+    d_ = ReportDate();
+    const double p = PreviousReportDate();
+    yyyy_ = DatePartText("YYYY", p);
+    prevExists_ = !TrimText(yyyy_).empty();
+    // The period is the month that holds the day before the reporting date.
+    dd_ = DatePartText("DD", d_);
+    mm_ = DatePartText("MM", d_ - 1);
+    yyyy_ = DatePartText("YYYY", d_ - 1);
+    m1_ = TextToDate("01." + mm_ + "." + yyyy_, "DD.MM.YYYY");
+    // Only the report dated exactly on the first day of that month, found as the nearest
+    // earlier one, is the previous period.
+    if (prevExists_) {
+        if (m1_ != p) {
+            prevExists_ = false;
+        } else {
+            dd_ = DatePartText("DD", m1_);
+            mm_ = DatePartText("MM", m1_);
+            yyyy_ = DatePartText("YYYY", m1_);
+            prevExists_ = !yyyy_.empty();
+        }
+    }
+}
+
+void BalanceControl::IncomingPass() {
+    row_ = 1;
+    for (FirstRow(); !RowsEnded(); ++row_, NextRow()) {
+        const Value nbalValue = GetRowField("NBAL2");
+        const std::string nbal = ValueToText(nbalValue);
+        if (nbal.empty() || IsTotal(nbalValue)) continue;
+        const std::string acc = SubText(nbal, 1, 5);
+        if (!DigitsOnly(acc)) continue;
+        long double n = TextToNumber(acc);
+        SetRowField("A_P", Value::Str(UpperText(ValueToText(GetRowField("A_P")))));
+        if (c_.wholeKey) {
+            // A whole account text that is no number is outside the chapter like any other.
+            if (!IsNumberText(TrimText(nbal))) {
+                Line("E101197", std::string(c_.rangeMessage) + nbal + ">");
+                continue;
+            }
+            n = TextToNumber(TrimText(nbal));
+        }
+        if (InChapter(n)) {
+            f1Rub_[n] = AmountOf(GetRowField("VX_RUB"));
+            f1Val_[n] = AmountOf(GetRowField("VX_VAL"));
+            f1Ito_[n] = AmountOf(GetRowField("VX_ITOG"));
+            hasRows_ = true;
+        } else {
+            Line("E101197", std::string(c_.rangeMessage) + Num(n) + ">");
+        }
+    }
+    --row_;
+}
+
+// Loads the previous report's outgoing balances; true when a usable row was there.
+bool BalanceControl::LoadPrevious() {
+    bool loaded = false;
+    OpenAuxTable(c_.tableCode, "NBAL2", "", m1_);
+    for (; !AuxTableEnded(); NextAuxRow()) {
+        const Value nbalValue = GetAuxField("NBAL2");
+        const std::string nbal = ValueToText(nbalValue);
+        if (nbal.empty() || IsTotal(nbalValue)) continue;
+        long double n;
+        if (c_.family == ChapterFamily::A) {
+            if (!DigitsOnly(nbal)) continue;
+            n = TextToNumber(nbal);
+        } else {
+            const std::string acc = SubText(nbal, 1, 5);
+            if (!DigitsOnly(acc)) continue;
+            if (c_.wholeKey) {
+                if (!IsNumberText(TrimText(nbal))) continue;
+                n = TextToNumber(TrimText(nbal));
+            } else {
+                n = TextToNumber(acc);
+            }
+        }
+        f2Rub_[n] = AuxAmount("IS_RUB");
+        f2Val_[n] = AuxAmount("IS_VAL");
+        f2Ito_[n] = AuxAmount("IS_ITOG");
+        loaded = true;
+    }
+    CloseAuxTable();
+    return loaded;
+}
+
+void BalanceControl::VanishedAccounts() {
+    OpenAuxTable(c_.tableCode, "NBAL2", "", m1_);
+    for (; !AuxTableEnded(); NextAuxRow()) {
+        const Value nbalValue = GetAuxField("NBAL2");
+        const std::string nbal = ValueToText(nbalValue);
+        const std::string keyText = c_.vanishedByFirstFive ? SubText(nbal, 1, 5) : nbal;
+        if (nbal.empty() || !DigitsOnly(keyText) || IsTotal(nbalValue)) continue;
+        const long double n = TextToNumber(keyText);
+        const std::string label = Label(nbal, ValueToText(GetAuxField("A_P")));
+        struct Side {
+            ControlArray<long double>& current;
+            const char* field;
+            const char* code;
+            std::string_view name;
+        };
+        for (Side s : {Side{f1Rub_, "IS_RUB", "W101132", kRub}, Side{f1Val_, "IS_VAL", "W101133", kVal},
+                       Side{f1Ito_, "IS_ITOG", "W101134", kItog}}) {
+            const long double current = s.current[n];  // a missing cell is created as 0
+            const Value previous = GetAuxField(s.field);
+            if (current == 0 && AmountOf(previous) != 0)
+                Line(s.code, "ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ "_cp + label + std::string(s.name) +
+                                 PairText(14, "<>", AmountOf(previous), 0));
+        }
+    }
+    CloseAuxTable();
+}
+
+void BalanceControl::ReadChart() {
+    long double lastChartNumber = 0;
+    OpenAuxTable("!.ps_work", "BS2_NUM", "", d_);
+    for (; !AuxTableEnded(); NextAuxRow()) {
+        const std::string bs2 = ValueToText(GetAuxField("BS2_NUM"));
+        if (bs2.empty()) continue;
+        const long double n = TextToNumber(bs2);
+        lastChartNumber = n;
+        if (!InChart(n)) continue;
+        pEnd_[n] = ValueToReal(GetAuxField("PS_ACC_DATE_END"));
+        plaN_[n] = bs2;
+        pDmqy_[n] = ValueToText(GetAuxField("PS_ZERO"));
+        const std::string ap = TrimText(ValueToText(GetAuxField("AP")));
+        if (ap == "1" || ap == kActive) plAp_[n] = std::string(kActive);
+        else if (ap == "2" || ap == kPassive) plAp_[n] = std::string(kPassive);
+        else if (ap == "0" || ap == kEither) plAp_[n] = std::string(kEither);
+        std::string rv = ValueToText(GetAuxField("PS_ACC_CURRENCY"));
+        if (TrimText(rv) == "1") rv = "R";
+        else if (TrimText(rv) == "2") rv = "V";
+        plRv_[n] = rv;
+        // The rest of the chart is not needed.
+        if (!c_.offBalance && n > c_.chartStop) break;
+    }
+    CloseAuxTable();
+    if (c_.family == ChapterFamily::A && lastChartNumber == 0)
+        Line("E101177", "СПРАВОЧНИК PS_WORK - ПЛАН СЧЕТОВ ПУСТОЙ...  ПРОИЗОШЛО РАЗРУШЕНИЕ ДАННЫХ?!..."_cp);
+}
+
+// Deletes total rows, testing the row that moves up after a deletion once more. Pass 2 tests
+// the first five characters of the account; pass 4 the total-row rule.
+void BalanceControl::RemoveTotals(bool wholeRowTest) {
+    auto isTotal = [&] {
+        const Value nbalValue = GetRowField("NBAL2");
+        if (wholeRowTest) return IsTotal(nbalValue);
+        const std::string nbal = ValueToText(nbalValue);
+        return !nbal.empty() && SubText(nbal, 1, 5) == c_.totalAccount;
+    };
+    row_ = 1;
+    for (FirstRow(); !RowsEnded(); ++row_, NextRow()) {
+        if (!isTotal()) continue;
+        DeleteRow();
+        if (!RowsEnded() && isTotal()) DeleteRow();
+    }
+    --row_;
+}
+
+void BalanceControl::CheckRow(const Amounts& a, const std::string& nbal, const std::string& ap) {
+    const std::string acc = SubText(nbal, 1, 5);
+    const std::string label = Label(nbal, ap);
+    const bool signKnown = ap == kActive || ap == kPassive;
+    if (TrimText(nbal).size() > 5)
+        Line("E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО 5 ЦИФР  <"_cp + nbal + ">");
+    if (!signKnown) Line("E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label);
+    const long double n = TextToNumber(acc);
+    if (!plaN_.Has(n)) {
+        pEnd_[n] = locale::EncodeDate(2099, 12, 31);
+        plaN_[n] = "NULL";
+        pDmqy_[n] = "0";
+        plAp_[n] = "0";
+        plRv_[n] = "0";
+    }
+    const bool inChart = plaN_[n] == acc;
+    const std::string chartSign = plAp_[n];
+    if (!(inChart && (ap == chartSign || chartSign == kEither)))
+        Line("E101107", "ОТСУТСТВУЕТ В ПЛАНЕ СЧЕТОВ "_cp + label);
+    if (inChart && a[IS_ITOG] != 0) {
+        const std::string rule = pDmqy_[n];
+        const std::string tail = label + " " + Num(a[IS_ITOG]);
+        const bool quarterEnd = mm_ == "03" || mm_ == "06" || mm_ == "09" || mm_ == "12";
+        if (rule == "D") Line("W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ДНЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (rule == "M") Line("W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ МЕСЯЦА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (quarterEnd && rule == "Q")
+            Line("W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ КВАРТАЛА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (mm_ == "06" && rule == "H")
+            Line("W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ПОЛУГОДИЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (mm_ == "12" && rule == "Y")
+            Line("W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ГОДА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+    }
+    const double end = pEnd_[n];
+    if (CompareNumbers("<", end, m1_)) Line("E101028", "СЧЕТ ЗАКРЫТ ДО НАЧАЛА ОТЧЕТНОГО ПЕРИОДА "_cp + label);
+    if (CompareNumbers(">=", end, m1_) && CompareNumbers("<", end, d_) && a[IS_ITOG] != 0)
+        Line("E101030", "СЧЕТ ЗАКРЫТ В ОТЧЕТНОМ ПЕРИОДЕ. ИСХОДЯЩИЕ ОСТАТКИ НЕДОПУСТИМЫ "_cp + label + "   <" +
+                            Num(a[IS_ITOG]) + ">");
+    const std::string currency = plRv_[n];
+    if ((a[VX_VAL] != 0 || a[OB_AK_VAL] != 0 || a[OB_PAS_VAL] != 0 || a[IS_VAL] != 0) && currency == "R")
+        Line("W101104", "НЕДОПУСТИМЫ ВАЛЮТНЫЕ ОСТАТКИ/ОБОРОТЫ "_cp + std::string(kAccount) + nbal + "  <" + Num(a[VX_VAL]) +
+                            "><" + Num(a[OB_AK_VAL]) + "><" + Num(a[OB_PAS_VAL]) + "><" + Num(a[IS_VAL]) + ">");
+    if ((a[VX_RUB] != 0 || a[OB_AK_RUB] != 0 || a[OB_PAS_RUB] != 0 || a[IS_RUB] != 0) && currency == "V")
+        Line("W101104", "НЕДОПУСТИМЫ РУБЛЕВЫЕ ОСТАТКИ/ОБОРОТЫ "_cp + std::string(kAccount) + nbal + "  <" + Num(a[VX_RUB]) +
+                            "><" + Num(a[OB_AK_RUB]) + "><" + Num(a[OB_PAS_RUB]) + "><" + Num(a[IS_RUB]) + ">");
+    if (!signKnown)
+        Line("E101111", "АКТИВНЫЙ ИЛИ ПАССИВНЫЙ?  НЕОБХОДИМО ПРОСТАВИТЬ ПРИЗНАК "_cp + std::string(kAccount) + nbal);
+    if (prevExists_) {
+        const std::string lead = "ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ "_cp + label;
+        const long double rub = f2Rub_[n], val = f2Val_[n], ito = f2Ito_[n];  // missing cells are 0
+        if (CompareNumbers("<>", rub, a[VX_RUB])) Line("W101112", lead + std::string(kRub) + PairText(14, "<>", rub, a[VX_RUB]));
+        if (CompareNumbers("<>", val, a[VX_VAL])) Line("W101113", lead + std::string(kVal) + PairText(14, "<>", val, a[VX_VAL]));
+        if (CompareNumbers("<>", ito, a[VX_ITOG]))
+            Line("W101114", lead + std::string(kItog) + PairText(14, "<>", ito, a[VX_ITOG]));
+    }
+    bool negative = false;
+    for (long double x : a) negative = negative || x < 0;
+    if (negative) Line("E101116", std::string(c_.negativeMessage) + label + " - ИСПРАВИТЬ!"_cp);
+}
+
+void BalanceControl::CheckRows() {
+    row_ = 1;
+    for (FirstRow(); !RowsEnded(); ++row_, NextRow()) {
+        const Amounts a = ReadRowAmounts();
+        const Value nbalValue = GetRowField("NBAL2");
+        const std::string nbal = ValueToText(nbalValue);
+        const std::string ap = ValueToText(GetRowField("A_P"));
+        const bool total = IsTotal(nbalValue);
+        if (c_.offBalance && !nbal.empty() && !total) {
+            if (nbal == "99999" || nbal == "99998") specialSum_ += a[IS_ITOG];
+            else otherSum_ += a[IS_ITOG];
+        }
+        if (nbal.empty()) continue;
+        const std::string acc = SubText(nbal, 1, 5);
+        if (!DigitsOnly(acc)) {
+            Line("E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО ЦИФРЫ И БЕЗ ПРОБЕЛОВ  <"_cp + acc + ">");
+            continue;
+        }
+        if (acc != c_.totalAccount) CheckRow(a, nbal, ap);
+
+        const std::string label = Label(nbal, ap);
+        const std::string middle = label + std::string(kItog) + "<>" + std::string(kRub) + "+" + std::string(kVal);
+        struct SumCheck {
+            const char* code;
+            std::string_view title;
+            Amount total, rub, val;
+        };
+        for (const SumCheck& s : {SumCheck{"E101117", "ВХОДЯЩИЙ ОСТАТОК  "_cpv, VX_ITOG, VX_RUB, VX_VAL},
+                                  SumCheck{"E101118", "ОБОРОТ ПО ДЕБЕТУ  "_cpv, OB_AK_ITOG, OB_AK_RUB, OB_AK_VAL},
+                                  SumCheck{"E101119", "ОБОРОТ ПО КРЕДИТУ "_cpv, OB_PAS_ITOG, OB_PAS_RUB, OB_PAS_VAL},
+                                  SumCheck{"E101120", "ИСХОДЯЩИЙ ОСТАТОК "_cpv, IS_ITOG, IS_RUB, IS_VAL}})
+            if (CompareNumbers("<>", a[s.total], a[s.rub] + a[s.val]))
+                Line(s.code, std::string(s.title) + middle + Pad(a[s.total], c_.sumPad) + " <> " + Num(a[s.rub]) + "+" +
+                                 Num(a[s.val]));
+
+        struct BalanceCheck {
+            const char* activeCode;
+            const char* passiveCode;
+            std::string_view name;
+            Amount in, debit, credit, out;
+        };
+        for (const BalanceCheck& b : {BalanceCheck{"E101121", "E101124", kRub, VX_RUB, OB_AK_RUB, OB_PAS_RUB, IS_RUB},
+                                      BalanceCheck{"E101122", "E101125", kVal, VX_VAL, OB_AK_VAL, OB_PAS_VAL, IS_VAL},
+                                      BalanceCheck{"E101123", "E101126", kItog, VX_ITOG, OB_AK_ITOG, OB_PAS_ITOG, IS_ITOG}}) {
+            const std::string lead = "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " " + std::string(b.name) + " " + Num(a[b.in]);
+            if (ap == kActive && CompareNumbers("<>", a[b.out], a[b.in] + a[b.debit] - a[b.credit]))
+                Line(b.activeCode, lead + "+" + Num(a[b.debit]) + "-" + Num(a[b.credit]) + " <> " + Num(a[b.out]));
+        }
+        for (const BalanceCheck& b : {BalanceCheck{"E101121", "E101124", kRub, VX_RUB, OB_AK_RUB, OB_PAS_RUB, IS_RUB},
+                                      BalanceCheck{"E101122", "E101125", kVal, VX_VAL, OB_AK_VAL, OB_PAS_VAL, IS_VAL},
+                                      BalanceCheck{"E101123", "E101126", kItog, VX_ITOG, OB_AK_ITOG, OB_PAS_ITOG, IS_ITOG}}) {
+            const std::string lead = "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " " + std::string(b.name) + " " + Num(a[b.in]);
+            if (ap == kPassive && CompareNumbers("<>", a[b.out], a[b.in] - a[b.debit] + a[b.credit]))
+                Line(b.passiveCode, lead + "-" + Num(a[b.debit]) + "+" + Num(a[b.credit]) + " <> " + Num(a[b.out]));
+        }
+
+        if (total) {
+            if (ap == kActive) activeTotalSeen_ = true;
+            if (ap == kPassive) passiveTotalSeen_ = true;
+        } else {
+            Amounts* sums = ap == kActive ? &active_ : ap == kPassive ? &passive_ : nullptr;
+            if (sums)
+                for (std::size_t i = 0; i < a.size(); ++i) (*sums)[i] += a[i];
+        }
+    }
+    --row_;
+}
+
+void BalanceControl::WriteTotals(std::string_view sign, bool seen, const Amounts& sums) {
+    auto writeSums = [&] {
+        for (std::size_t i = 0; i < kAmountFields.size(); ++i)
+            SetRowField(kAmountFields[i], Value::Real(static_cast<double>(sums[i])));
+    };
+    row_ = 1;
+    FirstRow();
+    if (!seen) {
+        // A table whose kind forbids appending gets no total row rather than totals written
+        // over one of its account rows.
+        if (!RowsEnded() && host::FmContr->MainTableKind != "F") {
+            AppendRow();
+            SetRowField("NBAL2", Value::Str(std::string(c_.totalText)));
+            SetRowField("A_P", Value::Str(std::string(sign)));
+            writeSums();
+        }
+        ++row_;
+        NextRow();
+        --row_;
+        return;
+    }
+    for (; !RowsEnded(); ++row_, NextRow())
+        if (IsTotal(GetRowField("NBAL2")) && ValueToText(GetRowField("A_P")) == sign) writeSums();
+    --row_;
+}
+
+void BalanceControl::ChapterChecks() {
+    const Amounts& A = active_;
+    const Amounts& P = passive_;
+    const long double debit = P[OB_AK_RUB] + P[OB_AK_VAL] + P[OB_AK_ITOG] + A[OB_AK_RUB] + A[OB_AK_VAL] + A[OB_AK_ITOG];
+    const long double credit =
+        P[OB_PAS_RUB] + P[OB_PAS_VAL] + P[OB_PAS_ITOG] + A[OB_PAS_RUB] + A[OB_PAS_VAL] + A[OB_PAS_ITOG];
+    // The last letter of "ВХОДЯЩИE" is a Latin E, as the message has always been stored.
+    const std::string incoming = "НЕ РАВНЫ ИТОГОВЫЕ ВХОДЯЩИ"_cp + "E ОСТАТКИ ПО АКТИВНЫМ И ПАССИВНЫМ "_cp;
+    const std::string outgoing = "НЕ РАВНЫ ИТОГОВЫЕ ИСХОДЯЩИЕ ОСТАТКИ ПО АКТИВНЫМ И ПАССИВНЫМ "_cp;
+    if (c_.family == ChapterFamily::Other) {
+        if (CompareNumbers("<>", P[VX_RUB] + P[VX_VAL] + P[VX_ITOG], A[VX_RUB] + A[VX_VAL] + A[VX_ITOG]))
+            Line("E101229", incoming);
+        if (CompareNumbers("<>", P[IS_RUB] + P[IS_VAL] + P[IS_ITOG], A[IS_RUB] + A[IS_VAL] + A[IS_ITOG]))
+            Line("E101230", outgoing);
+        if (CompareNumbers("<>", debit, credit))
+            Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТИВНЫМ И ПАССИВНЫМ "_cp);
+        return;
+    }
+    auto sideSum = [&](std::string_view title, const Amounts& s, Amount rub, Amount val, Amount itog) {
+        if (CompareNumbers("<>", s[rub] + s[val], s[itog]))
+            Line("E101229", std::string(title) + " (" + Num(s[rub]) + "+" + Num(s[val]) + " <> " + Num(s[itog]) + ")");
+    };
+    if (CompareNumbers("<>", P[VX_ITOG], A[VX_ITOG]))
+        Line("E101229", incoming + " (" + Num(P[VX_ITOG]) + "<>" + Num(A[VX_ITOG]) + ")");
+    sideSum("ПАССИВ.ВХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, P, VX_RUB, VX_VAL, VX_ITOG);
+    sideSum(" АКТИВ.ВХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, A, VX_RUB, VX_VAL, VX_ITOG);
+    if (CompareNumbers("<>", P[IS_ITOG], A[IS_ITOG]))
+        Line("E101230", outgoing + "  (" + Num(P[IS_ITOG]) + "<>" + Num(A[IS_ITOG]) + ")");
+    sideSum("ПАССИВ.ИСХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, P, IS_RUB, IS_VAL, IS_ITOG);
+    sideSum(" АКТИВ.ИСХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, A, IS_RUB, IS_VAL, IS_ITOG);
+    if (CompareNumbers("<>", debit, credit))
+        Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТИВНЫМ И ПАССИВНЫМ  "_cp + " (" + Num(debit) +
+                            " <> " + Num(credit) + ")");
+}
+
+void BalanceControl::Uniqueness() {
+    int totals = 0;
+    std::string previous = "NULL";
+    OpenAuxTable(c_.tableCode, "NBAL2", "", d_);
+    for (; !AuxTableEnded(); NextAuxRow()) {
+        const Value nbalValue = GetAuxField("NBAL2");
+        const std::string nbal = ValueToText(nbalValue);
+        if (nbal.empty()) continue;
+        if (IsTotal(nbalValue)) {
+            ++totals;
+            continue;
+        }
+        if (previous == nbal) Line("E1010125", "НЕ УНИКАЛЕН?! - "_cp + std::string(kAccount) + nbal + "  - ИСПРАВЬТЕ..!"_cp);
+        previous = nbal;
+    }
+    CloseAuxTable();
+    if (totals == 1) Line("E101199", "НЕТ ОДНОЙ ИЗ ИТОГОВЫХ СТРОК БАЛАНСА - <"_cp + std::string(c_.totalText) + ">");
+    if (totals == 0) Line("E101199", "НЕТ ИТОГОВЫХ СТРОК  БАЛАНСА - <"_cp + std::string(c_.totalText) + ">");
+}
+
+void BalanceControl::Run() {
+    Prepare();
+    IncomingPass();
+
+    if (c_.family == ChapterFamily::A) {
+        if (!hasRows_) return;
+        if (!prevExists_) {
+            // "CРАВНЕНИЯ" begins with a Latin C, as the message has always been stored.
+            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + dd_ + "." + mm_ + "." + yyyy_ + " - ОТСУТСТВУЕТ. C"_cp +
+                                "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
+        } else {
+            prevExists_ = LoadPrevious();
+            if (!prevExists_) {
+                Line("W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + dd_ + "." + mm_ + "." + yyyy_);
+                prevExists_ = true;  // an empty previous report is still compared, as all zeros
+            }
+        }
+    } else {
+        if (hasRows_ && !prevExists_)
+            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + dd_ + "." + mm_ + "." + yyyy_ + " - ОТСУТСТВУЕТ. C"_cp +
+                                "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
+        if (prevExists_) {
+            prevExists_ = LoadPrevious();
+            if (!prevExists_ && hasRows_) {
+                Line("W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + dd_ + "." + mm_ + "." + yyyy_);
+                prevExists_ = true;
+            }
+        }
+        if (prevExists_) VanishedAccounts();
+        if (!hasRows_) {
+            Line("W101198", std::string(c_.emptyMessage));
+            return;
+        }
+    }
+
+    ReadChart();
+    if (c_.offBalance) specialSum_ = otherSum_ = 0;
+    RemoveTotals(false);
+    CheckRows();
+    if (c_.offBalance && CompareNumbers("<>", specialSum_, otherSum_))
+        Line("E101336", "СУММА ВНЕБ.СЧЕТОВ ПО АКТИВУ+ПАССИВУ(КР.99999,99998) НЕ РАВНА СЧ.99998+99999  ("_cp + Num(otherSum_) +
+                            "<>" + Num(specialSum_) + ")");
+    if (row_ == 2) RemoveTotals(true);
+    WriteTotals(kActive, activeTotalSeen_, active_);
+    WriteTotals(kPassive, passiveTotalSeen_, passive_);
+    ChapterChecks();
+    if (c_.family == ChapterFamily::A && prevExists_) VanishedAccounts();
+    Uniqueness();
+}
+
+}  // namespace
+
+void ControlBalanceChapter(const BalanceChapter& chapter) { BalanceControl(chapter).Run(); }
+
+}  // namespace tesma::controls

@@ -1,0 +1,69 @@
+#pragma once
+// Pieces shared by the control procedures of form 101: finding lines, number texts in
+// messages, account-number tests and typed storage behind the control arrays.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/errors.h"
+#include "runtime/arrays.h"
+#include "runtime/value.h"
+
+namespace tesma::controls {
+
+// The twelve amount fields of a chapter row, in field order.
+inline constexpr std::array<const char*, 12> kAmountFields = {
+    "VX_RUB",     "VX_VAL",     "VX_ITOG", "OB_AK_RUB", "OB_AK_VAL", "OB_AK_ITOG",
+    "OB_PAS_RUB", "OB_PAS_VAL", "OB_PAS_ITOG", "IS_RUB", "IS_VAL",    "IS_ITOG"};
+enum Amount { VX_RUB, VX_VAL, VX_ITOG, OB_AK_RUB, OB_AK_VAL, OB_AK_ITOG, OB_PAS_RUB, OB_PAS_VAL, OB_PAS_ITOG, IS_RUB, IS_VAL, IS_ITOG };
+using Amounts = std::array<long double, 12>;
+
+// A finding line: "<row>: <code> <message>".
+void Report(std::int32_t row, std::string_view code, std::string_view message);
+
+// The text of an amount in a message (the general number text, "." as the decimal point).
+std::string Num(long double x);
+// A pair of numbers for a message: the first padded to `width`, then op, then the second.
+std::string PairText(std::int32_t width, std::string_view op, long double a, long double b);
+// The text of a value, padded on the left with blanks to `width`.
+std::string Pad(long double x, std::int32_t width);
+
+// A text from which TranslateChars(" 0123456789" -> " ") removes everything: digits only,
+// and the empty text too.
+bool DigitsOnly(std::string_view text);
+
+// A field value read as an amount: null and the empty text are 0.
+long double AmountOf(const Value& v);
+
+// The current main row's twelve amounts.
+Amounts ReadRowAmounts();
+// The current aux row's value of a field as an amount (null or empty: 0).
+long double AuxAmount(std::string_view field);
+
+// Storage of one control array: the cells of the slots that ArrayIndex hands out, at most
+// 3000; the 3001st key is reported by the array's message box and then ends the procedure.
+template <typename T>
+class ControlArray {
+public:
+    ControlArray(std::string name, T initial = T{}) : name_(std::move(name)), initial_(initial) {}
+    void Declare() const { DeclareArray(name_, kCapacity); }
+    T& operator[](long double key) {
+        const std::int32_t slot = ArrayIndex(name_, key);
+        if (slot < 1 || slot > kCapacity)
+            throw RangeError("range check error: slot " + std::to_string(slot) + " of array " + name_);
+        if (cells_.size() < static_cast<std::size_t>(slot)) cells_.resize(static_cast<std::size_t>(slot), initial_);
+        return cells_[static_cast<std::size_t>(slot - 1)];
+    }
+    bool Has(long double key) const { return ArrayHasKey(name_, key); }
+
+    static constexpr std::int32_t kCapacity = 3000;
+
+private:
+    std::string name_;
+    T initial_;
+    std::vector<T> cells_;
+};
+
+}  // namespace tesma::controls
