@@ -1,5 +1,6 @@
 #include "controls/balance_chapter.h"
 
+#include "controls/chapter_parts.h"
 #include "controls/common.h"
 #include "host/fm_contr.h"
 #include "platform/locale/calendar.h"
@@ -23,19 +24,15 @@ constexpr std::string_view kVal = " ВАЛЮТА "_cpv;
 constexpr std::string_view kItog = "  ИТОГО "_cpv;
 constexpr std::string_view kActive = "А"_cpv;
 constexpr std::string_view kPassive = "П"_cpv;
-constexpr std::string_view kEither = "А/П"_cpv;
 
 // One run of the procedure: its arrays, flags, sums and row counter.
 class BalanceControl {
 public:
-    explicit BalanceControl(const BalanceChapter& c) : c_(c) {}
+    explicit BalanceControl(const BalanceChapter& c) : c_(c), totals_{c.totalAccount, c.totalText} {}
     void Run();
 
 private:
-    bool IsTotal(const Value& nbal) const {
-        const std::string t = ValueToText(nbal);
-        return t == c_.totalAccount || UpperText(t) == c_.totalText;
-    }
+    bool IsTotal(const Value& nbal) const { return totals_.IsTotal(nbal); }
     bool InChapter(long double n) const {
         if (c_.offBalance) return (n > c_.lower && n < c_.upper) || n == 99998 || n == 99999;
         return n > c_.lower && n <= c_.upper;
@@ -52,34 +49,28 @@ private:
     bool LoadPrevious();
     void VanishedAccounts();
     void ReadChart();
-    void RemoveTotals(bool wholeRowTest);
+    std::int32_t RemoveTotals(bool wholeRowTest);
     void CheckRows();
     void CheckRow(const Amounts& a, const std::string& nbal, const std::string& ap);
     void WriteTotals(std::string_view sign, bool seen, const Amounts& sums);
     void ChapterChecks();
-    void Uniqueness();
 
     const BalanceChapter& c_;
+    const TotalRule totals_;
     std::int32_t row_ = 0;
-    double d_ = 0, m1_ = 0;
-    std::string dd_, mm_, yyyy_;
+    Period period_;
     bool prevExists_ = false, hasRows_ = false, activeTotalSeen_ = false, passiveTotalSeen_ = false;
     long double specialSum_ = 0, otherSum_ = 0;
     Amounts active_{}, passive_{};
 
-    ControlArray<std::string> plaN_{"PLA_N"}, plAp_{"PL_AP"}, plRv_{"PL_RV"}, pDmqy_{"P_DMQY"};
-    ControlArray<double> pEnd_{"P_END"};
+    Chart chart_;
     ControlArray<long double> f2Rub_{"F2RUB"}, f2Val_{"F2VAL"}, f2Ito_{"F2ITO"}, f1Rub_{"F1RUB"}, f1Val_{"F1VAL"},
         f1Ito_{"F1ITO"};
 };
 
 void BalanceControl::Prepare() {
     ResetArrays();
-    plaN_.Declare();
-    plAp_.Declare();
-    plRv_.Declare();
-    pDmqy_.Declare();
-    pEnd_.Declare();
+    chart_.Declare();
     f2Rub_.Declare();
     f2Val_.Declare();
     f2Ito_.Declare();
@@ -87,28 +78,8 @@ void BalanceControl::Prepare() {
     f1Val_.Declare();
     f1Ito_.Declare();
     host::WriteProtocolLine(c_.header);
-
-    d_ = ReportDate();
-    const double p = PreviousReportDate();
-    yyyy_ = DatePartText("YYYY", p);
-    prevExists_ = !TrimText(yyyy_).empty();
-    // The period is the month that holds the day before the reporting date.
-    dd_ = DatePartText("DD", d_);
-    mm_ = DatePartText("MM", d_ - 1);
-    yyyy_ = DatePartText("YYYY", d_ - 1);
-    m1_ = TextToDate("01." + mm_ + "." + yyyy_, "DD.MM.YYYY");
-    // Only the report dated exactly on the first day of that month, found as the nearest
-    // earlier one, is the previous period.
-    if (prevExists_) {
-        if (m1_ != p) {
-            prevExists_ = false;
-        } else {
-            dd_ = DatePartText("DD", m1_);
-            mm_ = DatePartText("MM", m1_);
-            yyyy_ = DatePartText("YYYY", m1_);
-            prevExists_ = !yyyy_.empty();
-        }
-    }
+    period_ = FindPeriod();
+    prevExists_ = period_.prevExists;
 }
 
 void BalanceControl::IncomingPass() {
@@ -144,20 +115,19 @@ void BalanceControl::IncomingPass() {
 // Loads the previous report's outgoing balances; true when a usable row was there.
 bool BalanceControl::LoadPrevious() {
     bool loaded = false;
-    OpenAuxTable(c_.tableCode, "NBAL2", "", m1_);
-    for (; !AuxTableEnded(); NextAuxRow()) {
+    ForEachAuxRow(c_.tableCode, "NBAL2", period_.m1, [&] {
         const Value nbalValue = GetAuxField("NBAL2");
         const std::string nbal = ValueToText(nbalValue);
-        if (nbal.empty() || IsTotal(nbalValue)) continue;
+        if (nbal.empty() || IsTotal(nbalValue)) return;
         long double n;
         if (c_.family == ChapterFamily::A) {
-            if (!DigitsOnly(nbal)) continue;
+            if (!DigitsOnly(nbal)) return;
             n = TextToNumber(nbal);
         } else {
             const std::string acc = SubText(nbal, 1, 5);
-            if (!DigitsOnly(acc)) continue;
+            if (!DigitsOnly(acc)) return;
             if (c_.wholeKey) {
-                if (!IsNumberText(TrimText(nbal))) continue;
+                if (!IsNumberText(TrimText(nbal))) return;
                 n = TextToNumber(TrimText(nbal));
             } else {
                 n = TextToNumber(acc);
@@ -167,18 +137,16 @@ bool BalanceControl::LoadPrevious() {
         f2Val_[n] = AuxAmount("IS_VAL");
         f2Ito_[n] = AuxAmount("IS_ITOG");
         loaded = true;
-    }
-    CloseAuxTable();
+    });
     return loaded;
 }
 
 void BalanceControl::VanishedAccounts() {
-    OpenAuxTable(c_.tableCode, "NBAL2", "", m1_);
-    for (; !AuxTableEnded(); NextAuxRow()) {
+    ForEachAuxRow(c_.tableCode, "NBAL2", period_.m1, [&] {
         const Value nbalValue = GetAuxField("NBAL2");
         const std::string nbal = ValueToText(nbalValue);
         const std::string keyText = c_.vanishedByFirstFive ? SubText(nbal, 1, 5) : nbal;
-        if (nbal.empty() || !DigitsOnly(keyText) || IsTotal(nbalValue)) continue;
+        if (nbal.empty() || !DigitsOnly(keyText) || IsTotal(nbalValue)) return;
         const long double n = TextToNumber(keyText);
         const std::string label = Label(nbal, ValueToText(GetAuxField("A_P")));
         struct Side {
@@ -195,54 +163,24 @@ void BalanceControl::VanishedAccounts() {
                 Line(s.code, "ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ "_cp + label + std::string(s.name) +
                                  PairText(14, "<>", AmountOf(previous), 0));
         }
-    }
-    CloseAuxTable();
+    });
 }
 
 void BalanceControl::ReadChart() {
-    long double lastChartNumber = 0;
-    OpenAuxTable("!.ps_work", "BS2_NUM", "", d_);
-    for (; !AuxTableEnded(); NextAuxRow()) {
-        const std::string bs2 = ValueToText(GetAuxField("BS2_NUM"));
-        if (bs2.empty()) continue;
-        const long double n = TextToNumber(bs2);
-        lastChartNumber = n;
-        if (!InChart(n)) continue;
-        pEnd_[n] = ValueToReal(GetAuxField("PS_ACC_DATE_END"));
-        plaN_[n] = bs2;
-        pDmqy_[n] = ValueToText(GetAuxField("PS_ZERO"));
-        const std::string ap = TrimText(ValueToText(GetAuxField("AP")));
-        if (ap == "1" || ap == kActive) plAp_[n] = std::string(kActive);
-        else if (ap == "2" || ap == kPassive) plAp_[n] = std::string(kPassive);
-        else if (ap == "0" || ap == kEither) plAp_[n] = std::string(kEither);
-        std::string rv = ValueToText(GetAuxField("PS_ACC_CURRENCY"));
-        if (TrimText(rv) == "1") rv = "R";
-        else if (TrimText(rv) == "2") rv = "V";
-        plRv_[n] = rv;
-        // The rest of the chart is not needed.
-        if (!c_.offBalance && n > c_.chartStop) break;
-    }
-    CloseAuxTable();
-    if (c_.family == ChapterFamily::A && lastChartNumber == 0)
+    const long double last =
+        chart_.Load(period_.d, [&](long double n) { return InChart(n); }, c_.offBalance ? 0 : c_.chartStop);
+    if (c_.family == ChapterFamily::A && last == 0)
         Line("E101177", "СПРАВОЧНИК PS_WORK - ПЛАН СЧЕТОВ ПУСТОЙ...  ПРОИЗОШЛО РАЗРУШЕНИЕ ДАННЫХ?!..."_cp);
 }
 
-// Deletes total rows, testing the row that moves up after a deletion once more. Pass 2 tests
-// the first five characters of the account; pass 4 the total-row rule.
-void BalanceControl::RemoveTotals(bool wholeRowTest) {
-    auto isTotal = [&] {
+// Pass 2 tests the first five characters of the account; pass 4 the total-row rule.
+std::int32_t BalanceControl::RemoveTotals(bool wholeRowTest) {
+    return RemoveTotalRows([&] {
         const Value nbalValue = GetRowField("NBAL2");
         if (wholeRowTest) return IsTotal(nbalValue);
         const std::string nbal = ValueToText(nbalValue);
         return !nbal.empty() && SubText(nbal, 1, 5) == c_.totalAccount;
-    };
-    row_ = 1;
-    for (FirstRow(); !RowsEnded(); ++row_, NextRow()) {
-        if (!isTotal()) continue;
-        DeleteRow();
-        if (!RowsEnded() && isTotal()) DeleteRow();
-    }
-    --row_;
+    });
 }
 
 void BalanceControl::CheckRow(const Amounts& a, const std::string& nbal, const std::string& ap) {
@@ -253,36 +191,9 @@ void BalanceControl::CheckRow(const Amounts& a, const std::string& nbal, const s
         Line("E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО 5 ЦИФР  <"_cp + nbal + ">");
     if (!signKnown) Line("E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label);
     const long double n = TextToNumber(acc);
-    if (!plaN_.Has(n)) {
-        pEnd_[n] = locale::EncodeDate(2099, 12, 31);
-        plaN_[n] = "NULL";
-        pDmqy_[n] = "0";
-        plAp_[n] = "0";
-        plRv_[n] = "0";
-    }
-    const bool inChart = plaN_[n] == acc;
-    const std::string chartSign = plAp_[n];
-    if (!(inChart && (ap == chartSign || chartSign == kEither)))
-        Line("E101107", "ОТСУТСТВУЕТ В ПЛАНЕ СЧЕТОВ "_cp + label);
-    if (inChart && a[IS_ITOG] != 0) {
-        const std::string rule = pDmqy_[n];
-        const std::string tail = label + " " + Num(a[IS_ITOG]);
-        const bool quarterEnd = mm_ == "03" || mm_ == "06" || mm_ == "09" || mm_ == "12";
-        if (rule == "D") Line("W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ДНЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
-        if (rule == "M") Line("W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ МЕСЯЦА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
-        if (quarterEnd && rule == "Q")
-            Line("W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ КВАРТАЛА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
-        if (mm_ == "06" && rule == "H")
-            Line("W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ПОЛУГОДИЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
-        if (mm_ == "12" && rule == "Y")
-            Line("W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ГОДА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
-    }
-    const double end = pEnd_[n];
-    if (CompareNumbers("<", end, m1_)) Line("E101028", "СЧЕТ ЗАКРЫТ ДО НАЧАЛА ОТЧЕТНОГО ПЕРИОДА "_cp + label);
-    if (CompareNumbers(">=", end, m1_) && CompareNumbers("<", end, d_) && a[IS_ITOG] != 0)
-        Line("E101030", "СЧЕТ ЗАКРЫТ В ОТЧЕТНОМ ПЕРИОДЕ. ИСХОДЯЩИЕ ОСТАТКИ НЕДОПУСТИМЫ "_cp + label + "   <" +
-                            Num(a[IS_ITOG]) + ">");
-    const std::string currency = plRv_[n];
+    chart_.CheckRow({row_, n, acc, label, ap, a[IS_ITOG] != 0, " " + Num(a[IS_ITOG]), "   <" + Num(a[IS_ITOG]) + ">"},
+                    period_);
+    const std::string currency = chart_.CurrencyRule(n);
     if ((a[VX_VAL] != 0 || a[OB_AK_VAL] != 0 || a[OB_PAS_VAL] != 0 || a[IS_VAL] != 0) && currency == "R")
         Line("W101104", "НЕДОПУСТИМЫ ВАЛЮТНЫЕ ОСТАТКИ/ОБОРОТЫ "_cp + std::string(kAccount) + nbal + "  <" + Num(a[VX_VAL]) +
                             "><" + Num(a[OB_AK_VAL]) + "><" + Num(a[OB_PAS_VAL]) + "><" + Num(a[IS_VAL]) + ">");
@@ -433,26 +344,6 @@ void BalanceControl::ChapterChecks() {
                             " <> " + Num(credit) + ")");
 }
 
-void BalanceControl::Uniqueness() {
-    int totals = 0;
-    std::string previous = "NULL";
-    OpenAuxTable(c_.tableCode, "NBAL2", "", d_);
-    for (; !AuxTableEnded(); NextAuxRow()) {
-        const Value nbalValue = GetAuxField("NBAL2");
-        const std::string nbal = ValueToText(nbalValue);
-        if (nbal.empty()) continue;
-        if (IsTotal(nbalValue)) {
-            ++totals;
-            continue;
-        }
-        if (previous == nbal) Line("E1010125", "НЕ УНИКАЛЕН?! - "_cp + std::string(kAccount) + nbal + "  - ИСПРАВЬТЕ..!"_cp);
-        previous = nbal;
-    }
-    CloseAuxTable();
-    if (totals == 1) Line("E101199", "НЕТ ОДНОЙ ИЗ ИТОГОВЫХ СТРОК БАЛАНСА - <"_cp + std::string(c_.totalText) + ">");
-    if (totals == 0) Line("E101199", "НЕТ ИТОГОВЫХ СТРОК  БАЛАНСА - <"_cp + std::string(c_.totalText) + ">");
-}
-
 void BalanceControl::Run() {
     Prepare();
     IncomingPass();
@@ -461,23 +352,23 @@ void BalanceControl::Run() {
         if (!hasRows_) return;
         if (!prevExists_) {
             // "CРАВНЕНИЯ" begins with a Latin C, as the message has always been stored.
-            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + dd_ + "." + mm_ + "." + yyyy_ + " - ОТСУТСТВУЕТ. C"_cp +
+            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy + " - ОТСУТСТВУЕТ. C"_cp +
                                 "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
         } else {
             prevExists_ = LoadPrevious();
             if (!prevExists_) {
-                Line("W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + dd_ + "." + mm_ + "." + yyyy_);
+                Line("W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
                 prevExists_ = true;  // an empty previous report is still compared, as all zeros
             }
         }
     } else {
         if (hasRows_ && !prevExists_)
-            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + dd_ + "." + mm_ + "." + yyyy_ + " - ОТСУТСТВУЕТ. C"_cp +
+            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy + " - ОТСУТСТВУЕТ. C"_cp +
                                 "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
         if (prevExists_) {
             prevExists_ = LoadPrevious();
             if (!prevExists_ && hasRows_) {
-                Line("W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + dd_ + "." + mm_ + "." + yyyy_);
+                Line("W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
                 prevExists_ = true;
             }
         }
@@ -490,17 +381,17 @@ void BalanceControl::Run() {
 
     ReadChart();
     if (c_.offBalance) specialSum_ = otherSum_ = 0;
-    RemoveTotals(false);
+    row_ = RemoveTotals(false);
     CheckRows();
     if (c_.offBalance && CompareNumbers("<>", specialSum_, otherSum_))
         Line("E101336", "СУММА ВНЕБ.СЧЕТОВ ПО АКТИВУ+ПАССИВУ(КР.99999,99998) НЕ РАВНА СЧ.99998+99999  ("_cp + Num(otherSum_) +
                             "<>" + Num(specialSum_) + ")");
-    if (row_ == 2) RemoveTotals(true);
+    if (row_ == 2) row_ = RemoveTotals(true);
     WriteTotals(kActive, activeTotalSeen_, active_);
     WriteTotals(kPassive, passiveTotalSeen_, passive_);
     ChapterChecks();
     if (c_.family == ChapterFamily::A && prevExists_) VanishedAccounts();
-    Uniqueness();
+    CheckUniqueness(row_, c_.tableCode, period_.d, totals_, false);
 }
 
 }  // namespace

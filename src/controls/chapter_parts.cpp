@@ -1,0 +1,148 @@
+#include "controls/chapter_parts.h"
+
+#include "platform/locale/calendar.h"
+#include "platform/text/cp1251.h"
+#include "runtime/conversions.h"
+#include "runtime/numbers.h"
+#include "runtime/record_access.h"
+#include "runtime/report_location.h"
+#include "runtime/texts.h"
+
+namespace tesma::controls {
+
+using namespace tesma::literals;
+
+Period FindPeriod() {
+    Period p;
+    p.d = ReportDate();
+    const double previous = PreviousReportDate();
+    p.prevExists = !TrimText(DatePartText("YYYY", previous)).empty();
+    p.dd = DatePartText("DD", p.d);
+    p.mm = DatePartText("MM", p.d - 1);
+    p.yyyy = DatePartText("YYYY", p.d - 1);
+    p.m1 = TextToDate("01." + p.mm + "." + p.yyyy, "DD.MM.YYYY");
+    if (p.prevExists) {
+        if (p.m1 != previous) {
+            p.prevExists = false;
+        } else {
+            p.dd = DatePartText("DD", p.m1);
+            p.mm = DatePartText("MM", p.m1);
+            p.yyyy = DatePartText("YYYY", p.m1);
+            p.prevExists = !p.yyyy.empty();
+        }
+    }
+    return p;
+}
+
+bool TotalRule::IsTotal(const Value& nbal) const {
+    const std::string t = ValueToText(nbal);
+    return t == account || UpperText(t) == text;
+}
+
+void Chart::Declare() const {
+    plaN_.Declare();
+    plAp_.Declare();
+    plRv_.Declare();
+    pDmqy_.Declare();
+    pEnd_.Declare();
+}
+
+long double Chart::Load(double date, const std::function<bool(long double)>& keep, long double stopAbove) {
+    long double last = 0;
+    bool stop = false;
+    ForEachAuxRow("!.ps_work", "BS2_NUM", date, [&] {
+        if (stop) return;
+        const std::string bs2 = ValueToText(GetAuxField("BS2_NUM"));
+        if (bs2.empty()) return;
+        const long double n = TextToNumber(bs2);
+        last = n;
+        if (!keep(n)) return;
+        pEnd_[n] = ValueToReal(GetAuxField("PS_ACC_DATE_END"));
+        plaN_[n] = bs2;
+        pDmqy_[n] = ValueToText(GetAuxField("PS_ZERO"));
+        const std::string ap = TrimText(ValueToText(GetAuxField("AP")));
+        if (ap == "1" || ap == "А"_cpv) plAp_[n] = "А"_cp;
+        else if (ap == "2" || ap == "П"_cpv) plAp_[n] = "П"_cp;
+        else if (ap == "0" || ap == "А/П"_cpv) plAp_[n] = "А/П"_cp;
+        std::string rv = ValueToText(GetAuxField("PS_ACC_CURRENCY"));
+        if (TrimText(rv) == "1") rv = "R";
+        else if (TrimText(rv) == "2") rv = "V";
+        plRv_[n] = rv;
+        // The rest of the chart is not needed.
+        if (stopAbove != 0 && n > stopAbove) stop = true;
+    });
+    return last;
+}
+
+void Chart::CheckRow(const RowFacts& r, const Period& period) {
+    const long double n = r.account;
+    if (!plaN_.Has(n)) {
+        pEnd_[n] = locale::EncodeDate(2099, 12, 31);
+        plaN_[n] = "NULL";
+        pDmqy_[n] = "0";
+        plAp_[n] = "0";
+        plRv_[n] = "0";
+    }
+    const bool inChart = plaN_[n] == r.acc;
+    const std::string chartSign = plAp_[n];
+    if (!(inChart && (r.ap == chartSign || chartSign == "А/П"_cpv)))
+        Report(r.row, "E101107", "ОТСУТСТВУЕТ В ПЛАНЕ СЧЕТОВ "_cp + r.label);
+    if (inChart && r.outgoingNonZero) {
+        const std::string rule = pDmqy_[n];
+        const std::string tail = r.label + r.restTail;
+        const std::string& mm = period.mm;
+        const bool quarterEnd = mm == "03" || mm == "06" || mm == "09" || mm == "12";
+        if (rule == "D") Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ДНЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (rule == "M") Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ МЕСЯЦА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (quarterEnd && rule == "Q")
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ КВАРТАЛА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (mm == "06" && rule == "H")
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ПОЛУГОДИЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (mm == "12" && rule == "Y")
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ГОДА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+    }
+    const double end = pEnd_[n];
+    if (CompareNumbers("<", end, period.m1))
+        Report(r.row, "E101028", "СЧЕТ ЗАКРЫТ ДО НАЧАЛА ОТЧЕТНОГО ПЕРИОДА "_cp + r.label);
+    if (CompareNumbers(">=", end, period.m1) && CompareNumbers("<", end, period.d) && r.outgoingNonZero)
+        Report(r.row, "E101030", "СЧЕТ ЗАКРЫТ В ОТЧЕТНОМ ПЕРИОДЕ. ИСХОДЯЩИЕ ОСТАТКИ НЕДОПУСТИМЫ "_cp + r.label + r.closedTail);
+}
+
+std::int32_t RemoveTotalRows(const std::function<bool()>& currentRowIsTotal) {
+    std::int32_t row = 1;
+    for (FirstRow(); !RowsEnded(); ++row, NextRow()) {
+        if (!currentRowIsTotal()) continue;
+        DeleteRow();
+        if (!RowsEnded() && currentRowIsTotal()) DeleteRow();
+    }
+    return row - 1;
+}
+
+void ForEachAuxRow(std::string_view tableRef, std::string_view orderBy, double date, const std::function<void()>& row) {
+    OpenAuxTable(tableRef, orderBy, "", date);
+    for (; !AuxTableEnded(); NextAuxRow()) row();
+    CloseAuxTable();
+}
+
+void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, const TotalRule& totals, bool countEmpty) {
+    int count = 0;
+    std::string previous = "NULL";
+    ForEachAuxRow(tableRef, "NBAL2", date, [&] {
+        const Value nbalValue = GetAuxField("NBAL2");
+        const std::string nbal = ValueToText(nbalValue);
+        if (nbal.empty()) {
+            if (countEmpty) ++count;
+            return;
+        }
+        if (totals.IsTotal(nbalValue)) {
+            ++count;
+            return;
+        }
+        if (previous == nbal) Report(row, "E1010125", "НЕ УНИКАЛЕН?! - Б/С "_cp + nbal + "  - ИСПРАВЬТЕ..!"_cp);
+        previous = nbal;
+    });
+    if (count == 1) Report(row, "E101199", "НЕТ ОДНОЙ ИЗ ИТОГОВЫХ СТРОК БАЛАНСА - <"_cp + std::string(totals.text) + ">");
+    if (count == 0) Report(row, "E101199", "НЕТ ИТОГОВЫХ СТРОК  БАЛАНСА - <"_cp + std::string(totals.text) + ">");
+}
+
+}  // namespace tesma::controls

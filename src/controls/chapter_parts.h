@@ -1,0 +1,73 @@
+#pragma once
+// Parts that the balance controls and the depository control share: the reporting period, the
+// total-row rule, the chart of accounts with its checks, the removal of old total rows, walks
+// over aux tables and the uniqueness check.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "controls/common.h"
+#include "runtime/value.h"
+
+namespace tesma::controls {
+
+// The reporting date D, the first day M1 of the month that holds D - 1, and whether the
+// previous period's report (dated exactly M1 and found as the nearest earlier one) exists.
+// DD, MM, YYYY are the texts that the messages print.
+struct Period {
+    double d = 0, m1 = 0;
+    std::string dd, mm, yyyy;
+    bool prevExists = false;
+};
+Period FindPeriod();
+
+// A chapter's total rows: NBAL2 equal to the total account, or upper-cased equal to its text.
+struct TotalRule {
+    std::string_view account;  // "79999"
+    std::string_view text;     // "79999 (ИТОГО)"
+    bool IsTotal(const Value& nbal) const;
+};
+
+// The chart of accounts PS_WORK as the control arrays PLA_N, PL_AP, PL_RV, P_DMQY, P_END.
+class Chart {
+public:
+    void Declare() const;
+    // Reads the chart for the date in BS2_NUM order, storing the accounts `keep` accepts and
+    // stopping after the first stored one above `stopAbove` (0: read it whole). Returns the
+    // last account number read (0 when none).
+    long double Load(double date, const std::function<bool(long double)>& keep, long double stopAbove);
+
+    // The checks of an account row against the chart: the sign in the chart (E101107), the
+    // balance rules at period ends (W101108), and the closing date (E101028, E101030).
+    // `outgoingNonZero` and `outgoingTail` give the row's outgoing balance as the chapter
+    // tests and prints it. An account missing from the chart gets placeholder cells first.
+    struct RowFacts {
+        std::int32_t row;
+        long double account;
+        std::string acc, label, ap;
+        bool outgoingNonZero;
+        std::string restTail;     // after the label in W101108
+        std::string closedTail;   // after the label in E101030
+    };
+    void CheckRow(const RowFacts& r, const Period& period);
+    // The chart's currency rule of an account (after CheckRow has looked it up).
+    std::string CurrencyRule(long double account) { return plRv_[account]; }
+
+private:
+    ControlArray<std::string> plaN_{"PLA_N"}, plAp_{"PL_AP"}, plRv_{"PL_RV"}, pDmqy_{"P_DMQY"};
+    ControlArray<double> pEnd_{"P_END"};
+};
+
+// Deletes the total rows of the main table; after a deletion the row that moved up is tested
+// once more. Returns the number of rows visited.
+std::int32_t RemoveTotalRows(const std::function<bool()>& currentRowIsTotal);
+
+// Walks the rows of an aux table (reference, order, date), calling `row` for each; closes it.
+void ForEachAuxRow(std::string_view tableRef, std::string_view orderBy, double date, const std::function<void()>& row);
+
+// E1010125 for each account repeated in NBAL2 order, then E101199 when there are not two total
+// rows. `countEmpty`: rows without an account count as total rows.
+void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, const TotalRule& totals, bool countEmpty);
+
+}  // namespace tesma::controls
