@@ -4,7 +4,6 @@
 namespace tesma::controls {
 
 void ControlChapterA2() {}
-void ControlChapterD() {}
 void SortChapterA() {}
 void SortChapterB() {}
 void SortChapterV() {}

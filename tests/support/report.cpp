@@ -51,6 +51,22 @@ std::vector<engine::NewField> ChapterFields() {
     return f;
 }
 
+std::vector<engine::NewField> DepoFields() {
+    std::vector<engine::NewField> f = ChapterFields();
+    for (std::size_t i = 3; i < 15; ++i) f[i] = {f[i].name, engine::FieldType::Alpha, 30};
+    return f;
+}
+
+std::vector<engine::Cell> DepoRow(std::int32_t instance, const std::string& nbal2, const std::string& ap,
+                                  const std::array<std::string, 12>& amounts, std::int32_t nnn) {
+    using engine::Cell;
+    auto text = [](const std::string& s) { return s.empty() ? Cell::Blank() : Cell::Text(s); };
+    std::vector<Cell> row{Cell::Integer(instance), text(nbal2), text(ap)};
+    for (const auto& a : amounts) row.push_back(text(a));
+    row.push_back(Cell::Integer(nnn));
+    return row;
+}
+
 std::vector<engine::Cell> ChapterRow(std::int32_t instance, const std::string& nbal2, const std::string& ap,
                                      const Amounts& a, std::int32_t nnn) {
     using engine::Cell;

@@ -35,6 +35,11 @@ struct Amounts {
 std::vector<engine::Cell> ChapterRow(std::int32_t instance, const std::string& nbal2, const std::string& ap,
                                      const Amounts& a = {}, std::int32_t nnn = 0);
 
+// Columns of a chapter Д table: as a chapter table, with the amounts as text (exact decimals).
+std::vector<engine::NewField> DepoFields();
+std::vector<engine::Cell> DepoRow(std::int32_t instance, const std::string& nbal2, const std::string& ap,
+                                  const std::array<std::string, 12>& amounts, std::int32_t nnn = 0);
+
 // The instance register REP_EKZ.DB of a dated folder.
 struct Instance {
     std::int32_t id;

@@ -1,0 +1,308 @@
+// Chapter Д, depository accounts: quantities of securities with up to four decimals, beyond
+// the exact range of binary floating point, so every amount is an exact decimal text.
+#include "controls/chapter_parts.h"
+#include "controls/common.h"
+#include "controls/procedures.h"
+#include "host/fm_contr.h"
+#include "platform/text/cp1251.h"
+#include "runtime/arrays.h"
+#include "runtime/conversions.h"
+#include "runtime/numbers.h"
+#include "runtime/record_access.h"
+#include "runtime/texts.h"
+
+namespace tesma::controls {
+
+using namespace tesma::literals;
+
+namespace {
+
+constexpr std::string_view kHeader = "**Контроль формы 101 Глава Д. Баланс счетов ДЕПО"_cpv;
+constexpr std::string_view kTable = "Ф_5"_cpv;
+constexpr std::string_view kZero = "0.0000";
+const TotalRule kTotals{"98999", "98999 (ИТОГО)"_cpv};
+
+// A number text with exactly four decimals; the empty text for anything else.
+std::string Normalised(const std::string& text) { return AddNumberTexts(text, "0"); }
+
+// Whether a number text stands for a value below zero: a minus sign and a digit other than 0.
+bool IsNegative(const std::string& text) {
+    return !text.empty() && text[0] == '-' && text.find_first_of("123456789") != std::string::npos;
+}
+
+std::string DepoPairText(const std::string& a, std::int32_t width, std::string_view op, const std::string& b) {
+    return PadLeftText(a, width, " ") + " " + std::string(op) + " " + b;
+}
+
+struct TextSums {
+    std::string vx{kZero}, ak{kZero}, pas{kZero}, is{kZero};
+    void Add(const std::string& v, const std::string& a, const std::string& p, const std::string& i) {
+        vx = AddNumberTexts(vx, v);
+        ak = AddNumberTexts(ak, a);
+        pas = AddNumberTexts(pas, p);
+        is = AddNumberTexts(is, i);
+    }
+};
+
+class DepoControl {
+public:
+    void Run();
+
+private:
+    void Line(std::string_view code, const std::string& message) { Report(row_, code, message); }
+    static std::string Text(std::string_view field) { return ValueToText(GetRowField(field)); }
+    // An entered amount: a number text (an empty one counts as "0").
+    static bool Valid(const Value& v) { return IsNumberText(ValueToText(NullToDefault(v, Value::Str("0")))); }
+    std::string CheckDepoAmount(const std::string& s, const std::string& account, const std::string& sign);
+
+    void IncomingPass();
+    void LoadPrevious();
+    void VanishedAccounts();
+    void CheckRows();
+    void WriteTotals(std::string_view sign, bool seen, const TextSums& sums);
+    void ChapterChecks();
+
+    std::int32_t row_ = 0;
+    Period period_;
+    bool prevExists_ = false, hasRows_ = false, activeTotalSeen_ = false, passiveTotalSeen_ = false;
+    TextSums active_, passive_;
+    Chart chart_;
+    ControlArray<std::string> f2Ito_{"F2ITO"}, f1Ito_{"F1ITO"};
+};
+
+std::string DepoControl::CheckDepoAmount(const std::string& s, const std::string& account, const std::string& sign) {
+    std::string result = s;
+    if (!IsNumberText(s)) {
+        Line("E101771", "СЧЕТ- "_cp + account + sign + " ВВОД СОДЕРЖИТ НЕ ТОЛЬКО ЦИФРЫ - <"_cp + s + ">");
+        result = "0";
+    }
+    const std::int32_t p = TextPos(s, ".");
+    if (p > 0 && static_cast<std::int32_t>(TrimText(s).size()) - p > 4)
+        Line("E101772", "СЧЕТ- "_cp + account + sign + " БОЛЕЕ 4 ЗНАКОВ ПОСЛЕ ЗАПЯТОЙ - <"_cp + s + ">");
+    return result;
+}
+
+void DepoControl::IncomingPass() {
+    struct Total {
+        const char* field;
+        std::string_view what;
+    };
+    static const Total kTotalsChecked[] = {{"VX_ITOG", ". ВХОДЯЩИЙ ОСТАТОК ВВЕДЕН НЕКОРРЕКТНО - <"_cpv},
+                                           {"OB_AK_ITOG", ". ДЕБЕТОВЫЙ ОБОРОТ ВВЕДЕН НЕКОРРЕКТНО - <"_cpv},
+                                           {"OB_PAS_ITOG", ". КРЕДИТОВЫЙ ОБОРОТ ВВЕДЕН НЕКОРРЕКТНО - <"_cpv},
+                                           {"IS_ITOG", ". ИСХОДЯЩИЙ ОСТАТОК ВВЕДЕН НЕКОРРЕКТНО - <"_cpv}};
+    row_ = 1;
+    for (FirstRow(); !RowsEnded(); ++row_, NextRow()) {
+        const Value nbalValue = GetRowField("NBAL2");
+        const std::string nbal = ValueToText(nbalValue);
+        if (nbal.empty() || kTotals.IsTotal(nbalValue)) continue;
+        const std::string acc = SubText(nbal, 1, 5);
+        if (!DigitsOnly(acc)) continue;
+        const long double n = TextToNumber(acc);
+        SetRowField("A_P", Value::Str(UpperText(Text("A_P"))));
+        if (!(n > 97999 && n <= 98999)) {
+            Line("E101197", "СЧЕТ НЕ ПРИНАДЛЕЖИТ ДАННОМУ ДАПАЗОНУ СЧЕТОВ:  <"_cp + Num(n) + ">");
+            continue;
+        }
+        for (const Total& t : kTotalsChecked) {
+            const Value v = GetRowField(t.field);
+            const bool incoming = std::string_view(t.field) == "VX_ITOG";
+            if (Valid(v)) {
+                const std::string normal = Normalised(ValueToText(v));
+                SetRowField(t.field, Value::Str(normal));
+                if (incoming) f1Ito_[n] = normal;
+            } else {
+                Line("E46100", "СЧЕТ- "_cp + Num(n) + std::string(t.what) + ValueToText(v) + ">");
+                if (incoming) f1Ito_[n] = std::string(kZero);
+            }
+        }
+        hasRows_ = true;
+    }
+    --row_;
+}
+
+void DepoControl::LoadPrevious() {
+    prevExists_ = false;
+    ForEachAuxRow(kTable, "NBAL2", period_.m1, [&] {
+        const Value nbalValue = GetAuxField("NBAL2");
+        const std::string nbal = ValueToText(nbalValue);
+        if (nbal.empty() || kTotals.IsTotal(nbalValue)) return;
+        const std::string acc = SubText(nbal, 1, 5);
+        if (!DigitsOnly(acc)) return;
+        const long double n = TextToNumber(acc);
+        const Value is = GetAuxField("IS_ITOG");
+        if (Valid(is)) {
+            f2Ito_[n] = Normalised(ValueToText(is));
+        } else {
+            Line("E46100", "СЧЕТ- "_cp + Num(n) + ". ВХОДЯЩИЙ ОСТАТОК ВВЕДЕН НЕКОРРЕКТНО - <"_cp + ValueToText(is) + ">");
+            f2Ito_[n] = std::string(kZero);
+        }
+        prevExists_ = true;
+    });
+}
+
+void DepoControl::VanishedAccounts() {
+    ForEachAuxRow(kTable, "NBAL2", period_.m1, [&] {
+        const Value nbalValue = GetAuxField("NBAL2");
+        const std::string nbal = ValueToText(nbalValue);
+        if (nbal.empty() || kTotals.IsTotal(nbalValue) || !DigitsOnly(nbal)) return;
+        const long double n = TextToNumber(nbal);
+        if (!f1Ito_.Has(n)) f1Ito_[n] = std::string(kZero);
+        const std::string previous = ValueToText(GetAuxField("IS_ITOG"));
+        if (f1Ito_[n] == kZero && Normalised(previous) != kZero)
+            Line("W101134", "ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХОДЯЩЕГО -НЕТ Б/С "_cp + nbal +
+                                ValueToText(GetAuxField("A_P")) + DepoPairText(previous, 22, "<>", "0"));
+    });
+}
+
+void DepoControl::CheckRows() {
+    const Value zero = Value::Str(std::string(kZero));
+    row_ = 1;
+    for (FirstRow(); !RowsEnded(); ++row_, NextRow()) {
+        const Value nbalValue = GetRowField("NBAL2");
+        const std::string nbal = ValueToText(nbalValue);
+        const std::string ap = Text("A_P");
+        // Every row: the rouble and currency columns carry nothing in this chapter.
+        SetRowField("VX_RUB", zero);
+        SetRowField("VX_VAL", zero);
+        const std::string vx = CheckDepoAmount(Normalised(Text("VX_ITOG")), nbal, ap);
+        SetRowField("OB_AK_RUB", zero);
+        SetRowField("OB_AK_VAL", zero);
+        const std::string oa = CheckDepoAmount(ValueToText(NullToDefault(GetRowField("OB_AK_ITOG"), Value::Str("0"))), nbal, ap);
+        SetRowField("OB_PAS_RUB", zero);
+        SetRowField("OB_PAS_VAL", zero);
+        const std::string op = CheckDepoAmount(Normalised(Text("OB_PAS_ITOG")), nbal, ap);
+        SetRowField("IS_RUB", zero);
+        SetRowField("IS_VAL", zero);
+        const std::string is = CheckDepoAmount(Normalised(Text("IS_ITOG")), nbal, ap);
+
+        if (nbal.empty()) continue;
+        const std::string acc = SubText(nbal, 1, 5);
+        if (!DigitsOnly(acc)) {
+            Line("E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО ЦИФРЫ И БЕЗ ПРОБЕЛОВ  <"_cp + acc + ">");
+            continue;
+        }
+        const std::string label = "Б/С "_cp + nbal + ap;
+        const bool signKnown = ap == "А"_cpv || ap == "П"_cpv;
+        if (acc != kTotals.account) {
+            if (TrimText(nbal).size() > 5)
+                Line("E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО 5 ЦИФР  <"_cp + nbal + ">");
+            if (!signKnown) Line("E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label);
+            const long double n = TextToNumber(acc);
+            chart_.CheckRow({row_, n, acc, label, ap, is != kZero, " (" + is + ")", " (" + is + ")"}, period_);
+            if (!signKnown) Line("E101111", "АКТИВНЫЙ ИЛИ ПАССИВНЫЙ?  НЕОБХОДИМО ПРОСТАВИТЬ ПРИЗНАК Б/С "_cp + nbal);
+            if (prevExists_) {
+                if (!f2Ito_.Has(n)) f2Ito_[n] = std::string(kZero);
+                const std::string previous = f2Ito_[n];
+                if (previous != vx)
+                    Line("W101114", "ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ "_cp + label + " (" + previous + "<>" + vx + ")");
+            }
+            if (IsNegative(vx) || IsNegative(oa) || IsNegative(op) || IsNegative(is))
+                Line("E101116", "НЕДОПУСТИМ ОТРИЦАТЕЛЬНЫЙ ОСТАТОК "_cp + label + " (" + vx + "," + oa + "," + op + "," + is +
+                                    ") -ИСПРАВИТЬ!"_cp);
+        }
+        if (ap == "А"_cpv && is != SubtractNumberTexts(AddNumberTexts(vx, oa), op))
+            Line("E101123", "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " (" + vx + "+" + oa + "-" + op + "<>" + is + ")");
+        if (ap == "П"_cpv && is != AddNumberTexts(SubtractNumberTexts(vx, oa), op))
+            Line("E101126", "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " (" + vx + "-" + oa + "+" + op + "<>" + is + ")");
+        if (kTotals.IsTotal(nbalValue)) {
+            if (ap == "А"_cpv) activeTotalSeen_ = true;
+            if (ap == "П"_cpv) passiveTotalSeen_ = true;
+        } else if (ap == "А"_cpv) {
+            active_.Add(vx, oa, op, is);
+        } else if (ap == "П"_cpv) {
+            passive_.Add(vx, oa, op, is);
+        }
+    }
+    --row_;
+}
+
+void DepoControl::WriteTotals(std::string_view sign, bool seen, const TextSums& sums) {
+    auto write = [&] {
+        const Value zero = Value::Str(std::string(kZero));
+        SetRowField("VX_RUB", zero);
+        SetRowField("VX_VAL", zero);
+        SetRowField("VX_ITOG", Value::Str(sums.vx));
+        SetRowField("OB_AK_RUB", zero);
+        SetRowField("OB_AK_VAL", zero);
+        SetRowField("OB_AK_ITOG", Value::Str(sums.ak));
+        SetRowField("OB_PAS_RUB", zero);
+        SetRowField("OB_PAS_VAL", zero);
+        SetRowField("OB_PAS_ITOG", Value::Str(sums.pas));
+        SetRowField("IS_RUB", zero);
+        SetRowField("IS_VAL", zero);
+        SetRowField("IS_ITOG", Value::Str(sums.is));
+    };
+    FirstRow();
+    if (!seen) {
+        // A table whose kind forbids appending gets no total row rather than totals written
+        // over one of its account rows.
+        if (RowsEnded() || host::FmContr->MainTableKind == "F") return;
+        AppendRow();
+        SetRowField("NBAL2", Value::Str(std::string(kTotals.text)));
+        SetRowField("A_P", Value::Str(std::string(sign)));
+        write();
+        return;
+    }
+    for (; !RowsEnded(); NextRow()) {
+        if (Text("NBAL2") == kTotals.account && Text("A_P") == sign) {
+            write();
+            return;
+        }
+    }
+}
+
+void DepoControl::ChapterChecks() {
+    const std::string tail = "Б/С "_cp;
+    if (passive_.vx != active_.vx)
+        Line("E101229", "НЕ РАВНЫ ИТОГОВЫЕ ВХ. ОСТАТКИ ПО АКТ./ПАССИВНЫМ "_cp + tail + " ( " + passive_.vx + "<>" + active_.vx + ")");
+    if (passive_.is != active_.is)
+        Line("E101230", "НЕ РАВНЫ ИТОГОВЫЕ ИСХ.ОСТАТКИ ПО АКТ./ПАССИВНЫМ "_cp + tail + " (" + passive_.is + "<>" + active_.is + ")");
+    if (AddNumberTexts(active_.ak, passive_.ak) != AddNumberTexts(active_.pas, passive_.pas))
+        Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТ./ПАССИВНЫМ "_cp + tail + " (" + active_.ak + "+" +
+                            passive_.ak + "<>" + active_.pas + "+" + passive_.pas + ")");
+}
+
+void DepoControl::Run() {
+    ResetArrays();
+    chart_.Declare();
+    f2Ito_.Declare();
+    f1Ito_.Declare();
+    host::WriteProtocolLine(kHeader);
+    period_ = FindPeriod();
+    prevExists_ = period_.prevExists;
+
+    IncomingPass();
+    if (hasRows_ && !prevExists_)
+        Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy +
+                            " - ОТСУТСТВУЕТ. CРАВНЕНИЯ НЕ БУДЕТ..."_cp);  // "CРАВНЕНИЯ" begins with a Latin C
+    if (prevExists_) {
+        LoadPrevious();
+        if (!prevExists_ && hasRows_) {
+            Line("W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
+            prevExists_ = true;
+        }
+    }
+    if (prevExists_) VanishedAccounts();
+    if (!hasRows_) {
+        Line("W101198", "СЧЕТА ДЕПО ВВЕДЕНЫ НУЛЕВЫЕ"_cp);
+        return;
+    }
+    chart_.Load(period_.d, [](long double n) { return n > 97999; }, 98999);
+    row_ = RemoveTotalRows([] {
+        const std::string nbal = Text("NBAL2");
+        return !nbal.empty() && SubText(nbal, 1, 5) == kTotals.account;
+    });
+    CheckRows();
+    if (row_ == 2) row_ = RemoveTotalRows([] { return kTotals.IsTotal(GetRowField("NBAL2")); });
+    WriteTotals("А"_cpv, activeTotalSeen_, active_);
+    WriteTotals("П"_cpv, passiveTotalSeen_, passive_);
+    ChapterChecks();
+    CheckUniqueness(row_, kTable, period_.d, kTotals, true);
+}
+
+}  // namespace
+
+void ControlChapterD() { DepoControl().Run(); }
+
+}  // namespace tesma::controls
