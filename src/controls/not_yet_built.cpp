@@ -3,7 +3,6 @@
 
 namespace tesma::controls {
 
-void ControlChapterA2() {}
 void SortChapterA() {}
 void SortChapterB() {}
 void SortChapterV() {}
