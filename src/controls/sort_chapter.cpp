@@ -1,0 +1,166 @@
+// Sorting of a chapter table: rows in the engine's order of NBAL2, grouped by sign. The table
+// is read into fourteen stores, emptied down to a marker row, written back group by group, and
+// the marker removed. One procedure; the chapters differ in the constants below.
+#include <array>
+#include <functional>
+#include <variant>
+
+#include "controls/common.h"
+#include "controls/procedures.h"
+#include "host/fm_contr.h"
+#include "platform/text/cp1251.h"
+#include "runtime/arrays.h"
+#include "runtime/conversions.h"
+#include "runtime/record_access.h"
+#include "runtime/report_location.h"
+#include "runtime/texts.h"
+
+namespace tesma::controls {
+
+using namespace tesma::literals;
+
+namespace {
+
+struct SortChapter {
+    std::string_view header;
+    std::string_view tableCode;
+    bool textAmounts;              // chapter Д: amounts are decimal texts
+    std::string_view closingTotal;  // chapter В: the total row that closes its sign's group
+};
+
+constexpr SortChapter kSortA{"**Контроль формы 101 Глава А. Баланс. Cортировка по No б/c"_cpv, "Ф_1"_cpv, false, ""};
+constexpr SortChapter kSortB{"**Контроль формы 101 Глава Б. Сортировка счетов довер.управления"_cpv, "Ф_2"_cpv, false, ""};
+constexpr SortChapter kSortV{"**Контроль формы 101 Глава В. Сортировка внебалансовых счетов"_cpv, "Ф_3"_cpv, false,
+                             "91999 (ИТОГО)"_cpv};
+constexpr SortChapter kSortG{"**Контроль формы 101 Глава Г. Сортировка баланса по срочным сделкам "_cpv, "Ф_4"_cpv, false, ""};
+constexpr SortChapter kSortD{"**Контроль формы 101 Глава Д. Сортировка счетов ДЕПО"_cpv, "Ф_5"_cpv, true, ""};
+
+// The amount stores, in the order of the row's amount fields.
+constexpr std::array<const char*, 12> kAmountStores = {"VOR", "VOV", "VOI", "DOR", "DOV", "DOI",
+                                                       "KOR", "KOV", "KOI", "ICR", "ICV", "ICI"};
+
+constexpr std::string_view kMarkerAccount = "УДАЛИ"_cpv;
+constexpr std::string_view kMarkerSign = "Ё"_cpv;  // reserved for the marker row
+constexpr std::string_view kActive = "А"_cpv;
+constexpr std::string_view kPassive = "П"_cpv;
+
+class Sort {
+public:
+    explicit Sort(const SortChapter& c) : c_(c) {
+        for (const char* name : kAmountStores) amounts_.emplace_back(name);
+    }
+    void Run();
+
+private:
+    using Amount = std::variant<long double, std::string>;
+    void Read();
+    void AppendMarker();
+    void Clear();
+    void WriteBack(const std::function<bool(const std::string& nbal, const std::string& sign)>& inGroup);
+    void RemoveMarker();
+
+    const SortChapter& c_;
+    std::int32_t n_ = 0;
+    std::vector<ControlArray<Amount>> amounts_;
+    ControlArray<std::string> accounts_{"BS2P"}, signs_{"A_P"};
+};
+
+void Sort::Read() {
+    OpenAuxTable(c_.tableCode, "NBAL2", "", ReportDate());
+    for (; !AuxTableEnded(); NextAuxRow()) {
+        const std::string nbal = ValueToText(NullToDefault(GetAuxField("NBAL2"), Value::Str("")));
+        if (nbal.empty()) continue;
+        ++n_;
+        accounts_[n_] = nbal;
+        signs_[n_] = ValueToText(NullToDefault(GetAuxField("A_P"), Value::Str(" ")));
+        for (std::size_t i = 0; i < kAmountFields.size(); ++i) {
+            const Value v = GetAuxField(kAmountFields[i]);
+            if (c_.textAmounts) amounts_[i][n_] = ValueToText(NullToDefault(v, Value::Str("0.0000")));
+            else amounts_[i][n_] = ValueToReal(NullToDefault(v, Value::Int(0)));
+        }
+    }
+    CloseAuxTable();
+}
+
+void Sort::AppendMarker() {
+    FirstRow();
+    if (RowsEnded()) return;  // no marker in an empty table
+    AppendRow();
+    SetRowField("NBAL2", Value::Str(std::string(kMarkerAccount)));
+    SetRowField("A_P", Value::Str(std::string(kMarkerSign)));
+    while (!RowsEnded()) NextRow();
+}
+
+void Sort::Clear() {
+    // A deletion leaves the cursor on the following row, which the step then passes over: a
+    // pass leaves rows behind, and passes repeat until one deletes nothing.
+    bool deleted = true;
+    while (deleted) {
+        deleted = false;
+        for (FirstRow(); !RowsEnded(); NextRow()) {
+            if (ValueToText(GetRowField("A_P")) == kMarkerSign) continue;
+            deleted = true;
+            DeleteRow();
+        }
+    }
+}
+
+void Sort::WriteBack(const std::function<bool(const std::string&, const std::string&)>& inGroup) {
+    for (std::int32_t k = 1; k <= n_; ++k) {
+        const std::string nbal = accounts_[k];
+        const std::string sign = signs_[k];
+        if (nbal.empty() || !inGroup(nbal, sign)) continue;
+        // The appended row is the last row of the main cursor: one append per entry.
+        for (FirstRow(); !RowsEnded(); NextRow()) {
+            AppendRow();
+            SetRowField("NBAL2", Value::Str(nbal));
+            SetRowField("A_P", Value::Str(sign));
+            for (std::size_t i = 0; i < kAmountFields.size(); ++i) {
+                const Amount& a = amounts_[i][k];
+                if (const auto* text = std::get_if<std::string>(&a)) SetRowField(kAmountFields[i], Value::Str(*text));
+                else SetRowField(kAmountFields[i], Value::Real(static_cast<double>(std::get<long double>(a))));
+            }
+        }
+    }
+}
+
+void Sort::RemoveMarker() {
+    for (FirstRow(); !RowsEnded(); NextRow())
+        if (ValueToText(GetRowField("A_P")) == kMarkerSign && TrimText(ValueToText(GetRowField("NBAL2"))) == kMarkerAccount)
+            DeleteRow();
+}
+
+void Sort::Run() {
+    ResetArrays();
+    for (const auto& store : amounts_) store.Declare();
+    accounts_.Declare();
+    signs_.Declare();
+    host::WriteProtocolLine(c_.header);
+    Read();
+    AppendMarker();
+    if (n_ > 0) Clear();
+    const auto other = [](const std::string&, const std::string& s) { return s != kActive && s != kPassive; };
+    if (c_.closingTotal.empty()) {
+        WriteBack(other);
+        WriteBack([](const std::string&, const std::string& s) { return s == kActive; });
+        WriteBack([](const std::string&, const std::string& s) { return s == kPassive; });
+    } else {
+        const std::string_view total = c_.closingTotal;
+        WriteBack(other);
+        WriteBack([&](const std::string& a, const std::string& s) { return s == kActive && a != total; });
+        WriteBack([&](const std::string& a, const std::string& s) { return s == kActive && a == total; });
+        WriteBack([&](const std::string& a, const std::string& s) { return s == kPassive && a != total; });
+        WriteBack([&](const std::string& a, const std::string& s) { return s == kPassive && a == total; });
+    }
+    RemoveMarker();
+}
+
+}  // namespace
+
+void SortChapterA() { Sort(kSortA).Run(); }
+void SortChapterB() { Sort(kSortB).Run(); }
+void SortChapterV() { Sort(kSortV).Run(); }
+void SortChapterG() { Sort(kSortG).Run(); }
+void SortChapterD() { Sort(kSortD).Run(); }
+
+}  // namespace tesma::controls

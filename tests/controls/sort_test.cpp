@@ -1,0 +1,153 @@
+// Sorting the chapter tables, and filling the requisites of the electronic report message.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <regex>
+
+#include "chapter_fixture.h"
+#include "controls/procedures.h"
+
+using namespace tesma;
+using namespace tesma::literals;
+using namespace tesma::testing;
+
+namespace {
+
+class Sorting : public ::testing::Test, protected ChapterReport {
+protected:
+    std::string Sort(std::int32_t table, void (*procedure)()) {
+        std::filesystem::remove(tree.Protocol());
+        hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
+        RunInside({table, 7, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, procedure);
+        return FileBytes(tree.Protocol());
+    }
+    std::vector<std::string> Order(char chapter) {
+        std::vector<std::string> out;
+        for (const auto& r : Rows(chapter)) out.push_back(text::ToUtf8(r[1].text) + "|" + text::ToUtf8(r[2].text));
+        return out;
+    }
+};
+
+std::array<double, 12> Amt(double v) { return {v, 0, v, 0, 0, 0, 0, 0, 0, v, 0, v}; }
+
+}  // namespace
+
+TEST_F(Sorting, RowsComeBackInAccountOrderGroupedBySign) {
+    // x (А), y (П), z (А), w (a blank sign); x before z in account order.
+    Write(kDate, 'A', {{"30102", "П", Amt(1)}, {"20202", "А", Amt(2)}, {"40702", "А", Amt(3)}, {"10207", "", Amt(4)},
+                       {"", "А", Amt(5)}, {"30109", "а", Amt(6)}, {"79999 (ИТОГО)", "А", Amt(5)}});
+    EXPECT_EQ(Sort(kChapterA, controls::SortChapterA),
+              Lines({"**Контроль формы 101 Глава А. Баланс. Cортировка по No б/c"}));
+    EXPECT_EQ(Order('A'), (std::vector<std::string>{"10207| ", "30109|а", "20202|А", "40702|А", "79999 (ИТОГО)|А", "30102|П"}));
+    auto rows = Rows('A');
+    EXPECT_EQ(rows[2][3].real, 2);   // amounts travel with their rows
+    EXPECT_EQ(rows[0][2].text, " ");  // a missing sign comes back as one blank
+    EXPECT_EQ(rows[0][4].real, 0);   // and missing amounts as 0
+}
+
+TEST_F(Sorting, TheOffBalanceTotalRowClosesItsGroup) {
+    Write(kDate, 'V', {{"91999 (ИТОГО)", "П"}, {"99999", "П"}, {"91999 (ИТОГО)", "А"}, {"90701", "А"}, {"99998", "А"},
+                       {"91203", "П"}});
+    EXPECT_EQ(Sort(kChapterV, controls::SortChapterV),
+              Lines({"**Контроль формы 101 Глава В. Сортировка внебалансовых счетов"}));
+    EXPECT_EQ(Order('V'), (std::vector<std::string>{"90701|А", "99998|А", "91999 (ИТОГО)|А", "91203|П", "99999|П",
+                                                    "91999 (ИТОГО)|П"}));
+}
+
+TEST_F(Sorting, DepositoryAmountsStayTextsWithZeroDefaults) {
+    WriteParadoxTable(TablePath(kDate, 'D'), DepoFields(),
+                      {DepoRow(0, "98020", "П"_cp, {"", "", "112233445566778899.1234", "", "", "", "", "", "", "", "", "1"}),
+                       DepoRow(0, "98010", "А"_cp, {"1.5", "", "", "", "", "", "", "", "", "", "", ""})});
+    EXPECT_EQ(Sort(kChapterD, controls::SortChapterD), Lines({"**Контроль формы 101 Глава Д. Сортировка счетов ДЕПО"}));
+    auto rows = Rows('D');
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][1].text, "98010");
+    EXPECT_EQ(rows[0][3].text, "1.5");
+    EXPECT_EQ(rows[0][4].text, "0.0000");
+    EXPECT_EQ(rows[1][5].text, "112233445566778899.1234");
+    EXPECT_EQ(rows[1][3].text, "0.0000");
+}
+
+TEST_F(Sorting, TablesWithoutAccountsAreLeftAsTheyWere) {
+    Write(kDate, 'G', {});
+    EXPECT_EQ(Sort(kChapterG, controls::SortChapterG),
+              Lines({"**Контроль формы 101 Глава Г. Сортировка баланса по срочным сделкам "}));
+    EXPECT_TRUE(Rows('G').empty());
+    Write(kDate, 'G', {{"", "А", Amt(1)}, {"", "П", Amt(2)}});
+    Sort(kChapterG, controls::SortChapterG);
+    auto rows = Rows('G');
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][3].real, 1);
+    EXPECT_EQ(rows[1][3].real, 2);
+}
+
+TEST_F(Sorting, ASortThatFailsPartWayKeepsEveryOldRow) {
+    // An amount that cannot be written back (not a number) fails the sort after the clearing.
+    auto bad = ChapterRow(0, "20202", "А"_cp, {std::numeric_limits<double>::infinity()});
+    WriteParadoxTable(TablePath(kDate, 'B'), ChapterFields(),
+                      {ChapterRow(0, "30102", "П"_cp), bad, ChapterRow(0, "10207", "А"_cp)});
+    const std::string before = FileBytes(TablePath(kDate, 'B'));
+    Sort(kChapterB, controls::SortChapterB);
+    ASSERT_EQ(ui->messageBoxes.size(), 1u);
+    EXPECT_EQ(FileBytes(TablePath(kDate, 'B')), before);
+}
+
+TEST_F(Sorting, TheThreeThousandAndFirstRowStopsTheSortBeforeAnyChange) {
+    std::vector<Account> many;
+    for (int i = 0; i < 3001; ++i) many.push_back({std::to_string(20000 + i), "А"});
+    Write(kDate, 'A', many);
+    const std::string before = FileBytes(TablePath(kDate, 'A'));
+    Sort(kChapterA, controls::SortChapterA);
+    ASSERT_EQ(ui->messageBoxes.size(), 2u);
+    EXPECT_EQ(ui->messageBoxes[0], "Превышен максимальный размер 3000 массива BS2P"_cp);
+    EXPECT_EQ(FileBytes(TablePath(kDate, 'A')), before);
+}
+
+class MessageRequisites : public ::testing::Test, protected ChapterReport {
+protected:
+    std::vector<std::string> Fill(int rows, const std::string& branch, std::int32_t instance = 0) {
+        const std::string dir = tree.DateDir(kDate);
+        std::vector<std::vector<engine::Cell>> cells;
+        for (int i = 0; i < rows; ++i)
+            cells.push_back({engine::Cell::Integer(instance), engine::Cell::Text("K" + std::to_string(i)),
+                             engine::Cell::Text("V" + std::to_string(i)), engine::Cell::Integer(i + 1)});
+        WriteParadoxTable(dir + "OES.DB",
+                          {{"ID_EKZ", engine::FieldType::Long, 0}, {"KEY_REKW", engine::FieldType::Alpha, 20},
+                           {"VALUE_REKW", engine::FieldType::Alpha, 60}, {"NNN", engine::FieldType::Long, 0}},
+                          cells);
+        std::vector<Requisite> req{{"BNK_REGN", "1481", instance}, {"BNK_SOATO", "45", instance},
+                                   {"BNK_OKPO", "00032537", instance}, {"BNK_BIK", "044525225", instance}};
+        if (branch != "<none>") req.push_back({"BNK_FILN", branch, instance});
+        WriteRequisites(dir + "REKW_F101.DB", req);
+        hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
+        RunInside({kMessageRequisites, 4, instance, kDate, tree.Protocol(), dir, ""}, records, controls::FillReportRequisites);
+        std::vector<std::string> out;
+        for (const auto& r : ReadTable(dir + "OES.DB")) out.push_back(r[1].text + "=" + r[2].text);
+        return out;
+    }
+};
+
+TEST_F(MessageRequisites, EightRowsAreFilledAndNoneAppended) {
+    auto rows = Fill(10, "0");
+    ASSERT_EQ(rows.size(), 10u);
+    EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + 7),
+              (std::vector<std::string>{"OKUD=0409101", "OKATO=45", "OKPO=00032537", "RNKO=1481", "BIKKO=044525225",
+                                        "DTMO=20251201", "DTME=20251201"}));
+    EXPECT_TRUE(std::regex_match(rows[7], std::regex("DTMF=20[0-9]{12}")));
+    EXPECT_EQ(rows[8], "K8=V8");
+    EXPECT_EQ(rows[9], "K9=V9");
+    EXPECT_EQ(FileBytes(tree.Protocol()), Lines({"**Заполнение реквизитов ОЭС"}));
+
+    rows = Fill(5, "2");
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[3], "RNKO=1481/2");
+    EXPECT_EQ(rows[4], "BIKKO=044525225");
+    EXPECT_EQ(Fill(8, "<none>")[3], "RNKO=1481");
+}
+
+TEST_F(MessageRequisites, AReportInstanceChangesNothing) {
+    auto rows = Fill(8, "2", 5);
+    EXPECT_EQ(rows[0], "K0=V0");
+    EXPECT_EQ(rows[7], "K7=V7");
+}
