@@ -2,7 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
-PACKAGES   := cmake g++ make pkg-config libsqlite3-dev libgtest-dev libgmock-dev pxlib-dev
+PACKAGES   := cmake g++ make pkg-config libsqlite3-dev libgtest-dev libgmock-dev pxlib-dev zlib1g-dev libcli11-dev nlohmann-json3-dev
 
 .PHONY: all deps build build-asan test test-asan clean
 
@@ -32,3 +32,7 @@ test-asan: build-asan
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+.PHONY: demo
+demo: build
+	./$(BUILD)/f101 demo $(BUILD)/demo

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+
+#include "platform/text/cp1251.h"
 
 namespace tesma::ui {
 
@@ -40,6 +43,19 @@ void Backend::ShowModal(WindowHandlers& window) {
         else Wait(nextTick_ - now);
     }
     window.OnClose();
+}
+
+void Backend::ShowError(const std::string& text) {
+    if (const char* log = std::getenv("TESMA_MESSAGES"); log && *log) {
+        if (FILE* f = std::fopen(log, "a")) {
+            std::string line = text::ToUtf8(text);
+            for (char& c : line)
+                if (c == '\n' || c == '\r') c = ' ';
+            std::fprintf(f, "%s\n", line.c_str());
+            std::fclose(f);
+        }
+    }
+    ShowMessageBox(text);
 }
 
 void Backend::SetTimer(bool enabled) {

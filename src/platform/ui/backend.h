@@ -45,14 +45,17 @@ public:
     // Delivers what is pending: a stop click, a due tick (nested inside the caller).
     void Pump();
 
-    // A modal error box with one OK button.
-    virtual void ShowError(const std::string& text) = 0;
+    // A modal error box with one OK button. When the environment names a file in
+    // TESMA_MESSAGES, the text is also appended there (UTF-8, one line), so that a host without
+    // a screen learns what the operator would have seen.
+    void ShowError(const std::string& text);
     virtual void Draw(const WindowView& view) = 0;
     // The window's title bar (a terminal line has none).
     virtual void RemoveTitleBar() {}
 
 protected:
     static constexpr std::int64_t kTickMs = 500;
+    virtual void ShowMessageBox(const std::string& text) = 0;
     virtual std::int64_t NowMs() = 0;
     // Waits up to `ms`, less when input arrives.
     virtual void Wait(std::int64_t ms) = 0;

@@ -24,12 +24,12 @@ public:
     int pumps = 0;
     int titleBarRemovals = 0;
 
-    void ShowError(const std::string& text) override { messageBoxes.push_back(text); }
     void Draw(const WindowView& view) override { drawn.push_back(view); }
     void RemoveTitleBar() override { ++titleBarRemovals; }
     std::int64_t VirtualNow() const { return now_; }
 
 protected:
+    void ShowMessageBox(const std::string& text) override { messageBoxes.push_back(text); }
     std::int64_t NowMs() override { return now_; }
     void Wait(std::int64_t ms) override {
         now_ += ms > 0 ? ms : 1;

@@ -13,7 +13,7 @@ namespace {
 
 class SilentBackend final : public Backend {
 public:
-    void ShowError(const std::string& text) override {
+    void ShowMessageBox(const std::string& text) override {
         std::fprintf(stderr, "%s\n", text::ToUtf8(text).c_str());
         std::fflush(stderr);
     }

@@ -23,7 +23,7 @@ void OnInterrupt(int) { gInterrupted = 1; }
 
 class TerminalBackend final : public Backend {
 public:
-    void ShowError(const std::string& text) override {
+    void ShowMessageBox(const std::string& text) override {
         EndLine();
         std::fprintf(stderr, "%s\n", text::ToUtf8(text).c_str());
         if (::isatty(STDIN_FILENO)) {

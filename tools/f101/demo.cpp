@@ -1,0 +1,107 @@
+// The demo report: a real institution's published sheet as the current month, a consistent
+// previous month derived from it, and a few deliberate errors that the controls must find.
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+
+#include "commands.h"
+#include "csv.h"
+#include "form101.h"
+#include "gz_stream.h"
+#include "platform/locale/number_format.h"
+#include "protocol_output.h"
+#include "published.h"
+#include "report_folder.h"
+#include "run_host.h"
+
+namespace tesma::f101 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum { VR, VV, VITG, ORA, OVA, OITGA, ORP, OVP, OITGP, IR, IV, IITG };
+
+std::string Plus(const std::string& amount, long long delta) {
+    const long double v = locale::ParseNumber(amount.empty() ? "0" : amount, '.').value_or(0);
+    return locale::GeneralNumberText(v + static_cast<long double>(delta), '.');
+}
+
+// Last month's report as this month's opening balances: outgoing = this month's incoming.
+std::vector<PublishedRow> PreviousMonth(std::vector<PublishedRow> rows) {
+    for (PublishedRow& r : rows) {
+        r.date = "2015-11-01";
+        for (int i : {IR, IV, IITG}) r.amounts[static_cast<std::size_t>(i)] = r.amounts[static_cast<std::size_t>(i - IR)];
+        for (int i : {ORA, OVA, OITGA, ORP, OVP, OITGP}) r.amounts[static_cast<std::size_t>(i)] = "0";
+    }
+    return rows;
+}
+
+PublishedRow* FirstAccount(std::vector<PublishedRow>& rows, const std::string& plan, const std::string& ap) {
+    for (PublishedRow& r : rows)
+        if (r.plan == plan && r.ap == ap && r.numSc != "ITGAP" && Plus(r.amounts[IR], 0) != "0" && Plus(r.amounts[VR], 0) != "0")
+            return &r;
+    return nullptr;
+}
+
+}  // namespace
+
+int Demo(const std::string& dirArg, const std::string& data, bool json) {
+    try {
+        const fs::path dir = dirArg.empty() ? fs::path("f101-demo") : fs::path(dirArg);
+        const fs::path dataDir = data.empty() ? fs::path(TESMA_DEMO_DATA) : fs::path(data);
+        auto current = ReadPublished((dataDir / "sheet-2015-12-01.csv").string(), "");
+        auto chart = ReadChart((dataDir / "account-signs.csv").string());
+        std::string bankName;
+        {
+            std::istringstream in(ReadMaybeGzip((dataDir / "bank-names.csv").string()));
+            CsvReader names(in);
+            while (auto r = names.Next())
+                if (r->size() >= 2 && !current.empty() && (*r)[0] == current.front().regn) bankName = (*r)[1];
+        }
+        auto previous = PreviousMonth(current);
+
+        // Deliberate errors:
+        // 1. an active account's outgoing roubles one more than its balance allows;
+        PublishedRow* active = FirstAccount(current, "А", "1");
+        // 2. last month's outgoing balance of a passive account differs from this month's opening;
+        PublishedRow* passive = FirstAccount(previous, "А", "2");
+        if (!active || !passive) throw std::runtime_error("the demo sheet lacks the accounts the demo changes");
+        active->amounts[IR] = Plus(active->amounts[IR], 1);
+        passive->amounts[IR] = Plus(passive->amounts[IR], 5);
+        passive->amounts[IITG] = Plus(passive->amounts[IITG], 5);
+
+        fs::remove_all(dir / "F101");
+        const std::string regn = current.front().regn;
+        WriteReportTree({dir.string(), regn, bankName, 1}, previous, chart);
+        const std::string folderPath = WriteReportTree({dir.string(), regn, bankName, 1}, current, chart);
+
+        std::cerr << "f101 demo: report of " << (bankName.empty() ? "institution " + regn : bankName) << " (registration number "
+                  << regn << ") as of 01.12.2015 in " << folderPath << "\n"
+                  << "deliberate errors: account " << active->numSc << " (outgoing roubles +1), last month's account "
+                  << passive->numSc << " (outgoing +5)\n";
+        ReportFolder folder = OpenReportFolder(folderPath);
+        hostkit::Library lib(LibraryPath());
+        int errors = 0, warnings = 0;
+        bool failed = false;
+        auto run = [&](std::int32_t table) {
+            RunOutcome outcome = RunOnFolder(lib, folder, {table, 4, 0, folder.dir + "protocol.txt", ""});
+            auto lines = ParseProtocol(outcome.appended);
+            if (json) PrintJson(std::cout, lines);
+            else PrintText(std::cout, lines);
+            for (const auto& l : lines) errors += l.severity == "error", warnings += l.severity == "warning";
+            for (const auto& m : outcome.messages) std::cerr << "f101: " << m << '\n', failed = true;
+        };
+        for (const Chapter& c : kChapters) run(c.tableId);
+        run(kMessageRequisitesId);
+        std::cout.flush();
+        std::cerr << "f101 demo: " << errors << " error line(s), " << warnings << " warning line(s); protocol in "
+                  << folder.dir << "protocol.txt\n";
+        return failed ? kCouldNotCheck : kClean;
+    } catch (const std::exception& e) {
+        std::cerr << "f101: " << e.what() << '\n';
+        return kCouldNotCheck;
+    }
+}
+
+}  // namespace tesma::f101

@@ -1,0 +1,39 @@
+#pragma once
+// Form 101 as this host knows it: its tables' codes and ids, and the layout of the report trees
+// that the import and the demo build.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tesma::f101 {
+
+inline constexpr std::int32_t kForm101 = 101;
+
+struct Chapter {
+    char latin;            // A, B, V, G, D
+    std::string_view cyrillic;  // UTF-8 letter: А, Б, В, Г, Д
+    std::int32_t tableId;
+    std::string_view code;      // UTF-8: Ф_1 .. Ф_5
+    std::string_view fileName;  // the table file the import writes
+    std::string_view totalAccount;  // 79999 .. 98999
+};
+
+inline constexpr std::array<Chapter, 5> kChapters = {{
+    {'A', "А", 466472, "Ф_1", "F101_1", "79999"},
+    {'B', "Б", 466473, "Ф_2", "F101_2", "89999"},
+    {'V', "В", 466474, "Ф_3", "F101_3", "91999"},
+    {'G', "Г", 466475, "Ф_4", "F101_4", "97999"},
+    {'D', "Д", 583102, "Ф_5", "F101_5", "98999"},
+}};
+
+// The requisites table of the electronic report message: table id 474667, table code "OES".
+inline constexpr std::int32_t kMessageRequisitesId = 474667;
+inline constexpr std::string_view kMessageRequisitesCode = "OES";
+inline constexpr std::string_view kMessageRequisitesFile = "F101_OES";
+
+// A chapter by its letter: Cyrillic (UTF-8) or Latin, any case.
+std::optional<Chapter> FindChapter(std::string_view letter);
+
+}  // namespace tesma::f101

@@ -1,0 +1,86 @@
+// f101: the command-line host of the form 101 controls.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "commands.h"
+
+using namespace tesma::f101;
+
+int main(int argc, char** argv) {
+    CLI::App app{"f101: checks, sorts and completes the turnover sheet of a credit institution (form 0409101)"};
+    app.set_version_flag("--version", "f101 " TESMA_VERSION);
+    app.require_subcommand(1);
+
+    CheckOptions check;
+    auto* checkCmd = app.add_subcommand("check", "Run the controls of the chapter tables of a report folder");
+    checkCmd->add_option("DIR", check.dir, "Report folder .../<form folder>/<YYYYMMDD>/")->required();
+    checkCmd->add_option("--chapter", check.chapters, "А, Б, В, Г, Д (or A, B, V, G, D), or all (default)");
+    checkCmd->add_option("--instance", check.instance, "ID_EKZ of the report instance (default 0: none)");
+    checkCmd->add_option("--override", check.overrideDir, "Folder of the tables named \"!.<file>\" (the chart of accounts)");
+    checkCmd->add_option("--protocol", check.protocol, "Protocol file (default <DIR>/protocol.txt)");
+    checkCmd->add_flag("--json", check.json, "Print the findings as JSON Lines");
+
+    std::string sortDir, sortChapter, sortProtocol;
+    bool sortJson = false;
+    auto* sortCmd = app.add_subcommand("sort", "Sort a chapter table in account order, grouped by sign");
+    sortCmd->add_option("DIR", sortDir, "Report folder")->required();
+    sortCmd->add_option("--chapter", sortChapter, "А, Б, В, Г or Д (or A, B, V, G, D)")->required();
+    sortCmd->add_option("--protocol", sortProtocol, "Protocol file (default <DIR>/protocol.txt)");
+    sortCmd->add_flag("--json", sortJson, "Print the protocol lines as JSON Lines");
+
+    std::string fillDir, fillProtocol;
+    bool fillJson = false;
+    auto* fillCmd = app.add_subcommand("fill", "Fill the requisites of the electronic report message");
+    fillCmd->add_option("DIR", fillDir, "Report folder")->required();
+    fillCmd->add_option("--protocol", fillProtocol, "Protocol file (default <DIR>/protocol.txt)");
+    fillCmd->add_flag("--json", fillJson, "Print the protocol lines as JSON Lines");
+
+    std::string exportTable;
+    auto* exportCmd = app.add_subcommand("export", "Print a Paradox or dBASE table as CSV (UTF-8)");
+    exportCmd->add_option("TABLE", exportTable, "Table file (.DB or .DBF)")->required();
+
+    std::string importCsv, importTable, importFields;
+    bool importReplace = false;
+    auto* importCmd = app.add_subcommand("import", "Create a Paradox table from CSV (UTF-8, header row)");
+    importCmd->add_option("CSV", importCsv, "CSV file")->required();
+    importCmd->add_option("TABLE", importTable, "Table file to create (.DB)")->required();
+    importCmd->add_option("--fields", importFields, "NAME:TYPE,... with A<size>, N, $, I, S, +, D, L")->required();
+    importCmd->add_flag("--replace", importReplace, "Write over an existing table");
+
+    std::string pubCsv, pubRegn, pubOut, pubChart, pubNames;
+    auto* pubCmd = app.add_subcommand("import-published", "Build a report tree from the central bank's published sheets");
+    pubCmd->add_option("CSV", pubCsv, "Published sheets (CSV, may be gzip-compressed)")->required();
+    pubCmd->add_option("--regn", pubRegn, "Registration number of the institution")->required();
+    pubCmd->add_option("--out", pubOut, "Root folder of the report tree")->required();
+    pubCmd->add_option("--chart", pubChart, "Chart of accounts: CSV with NUM_SC and A_P (default: account-signs-observed.csv beside CSV)");
+    pubCmd->add_option("--names", pubNames, "Bank names: CSV with REGN and NAME_B (default: bank-names-2013-01-01.csv.gz beside CSV)");
+
+    std::string demoDir, demoData;
+    bool demoJson = false;
+    auto* demoCmd = app.add_subcommand("demo", "Build the demo report, run every control and print the protocol");
+    demoCmd->add_option("DIR", demoDir, "Folder for the demo report tree (default ./f101-demo)");
+    demoCmd->add_option("--data", demoData, "Folder of the demo's source sheets");
+    demoCmd->add_flag("--json", demoJson, "Print the protocol lines as JSON Lines");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "f101: " << e.what() << " (f101 --help for the commands)\n";
+        return kUsage;
+    }
+    if (*checkCmd) return Check(check);
+    if (*sortCmd) return SortChapter(sortDir, sortChapter, sortProtocol, sortJson);
+    if (*fillCmd) return Fill(fillDir, fillProtocol, fillJson);
+    if (*exportCmd) return Export(exportTable);
+    if (*importCmd) return Import(importCsv, importTable, importFields, importReplace);
+    if (*pubCmd) return ImportPublished(pubCsv, pubRegn, pubOut, pubChart, pubNames);
+    if (*demoCmd) return Demo(demoDir, demoData, demoJson);
+    return kUsage;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The central bank's published turnover sheets (one CSV row per account of an institution) and
+// the report trees built from them: the form folder F101 and the dated folder with the five
+// chapter tables, rfdef.DB, REP_EKZ.DB, the form requisites, the chart of accounts PS_WORK and
+// the requisites table of the electronic report message.
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tesma::f101 {
+
+struct PublishedRow {
+    std::string regn;   // registration number, as a whole number text
+    std::string plan;   // chapter letter, UTF-8 Cyrillic
+    std::string numSc;  // account, or ITGAP for a side's total
+    std::string ap;     // "1" active, "2" passive
+    std::array<std::string, 12> amounts;  // VR VV VITG ORA OVA OITGA ORP OVP OITGP IR IV IITG
+    std::string date;   // YYYY-MM-DD
+};
+
+// The rows of one institution (all when regn is empty). A malformed file or row is a
+// std::runtime_error naming the file and line.
+std::vector<PublishedRow> ReadPublished(const std::string& csvPath, const std::string& regn);
+
+struct ChartEntry {
+    std::string account;  // five digits
+    std::string sign;     // "1", "2" or "0" (either)
+};
+// The chart from a CSV with the columns NUM_SC and A_P (the observed account signs).
+std::vector<ChartEntry> ReadChart(const std::string& csvPath);
+
+struct ReportTreeSpec {
+    std::string root;  // UTF-8: the tree goes to <root>/F101/<YYYYMMDD>/
+    std::string regn;
+    std::string bankName;  // UTF-8, may be empty
+    std::int32_t instance = 1;
+};
+
+// Writes the dated folder for the rows (of one institution and one date); returns its path.
+std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<PublishedRow>& rows,
+                            const std::vector<ChartEntry>& chart);
+
+// The total-row text of a chapter letter (UTF-8), e.g. "79999 (ИТОГО)".
+std::string TotalText(const std::string& plan);
+
+}  // namespace tesma::f101

@@ -1,0 +1,100 @@
+#include "report_folder.h"
+
+#include <filesystem>
+
+#include "form101.h"
+#include "platform/engine/files.h"
+#include "platform/engine/paradox.h"
+#include "platform/engine/query.h"
+#include "platform/locale/calendar.h"
+#include "platform/text/cp1251.h"
+
+namespace tesma::f101 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+engine::TableFile ReadTable(const std::string& diskPath, const std::string& shown) {
+    return engine::ParseParadox(engine::ReadWholeFile(diskPath, shown), shown);
+}
+
+char TypeLetter(engine::FieldType t) {
+    switch (engine::KindOf(t)) {
+        case engine::ColumnKind::Text: return 'A';
+        case engine::ColumnKind::Date:
+        case engine::ColumnKind::DateTime: return 'D';
+        case engine::ColumnKind::Integer: return 'I';
+        case engine::ColumnKind::Real: return 'N';
+        default: return '?';
+    }
+}
+
+}  // namespace
+
+std::string ReportFolder::TablePath(std::int32_t tableId) const {
+    for (const auto& t : tables)
+        if (t.id == tableId) {
+            auto found = engine::FindFile(engine::JoinPath(dirCp, t.fileName + ".DB"));
+            return found ? *found : std::string();
+        }
+    return {};
+}
+
+ReportFolder OpenReportFolder(const std::string& dirArg) {
+    ReportFolder r;
+    fs::path p = fs::path(dirArg).lexically_normal();
+    if (p.filename().empty()) p = p.parent_path();
+    if (!fs::is_directory(p)) throw UsageError(dirArg + ": no such report folder");
+    const std::string dateText = p.filename().string();
+    const std::string formDir = p.parent_path().filename().string();
+    int y = 0, m = 0, d = 0;
+    if (dateText.size() != 8 || dateText.find_first_not_of("0123456789") != std::string::npos ||
+        std::sscanf(dateText.c_str(), "%4d%2d%2d", &y, &m, &d) != 3 || !locale::IsValidDate(y, m, d))
+        throw UsageError(dirArg + ": the last folder of a report path is its reporting date YYYYMMDD, not '" + dateText + "'");
+    if (formDir.empty()) throw UsageError(dirArg + ": the reporting date folder must lie in a form folder");
+    r.date = locale::EncodeDate(y, m, d);
+    r.dir = p.string() + "/";
+    try {
+        r.dirCp = text::FromUtf8(r.dir, true);
+        r.formDir = text::FromUtf8(formDir, true);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(dirArg + ": the path has a character outside code page 1251 (" + e.what() + ")");
+    }
+    r.forms.push_back({kForm101, r.formDir});
+
+    const std::string rfdef = r.dir + "rfdef.DB";
+    auto rfdefDisk = engine::FindFile(engine::JoinPath(r.dirCp, "rfdef.DB"));
+    if (!rfdefDisk) throw std::runtime_error(rfdef + ": no table definitions (rfdef.DB) in the report folder");
+    engine::TableFile defs = ReadTable(*rfdefDisk, rfdef);
+    const int code = defs.FieldIndex("FSNAME"), table = defs.FieldIndex("FTABLE"), toIdf = defs.FieldIndex("TO_IDF"),
+              order = defs.FieldIndex("FORDER");
+    if (code < 0 || table < 0) throw std::runtime_error(rfdef + ": the table definitions lack the field FSNAME or FTABLE");
+    std::int32_t otherId = 900000;
+    for (std::size_t i = 0; i < defs.records.size(); ++i) {
+        hostkit::TableRecord t;
+        t.formId = kForm101;
+        t.code = text::LatinUpper(defs.Get(i, code).text.substr(0, 10));
+        t.fileName = defs.Get(i, table).text.substr(0, 40);
+        if (toIdf >= 0 && order >= 0 && defs.Get(i, toIdf).integer != 0)
+            t.fileName = (t.fileName + "_" + engine::CellText(defs.Get(i, order), engine::ColumnKind::Text)).substr(0, 40);
+        t.id = ++otherId;
+        for (const Chapter& c : kChapters)
+            if (t.code == text::FromUtf8(c.code)) t.id = c.tableId;
+        if (t.code == kMessageRequisitesCode) t.id = kMessageRequisitesId;
+        if (t.code.empty() || t.fileName.empty()) continue;
+        r.tables.push_back(t);
+    }
+    // Fields: each table's columns from its file header, after the first column.
+    for (const auto& t : r.tables) {
+        auto disk = engine::FindFile(engine::JoinPath(r.dirCp, t.fileName + ".DB"));
+        if (!disk) continue;
+        engine::TableFile file = ReadTable(*disk, text::ToUtf8(engine::JoinPath(r.dirCp, t.fileName + ".DB")));
+        const std::size_t keyFields = file.keyed ? static_cast<unsigned char>(file.header[0x23]) : 0;
+        for (std::size_t i = 1; i < file.fields.size(); ++i)
+            r.fields.push_back({t.id, text::LatinUpper(file.fields[i].name), TypeLetter(file.fields[i].type), i < keyFields});
+    }
+    return r;
+}
+
+}  // namespace tesma::f101

@@ -1,0 +1,34 @@
+#pragma once
+// A report folder .../<form folder>/<YYYYMMDD>/ as a host application describes it to the
+// library: the reporting date and form folder from the path, the table list from the folder's
+// rfdef.DB, the field list from each table file's header.
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "descriptor_records.h"
+
+namespace tesma::f101 {
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct ReportFolder {
+    std::string dir;      // UTF-8, with a closing "/"
+    std::string dirCp;    // code page 1251, with a closing "/"
+    std::string formDir;  // code page 1251
+    double date = 0;
+    std::vector<hostkit::FormRecord> forms;
+    std::vector<hostkit::TableRecord> tables;
+    std::vector<hostkit::FieldRecord> fields;
+
+    // The file of a table id (UTF-8 path), or empty when the folder has no such table.
+    std::string TablePath(std::int32_t tableId) const;
+};
+
+// Reads the folder. A path that is not a dated report folder is a UsageError; a missing or
+// broken rfdef.DB is a std::runtime_error naming the file.
+ReportFolder OpenReportFolder(const std::string& dir);
+
+}  // namespace tesma::f101

@@ -1,0 +1,125 @@
+#include "table_csv.h"
+
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+
+#include "csv.h"
+#include "gz_stream.h"
+#include "platform/engine/dbase.h"
+#include "platform/engine/files.h"
+#include "platform/engine/query.h"
+#include "platform/errors.h"
+#include "platform/locale/calendar.h"
+#include "platform/text/cp1251.h"
+
+namespace tesma::f101 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsDbase(const std::string& path) {
+    std::string ext = fs::path(path).extension().string();
+    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return ext == ".DBF";
+}
+
+}  // namespace
+
+void ExportTable(const std::string& tablePath, std::ostream& out) {
+    const std::string bytes = engine::ReadWholeFile(tablePath, tablePath);
+    engine::TableFile t = IsDbase(tablePath) ? engine::ParseDbase(bytes, tablePath) : engine::ParseParadox(bytes, tablePath);
+    for (std::size_t f = 0; f < t.fields.size(); ++f) out << (f ? "," : "") << CsvField(text::ToUtf8(t.fields[f].name));
+    out << '\n';
+    for (std::size_t r = 0; r < t.records.size(); ++r) {
+        for (std::size_t f = 0; f < t.fields.size(); ++f) {
+            const engine::Cell c = t.Get(r, static_cast<int>(f));
+            out << (f ? "," : "") << CsvField(text::ToUtf8(engine::CellText(c, engine::KindOf(t.fields[f].type))));
+        }
+        out << '\n';
+    }
+}
+
+std::vector<engine::NewField> ParseFieldSpec(const std::string& spec) {
+    std::vector<engine::NewField> fields;
+    std::istringstream in(spec);
+    for (std::string item; std::getline(in, item, ',');) {
+        auto colon = item.find(':');
+        if (colon == std::string::npos || colon == 0 || colon + 1 >= item.size())
+            throw std::invalid_argument("field '" + item + "' is not NAME:TYPE");
+        engine::NewField f;
+        f.name = text::FromUtf8(item.substr(0, colon), true);
+        const std::string type = item.substr(colon + 1);
+        switch (type[0]) {
+            case 'A':
+                f.type = engine::FieldType::Alpha;
+                try {
+                    f.size = std::stoi(type.substr(1));
+                } catch (const std::exception&) {
+                    throw std::invalid_argument("field '" + item + "': an alpha field needs a size, e.g. A25");
+                }
+                break;
+            case 'N': f.type = engine::FieldType::Number; break;
+            case '$': f.type = engine::FieldType::Currency; break;
+            case 'I': f.type = engine::FieldType::Long; break;
+            case 'S': f.type = engine::FieldType::Short; break;
+            case '+': f.type = engine::FieldType::AutoInc; break;
+            case 'D': f.type = engine::FieldType::Date; break;
+            case 'L': f.type = engine::FieldType::Logical; break;
+            default: throw std::invalid_argument("field '" + item + "': unknown type '" + type + "'");
+        }
+        if (f.type != engine::FieldType::Alpha && type.size() != 1)
+            throw std::invalid_argument("field '" + item + "': unknown type '" + type + "'");
+        fields.push_back(f);
+    }
+    if (fields.empty()) throw std::invalid_argument("the field list is empty");
+    return fields;
+}
+
+void ImportTable(const std::string& csvPath, const std::string& tablePath, const std::vector<engine::NewField>& fields,
+                 bool replace) {
+    if (!replace && fs::exists(tablePath))
+        throw std::runtime_error(tablePath + ": the table exists (give --replace to write over it)");
+    const std::string cpPath = text::FromUtf8(tablePath, true);
+    engine::TableFile t = engine::CreateParadox(fields, cpPath);
+    std::istringstream in(ReadMaybeGzip(csvPath));
+    CsvReader csv(in);
+    auto header = csv.Next();
+    if (!header) throw std::runtime_error(csvPath + ": empty file");
+    if (header->size() != fields.size())
+        throw std::runtime_error(csvPath + ":1: " + std::to_string(header->size()) + " columns, the field list has " +
+                                 std::to_string(fields.size()));
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (text::LatinUpper(text::FromUtf8((*header)[i])) != text::LatinUpper(fields[i].name))
+            throw std::runtime_error(csvPath + ":1: column " + std::to_string(i + 1) + " is '" + (*header)[i] +
+                                     "', the field list says '" + text::ToUtf8(fields[i].name) + "'");
+    while (auto row = csv.Next()) {
+        const std::string where = csvPath + ":" + std::to_string(csv.Line());
+        if (row->size() != fields.size())
+            throw std::runtime_error(where + ": " + std::to_string(row->size()) + " values, expected " + std::to_string(fields.size()));
+        std::string record = t.BlankRecord();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const std::string& value = (*row)[i];
+            const engine::FieldDef& def = t.fields[i];
+            try {
+                std::string cp = text::FromUtf8(value, true);
+                // Dates also in the ISO form.
+                int y, m, d;
+                if (def.type == engine::FieldType::Date && value.size() == 10 &&
+                    std::sscanf(value.c_str(), "%4d-%2d-%2d", &y, &m, &d) == 3) {
+                    if (!locale::IsValidDate(y, m, d)) throw ConversionError("'" + value + "' is not a valid date");
+                    t.Set(record, static_cast<int>(i), engine::Cell::Date(locale::EncodeDate(y, m, d)));
+                    continue;
+                }
+                t.Set(record, static_cast<int>(i), engine::CellFromText(cp, def));
+            } catch (const std::exception& e) {
+                throw std::runtime_error(where + ": field " + text::ToUtf8(def.name) + ": " + text::ToUtf8(e.what()));
+            }
+        }
+        t.records.push_back(std::move(record));
+    }
+    engine::ReplaceFileAtomically(tablePath, engine::SerializeParadox(t), tablePath);
+}
+
+}  // namespace tesma::f101

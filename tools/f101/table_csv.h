@@ -1,0 +1,22 @@
+#pragma once
+// Tables as CSV: export of a Paradox or dBASE table (UTF-8, header row), and creation of a
+// Paradox table from CSV with a field list "NAME:TYPE,..." (A<size> text, N number, $ currency,
+// I long integer, S short integer, + auto-increment, D date, L logical).
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/engine/paradox.h"
+
+namespace tesma::f101 {
+
+void ExportTable(const std::string& tablePath, std::ostream& out);
+
+std::vector<engine::NewField> ParseFieldSpec(const std::string& spec);
+
+// Creates the table; an existing file is kept unless `replace`. A bad row is a
+// std::runtime_error naming the CSV file, line and field, and no table is written then.
+void ImportTable(const std::string& csvPath, const std::string& tablePath, const std::vector<engine::NewField>& fields,
+                 bool replace);
+
+}  // namespace tesma::f101
