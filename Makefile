@@ -36,3 +36,14 @@ clean:
 .PHONY: demo
 demo: build
 	./$(BUILD)/f101 demo $(BUILD)/demo
+
+# Benchmarks: a release build, the operations table on a synthetic report at capacity, the
+# real population of ../shared/realdata when it is there, and the microbenchmarks.
+REALDATA ?= ../shared/realdata/f101-2015-12-01-all-banks.csv.gz
+.PHONY: bench
+bench: deps
+	@dpkg -s libbenchmark-dev >/dev/null 2>&1 || { SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); $$SUDO apt-get install -y -qq libbenchmark-dev; }
+	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build build-release -j $(JOBS) --target tesma_bench tesma_micro f101 tesmaC
+	./build-release/tesma_bench $$( [ -f $(REALDATA) ] && echo $(REALDATA) )
+	./build-release/tesma_micro --benchmark_counters_tabular=true

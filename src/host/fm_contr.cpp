@@ -20,7 +20,8 @@ std::int32_t OperatorCounter = 0;
 TFmContr::TFmContr(void* owner) : Owner(owner), Caption("Контроль"_cp), Panel1("Идет контроль"_cp) {}
 
 void TFmContr::Repaint() {
-    ui::CurrentBackend().Draw({Caption, Panel1, Ltime, Lname, Operator, LrecNo});
+    ui::Backend& backend = ui::CurrentBackend();
+    if (backend.Draws()) backend.Draw({Caption, Panel1, Ltime, Lname, Operator, LrecNo});
 }
 
 void TFmContr::ShowModal() { ui::CurrentBackend().ShowModal(*this); }
@@ -40,10 +41,13 @@ void TFmContr::FormActivate() {
 }
 
 void TFmContr::UpdateCounters() {
-    LrecNo = std::to_string(RowCounter);
-    Operator = std::to_string(OperatorCounter);
-    Repaint();
-    ui::CurrentBackend().Pump();
+    ui::Backend& backend = ui::CurrentBackend();
+    if (backend.Draws()) {
+        LrecNo = std::to_string(RowCounter);
+        Operator = std::to_string(OperatorCounter);
+        Repaint();
+    }
+    backend.Pump();
 }
 
 void TFmContr::TimerTimer() {

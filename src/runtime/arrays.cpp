@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
@@ -29,12 +30,30 @@ struct Slots {
     std::int32_t last = 0;
 };
 
+struct Array {
+    std::string name;  // Latin-upper-cased
+    Slots slots;
+};
+
 struct State {
     std::array<Declaration, kMaxDeclarations> declarations;
     std::unordered_map<std::string, std::int32_t> firstDeclaration;  // name -> size of its first entry
-    std::unordered_map<std::string, Slots> arrays;
+    std::vector<Array> arrays;  // a procedure has a dozen or so
     std::size_t longNameCells = 0;  // cells of names that never match a stored name
 };
+
+bool SameName(std::string_view stored, std::string_view name) {
+    if (stored.size() != name.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (stored[i] != text::LatinUpper(name[i])) return false;
+    return true;
+}
+
+Array* Find(State& s, std::string_view name) {
+    for (Array& a : s.arrays)
+        if (SameName(a.name, name)) return &a;
+    return nullptr;
+}
 
 State& Arrays() {
     static State state;
@@ -82,17 +101,19 @@ void DeclareArray(std::string_view arrayName, std::int32_t maxSize) {
 std::int32_t ArrayIndex(std::string_view arrayName, long double key) {
     State& s = Arrays();
     const std::int32_t k = IntegerKey(key);
-    std::string name = text::LatinUpper(arrayName);
-    if (name.size() > kNameLength) {
+    if (arrayName.size() > kNameLength) {
         // Stored names are cut to 20 characters, so a longer name never finds its cells:
         // every call makes a new first slot, and no declared capacity applies to it.
         ++s.longNameCells;
         return 1;
     }
-    Slots& slots = s.arrays[name];
+    Array* array = Find(s, arrayName);
+    if (!array) array = &s.arrays.emplace_back(Array{text::LatinUpper(arrayName), {}});
+    Slots& slots = array->slots;
     auto [it, created] = slots.byKey.emplace(k, slots.last + 1);
     if (!created) return it->second;
     const std::int32_t slot = ++slots.last;
+    const std::string& name = array->name;
     auto declared = s.firstDeclaration.find(name);
     const std::int32_t limit = declared == s.firstDeclaration.end() ? kUndeclaredLimit : declared->second;
     if (slot > limit)
@@ -103,10 +124,9 @@ std::int32_t ArrayIndex(std::string_view arrayName, long double key) {
 bool ArrayHasKey(std::string_view arrayName, long double key) {
     State& s = Arrays();
     const std::int32_t k = IntegerKey(key);
-    std::string name = text::LatinUpper(arrayName);
-    if (name.size() > kNameLength) return false;
-    auto it = s.arrays.find(name);
-    return it != s.arrays.end() && it->second.byKey.count(k) != 0;
+    if (arrayName.size() > kNameLength) return false;
+    const Array* array = Find(s, arrayName);
+    return array && array->slots.byKey.count(k) != 0;
 }
 
 }  // namespace tesma

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,20 @@ constexpr std::size_t kSlots = 70;
 
 // The texts of the current main-table row, and the positions in the host's field list of the
 // main table's field descriptors: slot k is described by entry k.
-std::array<std::string, kSlots> gRowBuffer;
+// Texts are made when read: the row's cells are kept as they were at the row movement.
+struct Slot {
+    engine::Cell cell;
+    engine::ColumnKind kind = engine::ColumnKind::Other;
+    mutable std::optional<std::string> text;
+    const std::string& Text() const {
+        if (!text) text = engine::CellText(cell, kind);
+        return *text;
+    }
+    bool Empty() const { return text ? text->empty() : cell.IsBlank(); }
+};
+std::array<Slot, kSlots> gRowBuffer;
 std::vector<std::int32_t> gMainFields;
+std::vector<std::string> gMainFieldNames;  // their names, read once per FirstRow
 
 // The largest key handed out, and the largest NNN seen in the main table of this run.
 std::int64_t gLastKey = -1;
@@ -37,7 +50,10 @@ void FillRowBuffer(int start) {
         const int slot = p - start + 1;
         if (slot > static_cast<int>(kSlots))
             throw RangeError("range check error: more than 70 columns in the main table " + FmContr->MainTableFile);
-        gRowBuffer[static_cast<std::size_t>(slot - 1)] = q.AsText(p);
+        Slot& s = gRowBuffer[static_cast<std::size_t>(slot - 1)];
+        s.cell = q.Value(p);
+        s.kind = q.FieldKind(p);
+        s.text.reset();
     }
 }
 
@@ -52,8 +68,8 @@ std::int32_t ToInt32(std::int64_t v, std::string_view field) {
 
 // The main field list entry of a name; 0 when none.
 std::size_t MainFieldSlot(const std::string& name) {
-    for (std::size_t k = 0; k < gMainFields.size(); ++k)
-        if (FmContr->Lists.FieldName(gMainFields[k]) == name) return k + 1;
+    for (std::size_t k = 0; k < gMainFieldNames.size(); ++k)
+        if (gMainFieldNames[k] == name) return k + 1;
     return 0;
 }
 
@@ -61,6 +77,7 @@ std::size_t MainFieldSlot(const std::string& name) {
 
 void StartRowAccess() {
     gMainFields.clear();
+    gMainFieldNames.clear();
     gKeyTable = nullptr;
     gTableMaxKey = -1;
 }
@@ -72,12 +89,14 @@ void FirstRow() {
     FillRowBuffer(RowStart());
     host::RowCounter = 1;
     gMainFields.clear();
+    gMainFieldNames.clear();
     const auto& lists = FmContr->Lists;
     for (std::int32_t i = 1; i <= lists.fields.Count(); ++i) {
         if (lists.FieldTableId(i) != FmContr->MainTableId) continue;
         if (gMainFields.size() == kSlots)
             throw RangeError("range check error: more than 70 field descriptors of the main table");
         gMainFields.push_back(i);
+        gMainFieldNames.push_back(lists.FieldName(i));
     }
 }
 
@@ -115,12 +134,12 @@ Value GetRowField(std::string_view fieldName) {
     if (name == "NNN") return Value::Int(ToInt32(q.AsInteger(q.FieldByName("NNN")), "NNN"));
     const std::size_t slot = MainFieldSlot(name);
     if (slot == 0) return Value::Null();
-    const std::string& t = gRowBuffer[slot - 1];
+    const Slot& t = gRowBuffer[slot - 1];
     switch (FmContr->Lists.FieldType(gMainFields[slot - 1])) {
-        case 'A': return Value::Str(text::FullUpper(t));
-        case 'D': return t.empty() ? Value::Int(0) : Value::DateOf(ShortDateTextToDate(t));
-        case 'I': return t.empty() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(q.FieldByName(name)), name));
-        case 'N': return t.empty() ? Value::Str("") : Value::Real(q.AsReal(q.FieldByName(name)));
+        case 'A': return Value::Str(text::FullUpper(t.Text()));
+        case 'D': return t.Empty() ? Value::Int(0) : Value::DateOf(ShortDateTextToDate(t.Text()));
+        case 'I': return t.Empty() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(q.FieldByName(name)), name));
+        case 'N': return t.Empty() ? Value::Str("") : Value::Real(q.AsReal(q.FieldByName(name)));
         default: return Value::Null();
     }
 }

@@ -1,10 +1,12 @@
 #include "runtime/report_location.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "host/fm_contr.h"
 #include "platform/engine/files.h"
 #include "platform/errors.h"
+#include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
 #include "runtime/conversions.h"
 #include "runtime/sql_text.h"
@@ -17,7 +19,13 @@ namespace {
 
 std::string Join(std::string_view folder, std::string_view name) { return engine::JoinPath(folder, name); }
 
-std::string DateComponent(double date) { return "/" + DatePartText("YYYYMMDD", date) + "/"; }
+// "/YYYYMMDD/" of a date (the date 0 included: 30 December 1899).
+std::string DateComponent(double date) {
+    const locale::CivilDate c = locale::DecodeDate(date);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "/%04d%02d%02d/", c.year, c.month, c.day);
+    return buf;
+}
 
 // REG_NUM and FILIAL_NUM of the instance under control, from the register of the data folder.
 struct Bank {

@@ -141,10 +141,20 @@ bool Query::Eof() const { return !open_ || pos_ >= static_cast<std::size_t>(RowC
 
 int Query::RecNo() const { return Eof() ? (RowCount() > 0 ? RowCount() : 0) : static_cast<int>(pos_) + 1; }
 
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (text::LatinUpper(a[i]) != text::LatinUpper(b[i])) return false;
+    return true;
+}
+
+}  // namespace
+
 int Query::FindField(std::string_view name) const {
-    const std::string wanted = text::LatinUpper(name);
     for (std::size_t i = 0; i < result_.columns.size(); ++i)
-        if (text::LatinUpper(result_.columns[i].name) == wanted) return static_cast<int>(i);
+        if (SameName(result_.columns[i].name, name)) return static_cast<int>(i);
     return -1;
 }
 

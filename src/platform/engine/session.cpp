@@ -212,7 +212,7 @@ Session::~Session() {
 
 sqlite3* Session::Db() {
     if (db_) return db_;
-    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close_v2(db_);
         db_ = nullptr;

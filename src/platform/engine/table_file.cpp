@@ -24,9 +24,13 @@ ColumnKind KindOf(FieldType type) {
 }
 
 int TableFile::FieldIndex(std::string_view name) const {
-    const std::string wanted = text::LatinUpper(name);
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        if (text::LatinUpper(fields[i].name) == wanted) return static_cast<int>(i);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string& f = fields[i].name;
+        if (f.size() != name.size()) continue;
+        std::size_t k = 0;
+        while (k < f.size() && text::LatinUpper(f[k]) == text::LatinUpper(name[k])) ++k;
+        if (k == f.size()) return static_cast<int>(i);
+    }
     return -1;
 }
 

@@ -11,10 +11,15 @@ std::string GeneralNumberText(long double value, char decimalSeparator) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
     if (value == 0) return "0";
-    // 15 significant digits, rounded once: d.dddddddddddddde±x
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14Le", value);
-    std::string s(buf);
+    // Whole amounts, the usual case, need no rounding.
+    if (value == std::trunc(value) && std::fabs(value) < 1e15L) {
+        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value));
+        return std::string(buf, end);
+    }
+    // 15 significant digits, rounded once: d.dddddddddddddde±x
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::scientific, 14);
+    std::string s(buf, end);
     bool negative = s[0] == '-';
     if (negative) s.erase(0, 1);
     std::size_t e = s.find('e');

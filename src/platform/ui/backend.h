@@ -50,6 +50,8 @@ public:
     // a screen learns what the operator would have seen.
     void ShowError(const std::string& text);
     virtual void Draw(const WindowView& view) = 0;
+    // Whether Draw shows anything (a batch run draws nothing, so nothing need be formatted).
+    virtual bool Draws() const { return true; }
     // The window's title bar (a terminal line has none).
     virtual void RemoveTitleBar() {}
 

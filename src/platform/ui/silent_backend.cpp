@@ -18,6 +18,7 @@ public:
         std::fflush(stderr);
     }
     void Draw(const WindowView&) override {}
+    bool Draws() const override { return false; }
 
 protected:
     std::int64_t NowMs() override {

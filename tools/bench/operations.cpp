@@ -1,0 +1,193 @@
+// make bench: how fast the library's operations are on a report at the capacity of the control
+// arrays, and how close each is to the time of reading and writing its tables once.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <vector>
+
+#include "controls/procedures.h"
+#include "form101.h"
+#include "host/dispatcher.h"
+#include "host/run_entry.h"
+#include "platform/engine/files.h"
+#include "platform/engine/paradox.h"
+#include "platform/engine/query.h"
+#include "platform/text/cp1251.h"
+#include "population.h"
+#include "report_folder.h"
+#include "run_host.h"
+#include "synthetic_report.h"
+
+using namespace tesma;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct Result {
+    double medianMs = 0, limitMs = 0;
+    long peakKiB = 0;
+};
+
+// Runs `op` (after one warm-up) `repeat` times in a child process; its peak resident memory is
+// the child's alone.
+Result Measure(int repeat, const std::function<void()>& op, const std::function<double()>& limit) {
+    int fds[2];
+    if (::pipe(fds) != 0) return {};
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        op();
+        std::vector<double> times;
+        for (int i = 0; i < repeat; ++i) {
+            auto start = Clock::now();
+            op();
+            times.push_back(Ms(Clock::now() - start));
+        }
+        std::vector<double> limits;
+        for (int i = 0; i < 5; ++i) limits.push_back(limit());
+        double out[2] = {Median(times), Median(limits)};
+        (void)!::write(fds[1], out, sizeof out);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    double in[2] = {0, 0};
+    (void)!::read(fds[0], in, sizeof in);
+    ::close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    return {in[0], in[1], usage.ru_maxrss};
+}
+
+// Reading each table once and writing each once, as the engine does.
+double ReadWrite(const std::vector<std::string>& reads, const std::vector<std::string>& writes) {
+    auto start = Clock::now();
+    std::vector<engine::TableFile> tables;
+    for (const auto& r : reads) {
+        engine::TableFile t = engine::ParseParadox(engine::ReadWholeFile(r, r), r);
+        for (std::size_t i = 0; i < t.records.size(); ++i)
+            for (std::size_t f = 0; f < t.fields.size(); ++f) (void)t.Get(i, static_cast<int>(f));
+        tables.push_back(std::move(t));
+    }
+    for (const auto& w : writes) {
+        engine::TableFile t = engine::ParseParadox(engine::ReadWholeFile(w, w), w);
+        engine::ReplaceFileAtomically(w, engine::SerializeParadox(t), w);
+    }
+    return Ms(Clock::now() - start);
+}
+
+void Row(const std::string& name, int rows, const Result& r) {
+    std::printf("%-34s %6d %10.2f %10.2f %7.1fx %9ld\n", name.c_str(), rows, r.medianMs, r.limitMs,
+                r.limitMs > 0 ? r.medianMs / r.limitMs : 0.0, r.peakKiB / 1024);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // --tree DIR: only build the synthetic report there (for profiling).
+    if (argc > 2 && std::string(argv[1]) == "--tree") {
+        bench::SyntheticReport r = bench::BuildSyntheticReport(argv[2], 2998);
+        std::printf("%s\n", r.current.c_str());
+        return 0;
+    }
+    const std::string population = argc > 1 ? argv[1] : "";
+    const fs::path root = fs::temp_directory_path() / ("tesma-bench-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    ::setenv("TESMA_UI", "silent", 1);
+    bench::SyntheticReport report = bench::BuildSyntheticReport(root.string(), 2998);
+    f101::ReportFolder folder = f101::OpenReportFolder(report.current);
+    hostkit::Library lib(f101::LibraryPath());
+    const std::string protocol = (root / "protocol.txt").string();
+    auto file = [&](const std::string& dir, char latin) {
+        for (const auto& c : f101::kChapters)
+            if (c.latin == latin) return dir + std::string(c.fileName) + ".DB";
+        return std::string();
+    };
+    const std::string chart = report.current + "PS_WORK.DB", registry = report.current + "REP_EKZ.DB";
+
+    std::printf("%-34s %6s %10s %10s %8s %9s\n", "operation", "rows", "median ms", "limit ms", "ratio", "peak MiB");
+    const int repeat = 9;
+
+    // The engine alone.
+    const std::string chapterA = file(report.current, 'A');
+    Row("open and scan a chapter table", report.rows[0] + 2,
+        Measure(repeat, [&] { ReadWrite({chapterA}, {}); }, [&] { return ReadWrite({chapterA}, {}); }));
+    Row("commit a changed table", report.rows[0] + 2, Measure(repeat, [&] {
+            engine::Session session;
+            engine::Query q(true, &session);
+            q.AddLine("select * from \"" + text::FromUtf8(chapterA) + "\"");
+            q.Open();
+            for (q.First(); !q.Eof(); q.Next()) {
+                q.Edit();
+                q.SetText("A_P", q.AsText(q.FieldByName("A_P")));
+                q.SetInteger("NNN", q.AsInteger(q.FieldByName("NNN")) + 1);
+                q.Post();
+            }
+            q.Close();
+            session.Commit();
+        }, [&] { return ReadWrite({}, {chapterA}); }));
+
+    auto run = [&](std::int32_t table, std::int32_t mode) {
+        return [&, table, mode] { f101::RunOnFolder(lib, folder, {table, mode, 0, protocol, ""}); };
+    };
+    const char* names[] = {"А", "Б", "В", "Г", "Д"};
+    int i = 0;
+    for (const auto& c : f101::kChapters) {
+        std::vector<std::string> reads = {file(report.current, c.latin), file(report.previous, c.latin), chart, registry};
+        const int rows = report.rows[i] + 2;
+        if (c.latin == 'A') {
+            // The balance part alone, in this process, through the run entry.
+            Row("control of chapter А (balance part)", rows, Measure(repeat, [&] {
+                    host::ScopedDispatchOverride only({controls::ControlChapterA1});
+                    hostkit::DescriptorSet records(folder.forms, folder.tables, folder.fields);
+                    host::RunArguments a;
+                    a.tableId = c.tableId;
+                    a.mode = 4;
+                    a.reportDate = folder.date;
+                    a.protocolPath = text::FromUtf8(protocol);
+                    a.dataDir = folder.dirCp;
+                    a.forms = records.Forms();
+                    a.formCount = records.FormCount();
+                    a.tables = records.Tables();
+                    a.tableCount = records.TableCount();
+                    a.fields = records.Fields();
+                    a.fieldCount = records.FieldCount();
+                    host::RunEntry(a);
+                }, [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));
+        }
+        Row(std::string("control of chapter ") + names[i] + (c.latin == 'A' ? " (full)" : ""), rows,
+            Measure(repeat, run(c.tableId, 4), [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));
+        ++i;
+    }
+    i = 0;
+    for (const auto& c : f101::kChapters) {
+        Row(std::string("sort of chapter ") + names[i], report.rows[i] + 2,
+            Measure(repeat, run(c.tableId, 7), [&] {
+                return ReadWrite({file(report.current, c.latin)}, {file(report.current, c.latin)});
+            }));
+        ++i;
+    }
+    Row("requisites filling", 8, Measure(repeat, run(f101::kMessageRequisitesId, 4), [&] {
+            return ReadWrite({report.current + "F101_OES.DB", report.current + "REKW_F101.DB"}, {report.current + "F101_OES.DB"});
+        }));
+    fs::remove_all(root);
+
+    if (!population.empty()) return bench::RunPopulation(population, f101::LibraryPath());
+    return 0;
+}
