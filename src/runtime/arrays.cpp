@@ -33,12 +33,15 @@ struct Slots {
 struct Array {
     std::string name;  // Latin-upper-cased
     Slots slots;
+    std::int32_t limit = 0;        // the size of its first declaration,
+    std::uint64_t limitAsOf = 0;   // as of this count of declarations
 };
 
 struct State {
     std::array<Declaration, kMaxDeclarations> declarations;
     std::unordered_map<std::string, std::int32_t> firstDeclaration;  // name -> size of its first entry
     std::vector<Array> arrays;  // a procedure has a dozen or so
+    std::uint64_t declarationsMade = 1;
     std::size_t longNameCells = 0;  // cells of names that never match a stored name
 };
 
@@ -75,6 +78,7 @@ void ResetArrays() {
     State& s = Arrays();
     s.declarations = {};
     s.firstDeclaration.clear();
+    ++s.declarationsMade;
     s.arrays.clear();
     s.longNameCells = 0;
 }
@@ -93,6 +97,7 @@ void DeclareArray(std::string_view arrayName, std::int32_t maxSize) {
         d.name = name.substr(0, kNameLength);
         d.size = maxSize;
         s.firstDeclaration.emplace(d.name, maxSize);
+        ++s.declarationsMade;
         return;
     }
     ui::CurrentBackend().ShowError("Слишком много массивов в контроле!"_cp);
@@ -114,8 +119,12 @@ std::int32_t ArrayIndex(std::string_view arrayName, long double key) {
     if (!created) return it->second;
     const std::int32_t slot = ++slots.last;
     const std::string& name = array->name;
-    auto declared = s.firstDeclaration.find(name);
-    const std::int32_t limit = declared == s.firstDeclaration.end() ? kUndeclaredLimit : declared->second;
+    if (array->limitAsOf != s.declarationsMade) {
+        auto declared = s.firstDeclaration.find(name);
+        array->limit = declared == s.firstDeclaration.end() ? kUndeclaredLimit : declared->second;
+        array->limitAsOf = s.declarationsMade;
+    }
+    const std::int32_t limit = array->limit;
     if (slot > limit)
         ui::CurrentBackend().ShowError("Превышен максимальный размер "_cp + std::to_string(limit) + " массива "_cp + name);
     return slot;

@@ -1,6 +1,8 @@
 #include "runtime/numbers.h"
 
 #include <cmath>
+#include <iterator>
+#include <optional>
 
 #include "runtime/texts.h"
 
@@ -60,8 +62,45 @@ std::string Tidy(std::string r) {
 
 std::string Arithmetic(Op op, std::string_view a, std::string_view b);
 
+// Units of 0.0001 of an unsigned number text cut to four decimals, when it has at most 30
+// digits: exact in 128 bits, and the same as the text arithmetic gives (which only loses
+// digits beyond 64 positions).
+std::optional<unsigned __int128> Units(std::string_view t) {
+    unsigned __int128 v = 0;
+    int digits = 0, decimals = -1;
+    for (char c : t) {
+        if (c == '.') {
+            decimals = 0;
+            continue;
+        }
+        if (decimals >= 4) continue;  // cut, never rounded
+        if (++digits > 30) return std::nullopt;
+        v = v * 10 + static_cast<unsigned>(c - '0');
+        if (decimals >= 0) ++decimals;
+    }
+    for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d) v *= 10;
+    return v;
+}
+
+std::string FromUnits(unsigned __int128 v) {
+    char buf[48];
+    int n = 0;
+    for (int d = 0; d < 4; ++d, v /= 10) buf[n++] = static_cast<char>('0' + static_cast<int>(v % 10));
+    buf[n++] = '.';
+    do {
+        buf[n++] = static_cast<char>('0' + static_cast<int>(v % 10));
+        v /= 10;
+    } while (v != 0);
+    return std::string(std::make_reverse_iterator(buf + n), std::make_reverse_iterator(buf));
+}
+
 // Both operands unsigned number texts.
 std::string UnsignedArithmetic(Op op, std::string_view a, std::string_view b) {
+    if (auto ua = Units(a), ub = Units(b); ua && ub) {
+        if (op == Op::Add) return FromUnits(*ua + *ub);
+        if (*ua < *ub) return "-" + FromUnits(*ub - *ua);
+        return FromUnits(*ua - *ub);
+    }
     std::string fa = FixNumberText(a, 4, kWidth);
     std::string fb = FixNumberText(b, 4, kWidth);
     // The arithmetic works on the 64 rightmost positions.

@@ -36,7 +36,8 @@ struct Slot {
 };
 std::array<Slot, kSlots> gRowBuffer;
 std::vector<std::int32_t> gMainFields;
-std::vector<std::string> gMainFieldNames;  // their names, read once per FirstRow
+std::vector<std::string> gMainFieldNames;  // their names
+bool gMainFieldsBuilt = false;
 
 // The largest key handed out, and the largest NNN seen in the main table of this run.
 std::int64_t gLastKey = -1;
@@ -78,6 +79,7 @@ std::size_t MainFieldSlot(const std::string& name) {
 void StartRowAccess() {
     gMainFields.clear();
     gMainFieldNames.clear();
+    gMainFieldsBuilt = false;
     gKeyTable = nullptr;
     gTableMaxKey = -1;
 }
@@ -88,15 +90,19 @@ void FirstRow() {
     q.First();
     FillRowBuffer(RowStart());
     host::RowCounter = 1;
-    gMainFields.clear();
-    gMainFieldNames.clear();
-    const auto& lists = FmContr->Lists;
-    for (std::int32_t i = 1; i <= lists.fields.Count(); ++i) {
-        if (lists.FieldTableId(i) != FmContr->MainTableId) continue;
-        if (gMainFields.size() == kSlots)
-            throw RangeError("range check error: more than 70 field descriptors of the main table");
-        gMainFields.push_back(i);
-        gMainFieldNames.push_back(lists.FieldName(i));
+    // The list is the same for every FirstRow of a run: the host's lists do not change.
+    if (!gMainFieldsBuilt) {
+        gMainFields.clear();
+        gMainFieldNames.clear();
+        const auto& lists = FmContr->Lists;
+        for (std::int32_t i = 1; i <= lists.fields.Count(); ++i) {
+            if (lists.FieldTableId(i) != FmContr->MainTableId) continue;
+            if (gMainFields.size() == kSlots)
+                throw RangeError("range check error: more than 70 field descriptors of the main table");
+            gMainFields.push_back(i);
+            gMainFieldNames.push_back(lists.FieldName(i));
+        }
+        gMainFieldsBuilt = true;
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "runtime/numbers.h"
 
 using namespace tesma;
@@ -67,4 +69,34 @@ TEST(NumberTexts, ExactBeyondTheRangeOfDoubles) {
     EXPECT_EQ(AddNumberTexts("112233445566778899.1234", "0.0001"), "112233445566778899.1235");
     EXPECT_EQ(SubtractNumberTexts("112233445566778899.1234", "112233445566778899.1233"), "0.0001");
     EXPECT_EQ(AddNumberTexts("99999999999999999999999999999.9999", "0.0001"), "100000000000000000000000000000.0000");
+}
+
+TEST(NumberTexts, SumsAndDifferencesAgreeAcrossTheWholeRange) {
+    // Short texts take the fast exact path, texts beyond 30 digits the positional one; both
+    // must obey the same identities.
+    std::mt19937_64 rng(2024);
+    auto randomText = [&](int maxDigits) {
+        std::string t;
+        const int digits = 1 + static_cast<int>(rng() % static_cast<unsigned>(maxDigits));
+        for (int i = 0; i < digits; ++i) t += static_cast<char>('0' + rng() % 10);
+        const int decimals = static_cast<int>(rng() % 7);
+        if (decimals) {
+            t += '.';
+            for (int i = 0; i < decimals; ++i) t += static_cast<char>('0' + rng() % 10);
+        }
+        return t;
+    };
+    auto cut = [](const std::string& t) { return AddNumberTexts(t, "0"); };
+    for (int i = 0; i < 4000; ++i) {
+        const int width = i % 2 ? 20 : 45;
+        const std::string a = randomText(width), b = randomText(width);
+        const std::string sum = AddNumberTexts(a, b);
+        EXPECT_EQ(sum, AddNumberTexts(b, a)) << a << " " << b;
+        EXPECT_EQ(SubtractNumberTexts(sum, b), cut(a)) << a << " " << b;
+        EXPECT_EQ(AddNumberTexts("-" + a, b), SubtractNumberTexts(b, a)) << a << " " << b;
+        const std::string diff = SubtractNumberTexts(a, b);
+        EXPECT_EQ(AddNumberTexts(diff, b), cut(a)) << a << " " << b;
+    }
+    EXPECT_EQ(AddNumberTexts("123456789012345678901234567890.1234", "0.0001"), "123456789012345678901234567890.1235");
+    EXPECT_EQ(AddNumberTexts("-0", "-0"), "-0.0000");
 }

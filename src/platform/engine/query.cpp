@@ -110,7 +110,7 @@ std::string Query::SqlText() const {
 
 void Query::Open() {
     if (open_) return;
-    ResultSet r = session_->Execute(SqlText(), live_);
+    ResultSet r = session_->Execute(SqlText());
     if (live_ && r.image) session_->HoldForWriting(*r.image);
     result_ = std::move(r);
     open_ = true;

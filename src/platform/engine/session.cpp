@@ -175,8 +175,10 @@ std::vector<std::string> TableNamesIn(const std::string& sql) {
     return names;
 }
 
-// For "select * from ..." the same statement with the rowid as its first column.
-std::optional<std::string> WithRowid(const std::string& sql) {
+// For "select * from ..." the statement that gives the rowids of the same rows in the same
+// order: the rows' values are then read from the table image, and SQLite decodes only the
+// fields that the condition and the order name.
+std::optional<std::string> RowidsOf(const std::string& sql) {
     std::size_t i = 0;
     auto skipSpace = [&] { while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i; };
     auto word = [&](std::string_view w) {
@@ -188,12 +190,13 @@ std::optional<std::string> WithRowid(const std::string& sql) {
         return true;
     };
     if (!word("SELECT")) return std::nullopt;
-    std::size_t star = i;
+    const std::size_t star = i;
     if (!word("*")) return std::nullopt;
-    std::size_t afterStar = i;
+    const std::size_t afterStar = i;
     if (!word("FROM")) return std::nullopt;
-    (void)star;
-    return sql.substr(0, afterStar - 1) + "rowid, *" + sql.substr(afterStar);
+    skipSpace();
+    if (i >= sql.size() || sql[i] != '"') return std::nullopt;
+    return sql.substr(0, star) + " rowid" + sql.substr(afterStar);
 }
 
 bool EndsWithUpper(const std::string& s, std::string_view suffix) {
@@ -267,14 +270,14 @@ void Session::HoldForWriting(TableImage& image) {
     if (!image.lock) throw EngineError("table " + image.file.path + " is locked by another process");
 }
 
-ResultSet Session::Execute(const std::string& sql, bool live) {
+ResultSet Session::Execute(const std::string& sql) {
     std::vector<std::string> tables = TableNamesIn(sql);
     for (const auto& name : tables) EnsureVirtualTable(name);
 
     std::string text = sql;
     bool withRowid = false;
-    if (live && tables.size() == 1) {
-        if (auto rewritten = WithRowid(sql)) {
+    if (tables.size() == 1) {
+        if (auto rewritten = RowidsOf(sql)) {
             text = *rewritten;
             withRowid = true;
         }
@@ -289,10 +292,15 @@ ResultSet Session::Execute(const std::string& sql, bool live) {
     if (!stmt) throw EngineError("empty statement: " + sql);
 
     ResultSet result;
-    const int first = withRowid ? 1 : 0;
     const int count = sqlite3_column_count(stmt);
-    if (withRowid) result.image = virtualTables_[tables.front()];
-    for (int i = first; i < count; ++i) {
+    if (withRowid) {
+        // The columns of "select *": the table's fields in stored order.
+        result.image = virtualTables_[tables.front()];
+        const auto& fields = result.image->file.fields;
+        for (std::size_t f = 0; f < fields.size(); ++f)
+            result.columns.push_back({fields[f].name, KindOf(fields[f].type), static_cast<int>(f)});
+    }
+    for (int i = 0; i < count && !withRowid; ++i) {
         ResultColumn col;
         col.name = sqlite3_column_name(stmt, i) ? sqlite3_column_name(stmt, i) : "";
         const char* table = sqlite3_column_table_name(stmt, i);
@@ -301,10 +309,7 @@ ResultSet Session::Execute(const std::string& sql, bool live) {
             auto it = virtualTables_.find(table);
             if (it != virtualTables_.end()) {
                 int f = it->second->file.FieldIndex(origin);
-                if (f >= 0) {
-                    col.kind = KindOf(it->second->file.fields[static_cast<std::size_t>(f)].type);
-                    if (it->second == result.image) col.field = f;
-                }
+                if (f >= 0) col.kind = KindOf(it->second->file.fields[static_cast<std::size_t>(f)].type);
             }
         }
         result.columns.push_back(col);

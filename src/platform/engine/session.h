@@ -26,8 +26,9 @@ struct TableImage {
     std::size_t Append(std::string record);
 };
 
-// One evaluated statement: column names and kinds, the rows' values, and for a statement over
-// one table whose first column is that table's rowid, the record of each row.
+// One evaluated statement: its columns, and either the rows' values or, for "select * from" one
+// table, the records of that table in result order (their values are read from the image, so a
+// cursor sees what another cursor wrote).
 struct ResultColumn {
     std::string name;
     ColumnKind kind = ColumnKind::Other;
@@ -36,9 +37,9 @@ struct ResultColumn {
 
 struct ResultSet {
     std::vector<ResultColumn> columns;
-    std::vector<std::vector<Cell>> rows;  // empty for a live result
-    TableImage* image = nullptr;          // live result: the table its rows belong to
-    std::vector<std::size_t> records;     // live result: the record of each row
+    std::vector<std::vector<Cell>> rows;  // values, when not records of one table
+    TableImage* image = nullptr;          // the table the records belong to
+    std::vector<std::size_t> records;     // the record of each row
 };
 
 class Session {
@@ -49,10 +50,10 @@ public:
     Session& operator=(const Session&) = delete;
 
     // Runs a statement (code page 1251 text). Every double-quoted table path in it names a
-    // table file; a name without extension resolves to ".DB", then ".DBF". With `live`, a
-    // statement of the form "select * from <one table> ..." gives a result whose rows are
-    // records of that table (changes through it reach the table image).
-    ResultSet Execute(const std::string& sql, bool live);
+    // table file; a name without extension resolves to ".DB", then ".DBF". A statement
+    // "select * from <one table> ..." gives the records of that table, which a live query may
+    // change.
+    ResultSet Execute(const std::string& sql);
 
     // The image of a table file, loaded on first use. Missing or damaged: EngineError.
     TableImage& Image(const std::string& path);

@@ -60,6 +60,12 @@ std::string GeneralNumberText(long double value, char decimalSeparator) {
 }
 
 std::optional<long double> ParseNumber(std::string_view text, char decimalSeparator) {
+    // Account numbers and whole amounts: digits alone.
+    if (!text.empty() && text.size() <= 18 && text.find_first_not_of("0123456789") == std::string_view::npos) {
+        long long v = 0;
+        for (char c : text) v = v * 10 + (c - '0');
+        return static_cast<long double>(v);
+    }
     std::size_t b = 0, e = text.size();
     while (b < e && text[b] == ' ') ++b;
     while (e > b && text[e - 1] == ' ') --e;
