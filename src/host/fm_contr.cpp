@@ -7,6 +7,7 @@
 #include "runtime/arrays.h"
 #include "runtime/conversions.h"
 #include "runtime/record_access.h"
+#include "runtime/sql_text.h"
 
 using namespace tesma::literals;
 
@@ -100,7 +101,7 @@ void TFmContr::ExecuteRun() {
     StartRowAccess();
     Q.Close();
     Q.ClearSql();
-    Q.AddLine("select * from \"" + engine::JoinPath(DataDir, MainTableFile + ".DB") + "\"");
+    Q.AddLine("select * from " + SqlTable(engine::JoinPath(DataDir, MainTableFile + ".DB")));
     if (InstanceId != 0) Q.AddLine(" where ID_EKZ=" + std::to_string(InstanceId));
     if (!MainTableFile.empty()) Q.Open();
     Dispatch(MainTableId, PassThroughArg, Mode);

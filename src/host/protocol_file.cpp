@@ -53,30 +53,43 @@ int ProtocolFile::Open(std::string_view path) {
             return err;
         }
     }
-    if (::lseek(fd, 0, SEEK_END) < 0) {
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    if (end < 0) {
         int err = errno;
         ::close(fd);
         return err;
     }
     fd_ = fd;
+    end_ = lineEnd_ = end;
     buffer_.clear();
     return 0;
 }
 
 void ProtocolFile::Flush() {
     std::size_t done = 0;
+    auto lineEndIn = [&](std::size_t upTo) {
+        // The offset after the last CR LF among the first upTo bytes of the buffer, if any.
+        for (std::size_t i = upTo; i >= 2; --i)
+            if (buffer_[i - 2] == '\r' && buffer_[i - 1] == '\n') return end_ + static_cast<long long>(i);
+        return lineEnd_;
+    };
     while (done < buffer_.size()) {
         int injected = engine::InjectedFault("protocol-write", engine::DiskPath(path_));
         ssize_t n = injected ? -1 : ::write(fd_, buffer_.data() + done, buffer_.size() - done);
         if (n < 0) {
             int err = injected ? injected : errno;
             if (err == EINTR) continue;
-            // What did not reach the file is dropped: the lines before it stay whole.
+            // Cut the file back to its last whole line, and drop what did not reach it.
+            const long long keep = lineEndIn(done);
+            if (::ftruncate(fd_, keep) == 0) ::lseek(fd_, keep, SEEK_SET);
+            end_ = lineEnd_ = keep;
             buffer_.clear();
             throw IoError("cannot write the protocol file " + path_ + ": " + std::strerror(err));
         }
         done += static_cast<std::size_t>(n);
     }
+    lineEnd_ = lineEndIn(buffer_.size());
+    end_ += static_cast<long long>(buffer_.size());
     buffer_.clear();
 }
 

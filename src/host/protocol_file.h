@@ -20,7 +20,8 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
 
     // Appends text and CR LF. Output goes through a 128-byte buffer; a failed write raises an
-    // IoError naming the file at the write that fills the buffer.
+    // IoError naming the file at the write that fills the buffer. The file is then cut back to
+    // its last whole line, so that it never ends in part of a line.
     void WriteLine(std::string_view text);
     // As WriteLine, but any failure is ignored, and nothing happens when the file is closed.
     void WriteLineUnchecked(std::string_view text) noexcept;
@@ -32,6 +33,8 @@ private:
     void Flush();
     int fd_ = -1;
     std::string path_;
+    long long end_ = 0;      // file offset after the bytes written so far
+    long long lineEnd_ = 0;  // file offset after the last whole line written
     std::string buffer_;
     static constexpr std::size_t kBufferSize = 128;
 };

@@ -36,7 +36,7 @@ Bank InstanceBank() {
     auto& qq = FmContr->QQ;
     qq.Close();
     qq.ClearSql();
-    qq.AddLine("select * from \"" + Join(FmContr->DataDir, "REP_EKZ.DB") + "\" where ID_EKZ=" + std::to_string(FmContr->InstanceId));
+    qq.AddLine("select * from " + SqlTable(Join(FmContr->DataDir, "REP_EKZ.DB")) + " where ID_EKZ=" + std::to_string(FmContr->InstanceId));
     qq.Open();
     Bank bank{qq.AsText(qq.FieldByName("REG_NUM")), qq.AsText(qq.FieldByName("FILIAL_NUM"))};
     qq.Close();
@@ -48,7 +48,7 @@ std::int32_t SameBankInstance(const std::string& folder, const Bank& bank, std::
     auto& qq = FmContr->QQ;
     qq.Close();
     qq.ClearSql();
-    qq.AddLine("select * from \"" + Join(folder, "REP_EKZ.DB") + "\" where REG_NUM='" + SqlQuoted(bank.regNum) +
+    qq.AddLine("select * from " + SqlTable(Join(folder, "REP_EKZ.DB")) + " where REG_NUM='" + SqlQuoted(bank.regNum) +
                "'   and FILIAL_NUM='" + SqlQuoted(bank.filialNum) + "'   and " + std::string(changeCondition) + " ");
     qq.Open();
     auto id = static_cast<std::int32_t>(qq.AsInteger(qq.FieldByName("ID_EKZ")));
@@ -66,7 +66,7 @@ std::vector<TableName> ReadTableNameMap(const std::string& definitionsDir) {
     auto& q = FmContr->QQQ;
     q.Close();
     q.ClearSql();
-    q.AddLine("select * from \"" + Join(definitionsDir, "rfdef.DB") + "\"");
+    q.AddLine("select * from " + SqlTable(Join(definitionsDir, "rfdef.DB")));
     q.AddLine("order by FDORDER,FORDER");
     q.Open();
     std::vector<TableName> map;
@@ -209,7 +209,7 @@ void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::stri
 
     q.ClearSql();
     if (file == "REP_EKZ") {
-        q.AddLine("select * from \"" + Join(folder, "REP_EKZ.DB") + "\"");
+        q.AddLine("select * from " + SqlTable(Join(folder, "REP_EKZ.DB")));
         if (!condition.empty()) q.AddLine(" where (" + std::string(condition) + ")");
         if (!orderBy.empty()) q.AddLine(" order by " + std::string(orderBy));
         q.Open();
@@ -221,7 +221,7 @@ void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::stri
         if (FmContr->OtherInstanceId == 0) return;
     }
     q.ClearSql();
-    q.AddLine("select * from \"" + Join(folder, file) + "\"");
+    q.AddLine("select * from " + SqlTable(Join(folder, file)));
     if (byInstance) q.AddLine(" where ID_EKZ=" + std::to_string(FmContr->OtherInstanceId));
     if (!condition.empty()) q.AddLine((byInstance ? " and (" : " where (") + std::string(condition) + ")");
     if (!orderBy.empty()) q.AddLine(" order by " + std::string(orderBy));

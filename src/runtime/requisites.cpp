@@ -47,7 +47,7 @@ std::string ReadFormRequisite(std::string_view code) {
     if (name.empty()) return {};
     const std::string file = engine::JoinPath(FmContr->DataDir, "REKW_" + name + ".DB");
     if (!engine::FileExists(file)) return {};
-    std::vector<std::string> lines{"select VAL from \"" + file + "\" where code='" + SqlQuoted(code) + "'"};
+    std::vector<std::string> lines{"select VAL from " + SqlTable(file) + " where code='" + SqlQuoted(code) + "'"};
     if (FmContr->InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(FmContr->InstanceId));
     return FirstValue(lines);
 }
@@ -55,7 +55,7 @@ std::string ReadFormRequisite(std::string_view code) {
 std::string ReadCommonRequisite(std::string_view code) {
     const std::string folder = ExecutableFolder();
     if (!engine::FileExists(folder + "REKWTU.DB")) return {};
-    return FirstValue({"select VAL from \"" + folder + "REKWTU.DB\" where code='" + SqlQuoted(code) + "'"});
+    return FirstValue({"select VAL from " + SqlTable(folder + "REKWTU.DB") + " where code='" + SqlQuoted(code) + "'"});
 }
 
 std::string BankRegNumber() { return ReadFormRequisite("BNK_REGN"); }
@@ -88,7 +88,7 @@ Value LookupKeyedValue(std::string_view fieldName, std::string_view keyValue, st
         if (lists.FieldIsKey(i)) keyName = lists.FieldName(i);
     }
     if (field == 0 || keyName.empty()) return Value::Int(0);
-    std::vector<std::string> lines{"select " + name + " from \"" + engine::JoinPath(FmContr->DataDir, FmContr->MainTableFile + ".DB") + "\"",
+    std::vector<std::string> lines{"select " + name + " from " + SqlTable(engine::JoinPath(FmContr->DataDir, FmContr->MainTableFile + ".DB")),
                                    " where " + keyName + " = '" + SqlQuoted(keyValue) + "'"};
     if (FmContr->InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(FmContr->InstanceId));
     const std::string t = FirstValue(lines);

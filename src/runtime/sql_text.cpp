@@ -12,4 +12,13 @@ std::string SqlQuoted(std::string_view value) {
     return out;
 }
 
+std::string SqlTable(std::string_view path) {
+    std::string out = "\"";
+    for (char c : path) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    return out + "\"";
+}
+
 }  // namespace tesma

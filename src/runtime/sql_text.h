@@ -8,4 +8,8 @@ namespace tesma {
 // the data cannot end the literal.
 std::string SqlQuoted(std::string_view value);
 
+// A table path as the double-quoted name of a statement; a double quote in the path is doubled
+// so that it cannot end the name.
+std::string SqlTable(std::string_view path);
+
 }  // namespace tesma

@@ -27,6 +27,9 @@ struct Summary {
     bool failed = false;
 };
 
+// The instance asked for, or by default the folder's only one.
+std::int32_t InstanceOf(const ReportFolder& folder, std::int32_t given) { return given >= 0 ? given : folder.onlyInstance; }
+
 std::string DefaultProtocol(const ReportFolder& folder, const std::string& given) {
     return given.empty() ? folder.dir + "protocol.txt" : given;
 }
@@ -100,32 +103,36 @@ int Check(const CheckOptions& o) {
         hostkit::Library lib(LibraryPath());
         Summary summary;
         for (const Chapter& c : chapters)
-            RunAndReport(lib, folder, {c.tableId, 4, o.instance, DefaultProtocol(folder, o.protocol), o.overrideDir}, o.json,
+            RunAndReport(lib, folder, {c.tableId, 4, InstanceOf(folder, o.instance), DefaultProtocol(folder, o.protocol), o.overrideDir}, o.json,
                          summary);
         return Finish(summary);
     });
 }
 
-int SortChapter(const std::string& dir, const std::string& chapter, const std::string& protocol, bool json) {
+int SortChapter(const std::string& dir, const std::string& chapter, std::int32_t instance, const std::string& protocol,
+                bool json) {
     return Guarded([&] {
         ReportFolder folder = OpenReportFolder(dir);
         auto chapters = ChosenChapters({chapter}, folder);
         hostkit::Library lib(LibraryPath());
         Summary summary;
         for (const Chapter& c : chapters)
-            RunAndReport(lib, folder, {c.tableId, 7, 0, DefaultProtocol(folder, protocol), ""}, json, summary);
+            RunAndReport(lib, folder, {c.tableId, 7, InstanceOf(folder, instance), DefaultProtocol(folder, protocol), ""}, json,
+                         summary);
         return Finish(summary);
     });
 }
 
-int Fill(const std::string& dir, const std::string& protocol, bool json) {
+int Fill(const std::string& dir, std::int32_t instance, const std::string& protocol, bool json) {
     return Guarded([&] {
         ReportFolder folder = OpenReportFolder(dir);
         if (folder.TablePath(kMessageRequisitesId).empty())
             throw std::runtime_error(folder.dir + ": no requisites table of the electronic report message (code OES)");
         hostkit::Library lib(LibraryPath());
         Summary summary;
-        RunAndReport(lib, folder, {kMessageRequisitesId, 4, 0, DefaultProtocol(folder, protocol), ""}, json, summary);
+        // The requisites are filled for the report as a whole: no instance unless one is asked for.
+        RunAndReport(lib, folder, {kMessageRequisitesId, 4, instance > 0 ? instance : 0, DefaultProtocol(folder, protocol), ""},
+                     json, summary);
         return Finish(summary);
     });
 }

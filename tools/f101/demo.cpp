@@ -85,7 +85,8 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
         int errors = 0, warnings = 0;
         bool failed = false;
         auto run = [&](std::int32_t table) {
-            RunOutcome outcome = RunOnFolder(lib, folder, {table, 4, 0, folder.dir + "protocol.txt", ""});
+            const std::int32_t instance = table == kMessageRequisitesId ? 0 : folder.onlyInstance;
+            RunOutcome outcome = RunOnFolder(lib, folder, {table, 4, instance, folder.dir + "protocol.txt", ""});
             auto lines = ParseProtocol(outcome.appended);
             if (json) PrintJson(std::cout, lines);
             else PrintText(std::cout, lines);

@@ -16,16 +16,18 @@ int main(int argc, char** argv) {
     auto* checkCmd = app.add_subcommand("check", "Run the controls of the chapter tables of a report folder");
     checkCmd->add_option("DIR", check.dir, "Report folder .../<form folder>/<YYYYMMDD>/")->required();
     checkCmd->add_option("--chapter", check.chapters, "А, Б, В, Г, Д (or A, B, V, G, D), or all (default)");
-    checkCmd->add_option("--instance", check.instance, "ID_EKZ of the report instance (default 0: none)");
+    checkCmd->add_option("--instance", check.instance, "ID_EKZ of the report instance (default: the folder's only instance, else none)");
     checkCmd->add_option("--override", check.overrideDir, "Folder of the tables named \"!.<file>\" (the chart of accounts)");
     checkCmd->add_option("--protocol", check.protocol, "Protocol file (default <DIR>/protocol.txt)");
     checkCmd->add_flag("--json", check.json, "Print the findings as JSON Lines");
 
     std::string sortDir, sortChapter, sortProtocol;
+    std::int32_t sortInstance = -1, fillInstance = 0;
     bool sortJson = false;
     auto* sortCmd = app.add_subcommand("sort", "Sort a chapter table in account order, grouped by sign");
     sortCmd->add_option("DIR", sortDir, "Report folder")->required();
     sortCmd->add_option("--chapter", sortChapter, "А, Б, В, Г or Д (or A, B, V, G, D)")->required();
+    sortCmd->add_option("--instance", sortInstance, "ID_EKZ of the report instance (default: the folder's only instance)");
     sortCmd->add_option("--protocol", sortProtocol, "Protocol file (default <DIR>/protocol.txt)");
     sortCmd->add_flag("--json", sortJson, "Print the protocol lines as JSON Lines");
 
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
     bool fillJson = false;
     auto* fillCmd = app.add_subcommand("fill", "Fill the requisites of the electronic report message");
     fillCmd->add_option("DIR", fillDir, "Report folder")->required();
+    fillCmd->add_option("--instance", fillInstance, "ID_EKZ of the report instance (default 0: the report as a whole)");
     fillCmd->add_option("--protocol", fillProtocol, "Protocol file (default <DIR>/protocol.txt)");
     fillCmd->add_flag("--json", fillJson, "Print the protocol lines as JSON Lines");
 
@@ -76,8 +79,8 @@ int main(int argc, char** argv) {
         return kUsage;
     }
     if (*checkCmd) return Check(check);
-    if (*sortCmd) return SortChapter(sortDir, sortChapter, sortProtocol, sortJson);
-    if (*fillCmd) return Fill(fillDir, fillProtocol, fillJson);
+    if (*sortCmd) return SortChapter(sortDir, sortChapter, sortInstance, sortProtocol, sortJson);
+    if (*fillCmd) return Fill(fillDir, fillInstance, fillProtocol, fillJson);
     if (*exportCmd) return Export(exportTable);
     if (*importCmd) return Import(importCsv, importTable, importFields, importReplace);
     if (*pubCmd) return ImportPublished(pubCsv, pubRegn, pubOut, pubChart, pubNames);

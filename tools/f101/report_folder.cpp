@@ -85,6 +85,11 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
         if (t.code.empty() || t.fileName.empty()) continue;
         r.tables.push_back(t);
     }
+    if (auto registry = engine::FindFile(engine::JoinPath(r.dirCp, "REP_EKZ.DB"))) {
+        engine::TableFile instances = ReadTable(*registry, r.dir + "REP_EKZ.DB");
+        const int id = instances.FieldIndex("ID_EKZ");
+        if (id >= 0 && instances.records.size() == 1) r.onlyInstance = static_cast<std::int32_t>(instances.Get(0, id).integer);
+    }
     // Fields: each table's columns from its file header, after the first column.
     for (const auto& t : r.tables) {
         auto disk = engine::FindFile(engine::JoinPath(r.dirCp, t.fileName + ".DB"));

@@ -22,6 +22,8 @@ struct ReportFolder {
     std::vector<hostkit::FormRecord> forms;
     std::vector<hostkit::TableRecord> tables;
     std::vector<hostkit::FieldRecord> fields;
+    // The ID_EKZ of the folder's only report instance (REP_EKZ.DB with one row), else 0.
+    std::int32_t onlyInstance = 0;
 
     // The file of a table id (UTF-8 path), or empty when the folder has no such table.
     std::string TablePath(std::int32_t tableId) const;

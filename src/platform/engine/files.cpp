@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <vector>
 #include <cstring>
 
 #include "platform/errors.h"
@@ -91,9 +94,33 @@ int InjectedFault(std::string_view step, std::string_view diskPath) {
     return Hook() ? Hook()(step, diskPath) : 0;
 }
 
+namespace {
+
+// Temporary files "<table>.tmp-<pid>" in the folder that writers killed before their rename
+// left behind.
+void RemoveStaleTemporaries(const std::string& dir) {
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    std::vector<std::string> stale;
+    while (dirent* e = ::readdir(d)) {
+        const std::string entry = e->d_name;
+        const auto mark = entry.rfind(".tmp-");
+        if (mark == std::string::npos || mark + 5 >= entry.size()) continue;
+        char* end = nullptr;
+        const long pid = std::strtol(entry.c_str() + mark + 5, &end, 10);
+        if (*end != '\0') continue;
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) stale.push_back(dir + "/" + entry);
+    }
+    ::closedir(d);
+    for (const auto& f : stale) ::unlink(f.c_str());
+}
+
+}  // namespace
+
 void ReplaceFileAtomically(const std::string& diskPath, std::string_view bytes, std::string_view shownName) {
     auto slash = diskPath.find_last_of('/');
     std::string dir = slash == std::string::npos ? "." : diskPath.substr(0, slash == 0 ? 1 : slash);
+    RemoveStaleTemporaries(dir);
     std::string temp = diskPath + ".tmp-" + std::to_string(::getpid());
     int err = InjectedFault("open", diskPath);
     int fd = err ? -1 : ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
