@@ -47,3 +47,24 @@ bench: deps
 	cmake --build build-release -j $(JOBS) --target tesma_bench tesma_micro f101 tesmaC
 	./build-release/tesma_bench $$( [ -f $(REALDATA) ] && echo $(REALDATA) )
 	./build-release/tesma_micro --benchmark_counters_tabular=true
+
+# Fuzzing with libFuzzer (clang): FUZZ_SECONDS per target, seeded with tables the engine writes
+# and the demo's real published sheet. A crash leaves its input in build-fuzz/; keep it in
+# fuzz/regressions/<target>/ once fixed, where the test suite replays it.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := paradox dbase query protocol
+.PHONY: fuzz
+fuzz: deps
+	@missing=""; for p in clang libclang-rt-14-dev; do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); $$SUDO apt-get install -y -qq $$missing; fi
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESMA_FUZZ=ON >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS)) fuzz_seeds
+	rm -rf build-fuzz/seeds && ./build-fuzz/fuzz_seeds demo build-fuzz/seeds >/dev/null
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus/$$t; \
+	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+	  if ! (cd build-fuzz && ./fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 corpus/$$t seeds/$$t ../fuzz/regressions/$$t > fuzz_$$t.log 2>&1); then \
+	    tail -40 build-fuzz/fuzz_$$t.log; echo "fuzz_$$t failed: see build-fuzz/fuzz_$$t.log"; exit 1; \
+	  fi; \
+	  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE)' build-fuzz/fuzz_$$t.log; \
+	done

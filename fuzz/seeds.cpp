@@ -1,0 +1,47 @@
+// Seed corpora for the fuzz targets: tables the engine writes (the demo's real published sheet
+// among them), a dBASE table, and protocol files.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "published.h"
+
+namespace fs = std::filesystem;
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::cerr << "usage: fuzz_seeds DEMO_DATA OUT\n";
+        return 2;
+    }
+    const fs::path data = argv[1], out = argv[2];
+    auto rows = tesma::f101::ReadPublished((data / "sheet-2015-12-01.csv").string(), "");
+    auto chart = tesma::f101::ReadChart((data / "account-signs.csv").string());
+    const std::string folder = tesma::f101::WriteReportTree({(out / "tree").string(), rows.front().regn, "", 1}, rows, chart);
+    for (const char* dir : {"paradox", "query", "dbase", "protocol"}) fs::create_directories(out / dir);
+    for (const auto& e : fs::directory_iterator(folder)) {
+        fs::copy_file(e.path(), out / "paradox" / e.path().filename(), fs::copy_options::overwrite_existing);
+        fs::copy_file(e.path(), out / "query" / e.path().filename(), fs::copy_options::overwrite_existing);
+    }
+    // A small dBASE III table.
+    std::string dbf(32, '\0');
+    dbf[0] = 0x03;
+    dbf[4] = 2;
+    dbf[8] = static_cast<char>(32 + 32 * 2 + 1);
+    dbf[10] = 1 + 10 + 8;
+    for (auto [name, type, len, dec] : {std::tuple{"NBAL2", 'C', 10, 0}, std::tuple{"IS_RUB", 'N', 8, 2}}) {
+        std::string d(32, '\0');
+        std::copy(name, name + std::char_traits<char>::length(name), d.begin());
+        d[11] = type;
+        d[16] = static_cast<char>(len);
+        d[17] = static_cast<char>(dec);
+        dbf += d;
+    }
+    dbf += '\x0D';
+    dbf += " 30102        12.50";
+    dbf += "*20202        -1.00";
+    dbf += '\x1A';
+    std::ofstream(out / "dbase" / "t.dbf", std::ios::binary) << dbf;
+    std::ofstream(out / "protocol" / "p1.txt", std::ios::binary) << "**header\r\n1: E101116 text\r\n";
+    std::ofstream(out / "protocol" / "p2.txt", std::ios::binary) << std::string(200, 'x') << "\x1A tail \x1A";
+    return 0;
+}
