@@ -209,3 +209,25 @@ TEST_F(SqlTest, DiscardWritesNothingAndReadOnlyResultsRefuseChanges) {
     engine::DefaultSession().Discard();
     EXPECT_EQ(FileBytes(table), before);
 }
+
+TEST_F(SqlTest, KeyedTablesAreReadButNotChanged) {
+    // Mark the table keyed on its first field, as a table with a primary index is.
+    std::string bytes = FileBytes(table);
+    bytes[0x04] = 0;  // file type: keyed
+    bytes[0x23] = 1;  // one key field
+    WriteBytes(table, bytes);
+    Query main(true);
+    main.AddLine("select * from \"" + table + "\"");
+    main.Open();
+    EXPECT_EQ(main.RowCount(), 4);
+    try {
+        main.Edit();
+        FAIL() << "a keyed table was changed";
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("keyed"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find(table), std::string::npos);
+    }
+    main.Close();
+    engine::DefaultSession().Discard();
+    EXPECT_EQ(FileBytes(table), bytes);
+}
