@@ -50,13 +50,13 @@ public:
     ControlArray(std::string name, T initial = T{}) : name_(std::move(name)), initial_(initial) {}
     void Declare() const { DeclareArray(name_, kCapacity); }
     T& operator[](long double key) {
-        const std::int32_t slot = ArrayIndex(name_, key);
+        const std::int32_t slot = ArrayIndex(name_, key, cache_);
         if (slot < 1 || slot > kCapacity)
             throw RangeError("range check error: slot " + std::to_string(slot) + " of array " + name_);
         if (cells_.size() < static_cast<std::size_t>(slot)) cells_.resize(static_cast<std::size_t>(slot), initial_);
         return cells_[static_cast<std::size_t>(slot - 1)];
     }
-    bool Has(long double key) const { return ArrayHasKey(name_, key); }
+    bool Has(long double key) const { return ArrayHasKey(name_, key, cache_); }
 
     static constexpr std::int32_t kCapacity = 3000;
 
@@ -64,6 +64,7 @@ private:
     std::string name_;
     T initial_;
     std::vector<T> cells_;
+    mutable ArrayCache cache_;
 };
 
 }  // namespace tesma::controls

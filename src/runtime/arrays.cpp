@@ -42,6 +42,7 @@ struct State {
     std::unordered_map<std::string, std::int32_t> firstDeclaration;  // name -> size of its first entry
     std::vector<Array> arrays;  // a procedure has a dozen or so
     std::uint64_t declarationsMade = 1;
+    std::uint64_t generation = 1;  // changes whenever the arrays are freed
     std::size_t longNameCells = 0;  // cells of names that never match a stored name
 };
 
@@ -76,6 +77,7 @@ std::int32_t IntegerKey(long double key) {
 
 void ResetArrays() {
     State& s = Arrays();
+    ++s.generation;
     s.declarations = {};
     s.firstDeclaration.clear();
     ++s.declarationsMade;
@@ -85,6 +87,7 @@ void ResetArrays() {
 
 void FreeArrayCells() {
     State& s = Arrays();
+    ++s.generation;
     s.arrays.clear();
     s.longNameCells = 0;
 }
@@ -103,7 +106,17 @@ void DeclareArray(std::string_view arrayName, std::int32_t maxSize) {
     ui::CurrentBackend().ShowError("Слишком много массивов в контроле!"_cp);
 }
 
-std::int32_t ArrayIndex(std::string_view arrayName, long double key) {
+namespace {
+
+Array* Resolve(State& s, std::string_view arrayName, ArrayCache* cache, bool create) {
+    if (cache && cache->generation == s.generation && cache->index < s.arrays.size()) return &s.arrays[cache->index];
+    Array* array = Find(s, arrayName);
+    if (!array && create) array = &s.arrays.emplace_back(Array{text::LatinUpper(arrayName), {}});
+    if (array && cache) *cache = {s.generation, static_cast<std::size_t>(array - s.arrays.data())};
+    return array;
+}
+
+std::int32_t Index(std::string_view arrayName, long double key, ArrayCache* cache) {
     State& s = Arrays();
     const std::int32_t k = IntegerKey(key);
     if (arrayName.size() > kNameLength) {
@@ -112,8 +125,7 @@ std::int32_t ArrayIndex(std::string_view arrayName, long double key) {
         ++s.longNameCells;
         return 1;
     }
-    Array* array = Find(s, arrayName);
-    if (!array) array = &s.arrays.emplace_back(Array{text::LatinUpper(arrayName), {}});
+    Array* array = Resolve(s, arrayName, cache, true);
     Slots& slots = array->slots;
     auto [it, created] = slots.byKey.emplace(k, slots.last + 1);
     if (!created) return it->second;
@@ -130,12 +142,24 @@ std::int32_t ArrayIndex(std::string_view arrayName, long double key) {
     return slot;
 }
 
-bool ArrayHasKey(std::string_view arrayName, long double key) {
+bool HasKey(std::string_view arrayName, long double key, ArrayCache* cache) {
     State& s = Arrays();
     const std::int32_t k = IntegerKey(key);
     if (arrayName.size() > kNameLength) return false;
-    const Array* array = Find(s, arrayName);
+    const Array* array = Resolve(s, arrayName, cache, false);
     return array && array->slots.byKey.count(k) != 0;
 }
+
+}  // namespace
+
+std::int32_t ArrayIndex(std::string_view arrayName, long double key) { return Index(arrayName, key, nullptr); }
+
+std::int32_t ArrayIndex(std::string_view arrayName, long double key, ArrayCache& cache) {
+    return Index(arrayName, key, &cache);
+}
+
+bool ArrayHasKey(std::string_view arrayName, long double key, ArrayCache& cache) { return HasKey(arrayName, key, &cache); }
+
+bool ArrayHasKey(std::string_view arrayName, long double key) { return HasKey(arrayName, key, nullptr); }
 
 }  // namespace tesma

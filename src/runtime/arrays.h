@@ -19,4 +19,13 @@ bool ArrayHasKey(std::string_view arrayName, long double key);
 // Frees all slots at the end of a run.
 void FreeArrayCells();
 
+// For a caller that looks up one array many times: remembers where its name was found, until
+// the next ResetArrays or FreeArrayCells. Same results as the calls above.
+struct ArrayCache {
+    std::uint64_t generation = 0;
+    std::size_t index = 0;
+};
+std::int32_t ArrayIndex(std::string_view arrayName, long double key, ArrayCache& cache);
+bool ArrayHasKey(std::string_view arrayName, long double key, ArrayCache& cache);
+
 }  // namespace tesma

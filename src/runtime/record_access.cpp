@@ -23,16 +23,31 @@ constexpr std::size_t kSlots = 70;
 
 // The texts of the current main-table row, and the positions in the host's field list of the
 // main table's field descriptors: slot k is described by entry k.
-// Texts are made when read: the row's cells are kept as they were at the row movement.
+// The current main-table row as it was at the row movement. Its cells are decoded, and their
+// texts made, only when a field is read.
+struct RowBuffer {
+    const engine::TableFile* file = nullptr;  // the table of the row's record
+    std::string record;                       // the record's bytes at the row movement
+};
+RowBuffer gRow;
+
 struct Slot {
+    int field = -1;  // the record's field, while the cell is still to be decoded
     engine::Cell cell;
     engine::ColumnKind kind = engine::ColumnKind::Other;
     mutable std::optional<std::string> text;
-    const std::string& Text() const {
-        if (!text) text = engine::CellText(cell, kind);
+    const engine::Cell& Cell() {
+        if (field >= 0) {
+            cell = gRow.file->Decode(gRow.record.data(), field);
+            field = -1;
+        }
+        return cell;
+    }
+    const std::string& Text() {
+        if (!text) text = engine::CellText(Cell(), kind);
         return *text;
     }
-    bool Empty() const { return text ? text->empty() : cell.IsBlank(); }
+    bool Empty() { return text ? text->empty() : Cell().IsBlank(); }
 };
 std::array<Slot, kSlots> gRowBuffer;
 std::vector<std::int32_t> gMainFields;
@@ -47,14 +62,24 @@ std::int64_t gTableMaxKey = -1;
 void FillRowBuffer(int start) {
     auto& q = FmContr->Q;
     const int count = q.FieldCount();
+    const engine::TableFile* table = q.RowTable();
+    if (table) {
+        gRow.file = table;
+        gRow.record = q.RowBytes();
+    }
     for (int p = start; p < count; ++p) {
         const int slot = p - start + 1;
         if (slot > static_cast<int>(kSlots))
             throw RangeError("range check error: more than 70 columns in the main table " + FmContr->MainTableFile);
         Slot& s = gRowBuffer[static_cast<std::size_t>(slot - 1)];
-        s.cell = q.Value(p);
         s.kind = q.FieldKind(p);
         s.text.reset();
+        if (table) {
+            s.field = q.ColumnField(p);
+        } else {
+            s.field = -1;
+            s.cell = q.Value(p);
+        }
     }
 }
 
@@ -140,7 +165,7 @@ Value GetRowField(std::string_view fieldName) {
     if (name == "NNN") return Value::Int(ToInt32(q.AsInteger(q.FieldByName("NNN")), "NNN"));
     const std::size_t slot = MainFieldSlot(name);
     if (slot == 0) return Value::Null();
-    const Slot& t = gRowBuffer[slot - 1];
+    Slot& t = gRowBuffer[slot - 1];
     switch (FmContr->Lists.FieldType(gMainFields[slot - 1])) {
         case 'A': return Value::Str(text::FullUpper(t.Text()));
         case 'D': return t.Empty() ? Value::Int(0) : Value::DateOf(ShortDateTextToDate(t.Text()));

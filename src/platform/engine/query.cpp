@@ -298,7 +298,7 @@ void Query::Post() {
     if (state_ == EditState::Edit) {
         std::size_t record = result_.records[pos_];
         if (image.file.records[record] != pending_) {
-            image.file.records[record] = std::move(pending_);
+            image.file.records[record] = pending_;
             image.dirty = true;
         }
     } else if (state_ == EditState::Insert) {

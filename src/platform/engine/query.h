@@ -51,6 +51,12 @@ public:
     double AsReal(int i) const;
     double AsDate(int i) const;
 
+    // When the current row is a record of a table: that table and the record's bytes (null
+    // otherwise); the field of each column is ColumnField.
+    const TableFile* RowTable() const { return open_ && result_.image && !Eof() ? &result_.image->file : nullptr; }
+    const std::string& RowBytes() const { return result_.image->file.records[result_.records[pos_]]; }
+    int ColumnField(int i) const { return result_.columns[static_cast<std::size_t>(i)].field; }
+
     // For a live result: an identity of its table image (null otherwise), and the largest
     // value of an integer field over every record of the table (-1 when none).
     const void* TableIdentity() const { return open_ ? result_.image : nullptr; }

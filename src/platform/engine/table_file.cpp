@@ -34,9 +34,9 @@ int TableFile::FieldIndex(std::string_view name) const {
     return -1;
 }
 
-Cell TableFile::Get(std::size_t record, int field) const {
+Cell TableFile::Decode(const char* record, int field) const {
     const FieldDef& f = fields[static_cast<std::size_t>(field)];
-    const char* p = records[record].data() + f.offset;
+    const char* p = record + f.offset;
     return format == TableFormat::Paradox ? DecodeParadoxField(f, p) : DecodeDbaseField(*this, f, p);
 }
 

@@ -22,7 +22,8 @@ struct TableFile {
     bool dbaseIsDos866 = false;        // dBASE: text fields are in code page 866
 
     int FieldIndex(std::string_view name) const;  // ASCII case-insensitive; -1 when absent
-    Cell Get(std::size_t record, int field) const;
+    Cell Get(std::size_t record, int field) const { return Decode(records[record].data(), field); }
+    Cell Decode(const char* record, int field) const;  // from a record's bytes
     void Set(std::string& record, int field, const Cell& value) const;
     std::string BlankRecord() const { return std::string(static_cast<std::size_t>(recordSize), '\0'); }
 };
