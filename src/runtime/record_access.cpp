@@ -52,6 +52,7 @@ struct Slot {
 std::array<Slot, kSlots> gRowBuffer;
 std::vector<std::int32_t> gMainFields;
 std::vector<std::string> gMainFieldNames;  // their names
+std::vector<int> gMainFieldColumns;        // the column of Q of each name, -2 until looked up
 bool gMainFieldsBuilt = false;
 
 // The largest key handed out, and the largest NNN seen in the main table of this run.
@@ -104,6 +105,7 @@ std::size_t MainFieldSlot(const std::string& name) {
 void StartRowAccess() {
     gMainFields.clear();
     gMainFieldNames.clear();
+    gMainFieldColumns.clear();
     gMainFieldsBuilt = false;
     gKeyTable = nullptr;
     gTableMaxKey = -1;
@@ -127,6 +129,7 @@ void FirstRow() {
             gMainFields.push_back(i);
             gMainFieldNames.push_back(lists.FieldName(i));
         }
+        gMainFieldColumns.assign(gMainFields.size(), -2);
         gMainFieldsBuilt = true;
     }
 }
@@ -166,11 +169,18 @@ Value GetRowField(std::string_view fieldName) {
     const std::size_t slot = MainFieldSlot(name);
     if (slot == 0) return Value::Null();
     Slot& t = gRowBuffer[slot - 1];
+    // "I" and "N" fields are read from the cursor's current row (a change made since the row
+    // movement shows), by the column of their name, which stays the same through a run.
+    auto column = [&] {
+        int& c = gMainFieldColumns[slot - 1];
+        if (c == -2) c = q.FieldByName(name);
+        return c;
+    };
     switch (FmContr->Lists.FieldType(gMainFields[slot - 1])) {
         case 'A': return Value::Str(text::FullUpper(t.Text()));
         case 'D': return t.Empty() ? Value::Int(0) : Value::DateOf(ShortDateTextToDate(t.Text()));
-        case 'I': return t.Empty() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(q.FieldByName(name)), name));
-        case 'N': return t.Empty() ? Value::Str("") : Value::Real(q.AsReal(q.FieldByName(name)));
+        case 'I': return t.Empty() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(column()), name));
+        case 'N': return t.Empty() ? Value::Str("") : Value::Real(q.AsReal(column()));
         default: return Value::Null();
     }
 }
@@ -227,14 +237,15 @@ Value GetAuxField(std::string_view fieldName) {
     if (name == "ROW_NUM") return Value::Int(q.RecNo());
     const int i = q.FindField(name);
     if (i < 0) return Value::Str("");
-    const std::string t = q.AsText(i);
+    // By the column's data type; the empty text stands for a blank integer or real.
+    const engine::Cell cell = q.Value(i);
     switch (q.FieldKind(i)) {
-        case engine::ColumnKind::Text: return Value::Str(t);
-        case engine::ColumnKind::Integer: return t.empty() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(i), name));
-        case engine::ColumnKind::Real: return t.empty() ? Value::Str("") : Value::Real(q.AsReal(i));
+        case engine::ColumnKind::Text: return Value::Str(engine::CellText(cell, engine::ColumnKind::Text));
+        case engine::ColumnKind::Integer: return cell.IsBlank() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(i), name));
+        case engine::ColumnKind::Real: return cell.IsBlank() ? Value::Str("") : Value::Real(q.AsReal(i));
         case engine::ColumnKind::Date:
         case engine::ColumnKind::DateTime: return Value::DateOf(q.AsDate(i));
-        default: return Value::Str(t);
+        default: return Value::Str(q.AsText(i));
     }
 }
 
