@@ -66,4 +66,15 @@ TEST(Exports, ARealCallThroughDlopenRunsAndReturnsTrue) {
                          records.Forms(), records.FormCount(), records.Tables(), records.TableCount(), records.Fields(),
                          records.FieldCount(), nullptr, 0);
     EXPECT_TRUE(ok);
+    // No requisites, no chart, no previous month: the cross-checks and the balance control say so.
+    const std::string expected =
+        "**Контроль формы 101 Глава А. Баланс 2-я часть\r\n"
+        "1: E101136 В РЕКВИЗИТАХ СОСТОЯНИЕ КО МОЖЕТ БЫТЬ ТОЛЬКО БУКВОЙ D,O ИЛИ L,  А НЕ <>\r\n"
+        "**Контроль формы 101 Глава А. Баланс 1-я часть\r\n"
+        "1: W101101 ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА 01.11.2025 - ОТСУТСТВУЕТ. CРАВНЕНИЯ НЕ БУДЕТ...\r\n"
+        "1: E101177 СПРАВОЧНИК PS_WORK - ПЛАН СЧЕТОВ ПУСТОЙ...  ПРОИЗОШЛО РАЗРУШЕНИЕ ДАННЫХ?!...\r\n"
+        "1: E101107 ОТСУТСТВУЕТ В ПЛАНЕ СЧЕТОВ Б/С 30102А\r\n"_cp;
+    EXPECT_EQ(FileBytes(tree.Protocol()), expected);
+    // The total rows were rebuilt in the table file.
+    EXPECT_EQ(ReadTable(dataDir + ChapterFile('A') + ".DB").size(), 3u);
 }
