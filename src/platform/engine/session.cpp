@@ -354,12 +354,6 @@ ResultSet Session::Execute(const std::string& sql) {
     return result;
 }
 
-bool Session::HasChanges() const {
-    for (const auto& [key, image] : images_)
-        if (image->dirty) return true;
-    return false;
-}
-
 void Session::Commit() {
     struct Reset {
         Session* s;

@@ -67,7 +67,6 @@ public:
     // Forgets all images and their changes.
     void Discard();
 
-    bool HasChanges() const;
 
 private:
     friend struct VirtualTableAccess;
