@@ -219,6 +219,8 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
     if (t.recordSize <= 0) Damaged(path, "zero record size");
     if (headerSize < 0x58 || headerSize > bytes.size()) Damaged(path, "invalid header size");
     if (numFields == 0 || numFields > 1024) Damaged(path, "invalid field count");
+    // Versions from 4.0 on carry a second header part up to 0x78.
+    if (version >= 5 && (bytes.size() < 0x78 || headerSize < 0x78)) Damaged(path, "the header is shorter than its version needs");
     std::uint32_t enc = U32(bytes, kEncryption1);
     if (enc == 0xFF00FF00 && version >= 5) enc = U32(bytes, kEncryption2);
     if (enc != 0 && enc != 0xFF00FF00) throw EngineError("table file " + path + " is encrypted; encrypted tables are not supported");
