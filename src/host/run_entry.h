@@ -23,6 +23,18 @@ struct RunArguments {
     std::int32_t fieldCount = 0;
     const void* const* extras = nullptr;
     std::int32_t extraCount = 0;
+
+    // Takes the form, table and field lists of a set of host records (anything with
+    // Forms()/FormCount(), Tables()/TableCount(), Fields()/FieldCount()).
+    template <typename Records>
+    void SetLists(const Records& records) {
+        forms = records.Forms();
+        formCount = records.FormCount();
+        tables = records.Tables();
+        tableCount = records.TableCount();
+        fields = records.Fields();
+        fieldCount = records.FieldCount();
+    }
 };
 
 // Creates the progress window with the run context, shows it modally (the run happens inside)

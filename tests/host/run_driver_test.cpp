@@ -45,12 +45,8 @@ protected:
         a.reportDate = kDate;
         a.protocolPath = protocol.empty() ? tree.Protocol() : protocol;
         a.dataDir = dataDir;
-        a.forms = records.Forms();
-        a.formCount = records.FormCount();
-        a.tables = records.Tables();
-        a.tableCount = tableCount < 0 ? records.TableCount() : tableCount;
-        a.fields = records.Fields();
-        a.fieldCount = records.FieldCount();
+        a.SetLists(records);
+        if (tableCount >= 0) a.tableCount = tableCount;
         return host::RunEntry(a);
     }
     std::string Protocol() { return std::filesystem::exists(tree.Protocol()) ? FileBytes(tree.Protocol()) : "<none>"; }

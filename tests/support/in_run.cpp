@@ -22,12 +22,7 @@ void RunInside(const RunSetup& s, const hostkit::DescriptorSet& records, const s
     a.protocolPath = s.protocol;
     a.dataDir = s.dataDir;
     a.overrideDir = s.overrideDir;
-    a.forms = records.Forms();
-    a.formCount = records.FormCount();
-    a.tables = records.Tables();
-    a.tableCount = records.TableCount();
-    a.fields = records.Fields();
-    a.fieldCount = records.FieldCount();
+    a.SetLists(records);
     host::RunEntry(a);
 }
 

@@ -162,12 +162,7 @@ int main(int argc, char** argv) {
                     a.reportDate = folder.date;
                     a.protocolPath = text::FromUtf8(protocol);
                     a.dataDir = folder.dirCp;
-                    a.forms = records.Forms();
-                    a.formCount = records.FormCount();
-                    a.tables = records.Tables();
-                    a.tableCount = records.TableCount();
-                    a.fields = records.Fields();
-                    a.fieldCount = records.FieldCount();
+                    a.SetLists(records);
                     host::RunEntry(a);
                 }, [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));
         }
