@@ -31,6 +31,7 @@ namespace {
 
 constexpr std::int64_t kRedrawMs = 50;  // at most 20 lines a second
 constexpr int kSequenceWaitMs = 30;     // the rest of a key's sequence comes within this
+constexpr std::int64_t kKeyLookMs = 10; // how often a run looks for a key press
 
 // What a signal handler needs to give the terminal back.
 volatile std::sig_atomic_t gInterrupted = 0;
@@ -132,6 +133,10 @@ protected:
             return true;
         }
         if (!stdinTty_) return false;
+        // A row step asks many thousand times a second; keys are looked for every few ms.
+        const std::int64_t now = NowMs();
+        if (!keys_.Pending() && now - lastKeyLook_ < kKeyLookMs) return false;
+        lastKeyLook_ = now;
         bool stop = false;
         for (;;) {
             pollfd p{STDIN_FILENO, POLLIN, 0};
@@ -216,6 +221,7 @@ private:
     std::size_t columns_ = 80;
     std::size_t lastWidth_ = 0;
     std::int64_t lastDraw_ = 0;
+    std::int64_t lastKeyLook_ = 0;
     struct sigaction oldInt_ {};
 };
 
