@@ -45,12 +45,20 @@ PublishedRow* FirstAccount(std::vector<PublishedRow>& rows, const std::string& p
     return nullptr;
 }
 
+// The demo's sheets: installed beside the program (share/tesma/demo), or in the source tree.
+fs::path DemoData() {
+    std::error_code ec;
+    const fs::path installed = fs::read_symlink("/proc/self/exe", ec).parent_path() / "../share/tesma/demo";
+    if (!ec && fs::is_directory(installed, ec)) return installed.lexically_normal();
+    return TESMA_DEMO_DATA;
+}
+
 }  // namespace
 
 int Demo(const std::string& dirArg, const std::string& data, bool json) {
     try {
         const fs::path dir = dirArg.empty() ? fs::path("f101-demo") : fs::path(dirArg);
-        const fs::path dataDir = data.empty() ? fs::path(TESMA_DEMO_DATA) : fs::path(data);
+        const fs::path dataDir = data.empty() ? DemoData() : fs::path(data);
         auto current = ReadPublished((dataDir / "sheet-2015-12-01.csv").string(), "");
         auto chart = ReadChart((dataDir / "account-signs.csv").string());
         std::string bankName;
