@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "cli_options.h"
 #include "commands.h"
 
 using namespace tesma::f101;
@@ -14,12 +15,14 @@ int main(int argc, char** argv) {
 
     CheckOptions check;
     auto* checkCmd = app.add_subcommand("check", "Run the controls of the chapter tables of a report folder");
-    checkCmd->add_option("DIR", check.dir, "Report folder .../<form folder>/<YYYYMMDD>/")->required();
+    checkCmd->add_option("DIR", check.dirs, "Report folders .../<form folder>/<YYYYMMDD>/ (with --recursive: folders to search)")
+        ->required();
     checkCmd->add_option("--chapter", check.chapters, "А, Б, В, Г, Д (or A, B, V, G, D), or all (default)");
     checkCmd->add_option("--instance", check.instance, "ID_EKZ of the report instance (default: the folder's only instance, else none)");
     checkCmd->add_option("--override", check.overrideDir, "Folder of the tables named \"!.<file>\" (the chart of accounts)");
     checkCmd->add_option("--protocol", check.protocol, "Protocol file (default <DIR>/protocol.txt)");
     checkCmd->add_flag("--json", check.json, "Print the findings as JSON Lines");
+    AddCheckOptions(*checkCmd, check);
 
     std::string sortDir, sortChapter, sortProtocol;
     std::int32_t sortInstance = -1, fillInstance = 0;
@@ -54,7 +57,7 @@ int main(int argc, char** argv) {
     std::string pubCsv, pubRegn, pubOut, pubChart, pubNames;
     auto* pubCmd = app.add_subcommand("import-published", "Build a report tree from the central bank's published sheets");
     pubCmd->add_option("CSV", pubCsv, "Published sheets (CSV, may be gzip-compressed)")->required();
-    pubCmd->add_option("--regn", pubRegn, "Registration number of the institution")->required();
+    pubCmd->add_option("--regn", pubRegn, "Registration number of the institution; a comma-separated list, or all (each tree under <out>/<regn>/)")->required();
     pubCmd->add_option("--out", pubOut, "Root folder of the report tree")->required();
     pubCmd->add_option("--chart", pubChart, "Chart of accounts: CSV with NUM_SC and A_P (default: account-signs-observed.csv beside CSV)");
     pubCmd->add_option("--names", pubNames, "Bank names: CSV with REGN and NAME_B (default: bank-names-2013-01-01.csv.gz beside CSV)");
@@ -65,6 +68,13 @@ int main(int argc, char** argv) {
     demoCmd->add_option("DIR", demoDir, "Folder for the demo report tree (default ./f101-demo)");
     demoCmd->add_option("--data", demoData, "Folder of the demo's source sheets");
     demoCmd->add_flag("--json", demoJson, "Print the protocol lines as JSON Lines");
+
+    std::vector<std::string> ruleCodes;
+    bool rulesJson = false;
+    auto* rulesCmd = app.add_subcommand("rules", "List the finding codes: severity, chapters, message and what fixes it");
+    rulesCmd->add_option("CODE", ruleCodes, "Finding codes to show (default: all)");
+    rulesCmd->add_flag("--json", rulesJson, "Print the rules as JSON Lines");
+    rulesCmd->footer("Exit status: 0 listed, 2 unknown code or usage error.");
 
     try {
         app.parse(argc, argv);
@@ -79,6 +89,7 @@ int main(int argc, char** argv) {
         return kUsage;
     }
     if (*checkCmd) return Check(check);
+    if (*rulesCmd) return ListRules(ruleCodes, rulesJson);
     if (*sortCmd) return SortChapter(sortDir, sortChapter, sortInstance, sortProtocol, sortJson);
     if (*fillCmd) return Fill(fillDir, fillInstance, fillProtocol, fillJson);
     if (*exportCmd) return Export(exportTable);
