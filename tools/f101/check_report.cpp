@@ -91,7 +91,14 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
         if (total.failures > 0) return int{kCouldNotCheck};
         return total.errors > 0 ? int{kFindings} : int{kClean};
     });
-    if (status == kUsage || status == kCouldNotCheck) total.failures = std::max(total.failures, 1);
+    if (status == kUsage || status == kCouldNotCheck) {
+        // A report that could not be checked at all still ends with its summary.
+        if (total.failures == 0 && status == kCouldNotCheck) {
+            total.failures = 1;
+            PrintSummary(std::cout, dir, total, CheckView{o.json, o.explain, o.quiet, o.severity});
+        }
+        total.failures = std::max(total.failures, 1);
+    }
     WriteCounts(o.countsFile, total);
     return status;
 }
