@@ -24,4 +24,32 @@ inline void AddCheckOptions(CLI::App& cmd, CheckOptions& o) {
         "checked (damaged table, failure of the library), 130 stopped. With several reports: the worst of them.");
 }
 
+namespace detail {
+
+inline CLI::Option* AddSeparator(CLI::App& cmd, CsvFormat& f, const char* what) {
+    return cmd
+        .add_option_function<std::string>(
+            "--separator", [&f](const std::string& s) { f.separator = s == "tab" ? '\t' : s[0]; }, what)
+        ->check(CLI::IsMember({",", ";", "tab"}));
+}
+
+}  // namespace detail
+
+inline void AddExportOptions(CLI::App& cmd, CsvFormat& f) {
+    cmd.add_flag("--with-types", f.withTypes, "Write the field types in the header (NBAL2:A25), so that import needs no --fields");
+    detail::AddSeparator(cmd, f, "Field separator: ',' (default), ';' or tab");
+    cmd.add_option("--encoding", f.encoding, "utf8 (default) or cp1251")->check(CLI::IsMember({"utf8", "cp1251"}));
+    cmd.add_flag("--bom", f.bom, "Begin UTF-8 output with a byte-order mark, as spreadsheets expect");
+    cmd.footer("Exit status: 0 written, 2 usage error (no such table, bad option), 3 the table could not be read.");
+}
+
+inline void AddImportOptions(CLI::App& cmd, CsvFormat& f) {
+    detail::AddSeparator(cmd, f, "Field separator: ',', ';' or tab (default: the one the header line uses)");
+    cmd.add_option("--encoding", f.encoding,
+                   "utf8 or cp1251 (default: UTF-8, with or without a byte-order mark; other text is refused with a message)")
+        ->check(CLI::IsMember({"utf8", "cp1251"}));
+    cmd.footer("Exit status: 0 table written, 2 usage error (bad option, field list, encoding or header), 3 a bad row or a "
+               "file that could not be read or written (no table is written then).");
+}
+
 }  // namespace tesma::f101

@@ -90,17 +90,17 @@ int Fill(const std::string& dir, std::int32_t instance, const std::string& proto
     });
 }
 
-int Export(const std::string& table) {
+int Export(const std::string& table, const CsvFormat& format) {
     return Guarded([&] {
         if (!fs::is_regular_file(table)) throw UsageError(table + ": no such table file");
-        ExportTable(table, std::cout);
+        ExportTable(table, std::cout, format);
         return int{kClean};
     });
 }
 
-int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace) {
+int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace, const CsvFormat& format) {
     return Guarded([&] {
-        ImportTable(csv, table, ParseFieldSpec(fields), replace);
+        ImportTable(csv, table, fields.empty() ? std::vector<engine::NewField>{} : ParseFieldSpec(fields), replace, format);
         return int{kClean};
     });
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "csv_dialect.h"
+
 namespace tesma::f101 {
 
 enum ExitStatus { kClean = 0, kFindings = 1, kUsage = 2, kCouldNotCheck = 3, kStopped = 130 };
@@ -28,8 +30,8 @@ int Check(const CheckOptions& options);
 int SortChapter(const std::string& dir, const std::string& chapter, std::int32_t instance, const std::string& protocol,
                 bool json);
 int Fill(const std::string& dir, std::int32_t instance, const std::string& protocol, bool json);
-int Export(const std::string& table);
-int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace);
+int Export(const std::string& table, const CsvFormat& format);
+int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace, const CsvFormat& format);
 int ImportPublished(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chart,
                     const std::string& names);
 int CheckReport(const CheckOptions& options, const std::string& dir);

@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     sortCmd->add_option("--instance", sortInstance, "ID_EKZ of the report instance (default: the folder's only instance)");
     sortCmd->add_option("--protocol", sortProtocol, "Protocol file (default <DIR>/protocol.txt)");
     sortCmd->add_flag("--json", sortJson, "Print the protocol lines as JSON Lines");
+    sortCmd->footer("Exit status: 0 sorted, 1 errors found, 2 usage error, 3 the table could not be sorted (nothing changed).");
 
     std::string fillDir, fillProtocol;
     bool fillJson = false;
@@ -41,17 +42,23 @@ int main(int argc, char** argv) {
     fillCmd->add_option("--instance", fillInstance, "ID_EKZ of the report instance (default 0: the report as a whole)");
     fillCmd->add_option("--protocol", fillProtocol, "Protocol file (default <DIR>/protocol.txt)");
     fillCmd->add_flag("--json", fillJson, "Print the protocol lines as JSON Lines");
+    fillCmd->footer("Exit status: 0 filled, 1 errors found, 2 usage error, 3 the requisites could not be filled (nothing changed).");
 
     std::string exportTable;
     auto* exportCmd = app.add_subcommand("export", "Print a Paradox or dBASE table as CSV (UTF-8)");
     exportCmd->add_option("TABLE", exportTable, "Table file (.DB or .DBF)")->required();
+    CsvFormat exportFormat;
+    AddExportOptions(*exportCmd, exportFormat);
 
     std::string importCsv, importTable, importFields;
     bool importReplace = false;
     auto* importCmd = app.add_subcommand("import", "Create a Paradox table from CSV (UTF-8, header row)");
     importCmd->add_option("CSV", importCsv, "CSV file")->required();
     importCmd->add_option("TABLE", importTable, "Table file to create (.DB)")->required();
-    importCmd->add_option("--fields", importFields, "NAME:TYPE,... with A<size>, N, $, I, S, +, D, L")->required();
+    importCmd->add_option("--fields", importFields,
+                          "NAME:TYPE,... with A<size>, N, $, I, S, +, D, L (default: the types in the header, as export --with-types writes them)");
+    CsvFormat importFormat;
+    AddImportOptions(*importCmd, importFormat);
     importCmd->add_flag("--replace", importReplace, "Write over an existing table");
 
     std::string pubCsv, pubRegn, pubOut, pubChart, pubNames;
@@ -62,12 +69,16 @@ int main(int argc, char** argv) {
     pubCmd->add_option("--chart", pubChart, "Chart of accounts: CSV with NUM_SC and A_P (default: account-signs-observed.csv beside CSV)");
     pubCmd->add_option("--names", pubNames, "Bank names: CSV with REGN and NAME_B (default: bank-names-2013-01-01.csv.gz beside CSV)");
 
+    pubCmd->footer("Exit status: 0 trees written (their folders printed), 2 usage error (bad --regn, no chart), 3 a bad sheet "
+                   "file or row, or a registration number without rows.");
+
     std::string demoDir, demoData;
     bool demoJson = false;
     auto* demoCmd = app.add_subcommand("demo", "Build the demo report, run every control and print the protocol");
     demoCmd->add_option("DIR", demoDir, "Folder for the demo report tree (default ./f101-demo)");
     demoCmd->add_option("--data", demoData, "Folder of the demo's source sheets");
     demoCmd->add_flag("--json", demoJson, "Print the protocol lines as JSON Lines");
+    demoCmd->footer("Exit status: 0 the demo ran, 2 usage error, 3 the demo tree could not be built or checked.");
 
     std::vector<std::string> ruleCodes;
     bool rulesJson = false;
@@ -92,8 +103,8 @@ int main(int argc, char** argv) {
     if (*rulesCmd) return ListRules(ruleCodes, rulesJson);
     if (*sortCmd) return SortChapter(sortDir, sortChapter, sortInstance, sortProtocol, sortJson);
     if (*fillCmd) return Fill(fillDir, fillInstance, fillProtocol, fillJson);
-    if (*exportCmd) return Export(exportTable);
-    if (*importCmd) return Import(importCsv, importTable, importFields, importReplace);
+    if (*exportCmd) return Export(exportTable, exportFormat);
+    if (*importCmd) return Import(importCsv, importTable, importFields, importReplace, importFormat);
     if (*pubCmd) return ImportPublished(pubCsv, pubRegn, pubOut, pubChart, pubNames);
     if (*demoCmd) return Demo(demoDir, demoData, demoJson);
     return kUsage;
