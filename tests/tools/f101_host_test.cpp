@@ -71,11 +71,18 @@ TEST(F101ReadBack, PrintsExactlyTheNewLinesAfterTheEndOfFileMarkIsCut) {
     WriteText(folder + "protocol.txt", "1: E101999 СТАРАЯ ОШИБКА\r\n"_cp + std::string(1, '\x1a') + std::string(40, 'x'));
     ProcessResult r = RunF101({"check", folder, "--chapter", "Д"});
     EXPECT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), kHeaderD);
-    EXPECT_EQ(r.out.find("E101999"), std::string::npos);
     const std::string protocol = ReadBytes(folder + "protocol.txt");
-    EXPECT_EQ(protocol.substr(0, protocol.find("\r\n")), "1: E101999 СТАРАЯ ОШИБКА"_cp);
-    EXPECT_NE(protocol.find(text::FromUtf8(kHeaderD) + "\r\n"), std::string::npos);
+    const std::string old = "1: E101999 СТАРАЯ ОШИБКА\r\n"_cp;
+    ASSERT_EQ(protocol.substr(0, old.size()), old);
+    // What f101 printed, but for its headings and summary, is exactly what the run appended.
+    std::string printed;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("== ", 0) != 0 && line.rfind(folder, 0) != 0) printed += line + "\n";
+    std::string appended = text::ToUtf8(protocol.substr(old.size()));
+    for (std::size_t at; (at = appended.find("\r\n")) != std::string::npos;) appended.replace(at, 2, "\n");
+    EXPECT_EQ(printed, appended);
+    EXPECT_EQ(printed.substr(0, printed.find('\n')), kHeaderD);
 }
 
 TEST(F101ReadBack, NeverBlocksOnStandardOutputDevNullOrAFifo) {
@@ -130,20 +137,26 @@ TEST(F101Failures, AreSaidOnceEndTheCommandAndAppearInJson) {
     // A protocol in a folder that does not exist: every run would fail the same way.
     ProcessResult missing = RunF101({"check", folder, "--protocol", dir / "no/protocol.txt", "--json"});
     EXPECT_EQ(missing.status, 3);
-    EXPECT_EQ(Count(missing.err, "could not be opened"), 1u) << missing.err;
-    auto records = JsonLines(missing.out);
-    ASSERT_EQ(records.size(), 1u) << missing.out;
-    EXPECT_EQ(records[0]["severity"], "failure");
-    EXPECT_EQ(records[0]["file"], dir / "no/protocol.txt");
+    int said = 0;
+    for (const auto& j : JsonLines(missing.out)) {
+        if (!j.contains("severity") || j["severity"] != "failure") continue;
+        ++said;
+        EXPECT_EQ(j["file"], dir / "no/protocol.txt");
+    }
+    EXPECT_EQ(said, 1) << missing.out;
+    EXPECT_EQ(missing.out.find("Глава Б"), std::string::npos) << missing.out;
 
     // A damaged chart of accounts: said once, and no chapter runs after the one that met it.
     WriteText(folder + "PS_WORK.DB", std::string(300, '\x01'));
+    ProcessResult text = RunF101({"check", folder});
+    EXPECT_EQ(text.status, 3);
+    EXPECT_EQ(Count(text.err, "PS_WORK.DB"), 1u) << text.err;
+    EXPECT_EQ(text.out.find("Глава Б"), std::string::npos) << text.out;
     ProcessResult damaged = RunF101({"check", folder, "--json"});
     EXPECT_EQ(damaged.status, 3);
-    EXPECT_EQ(Count(damaged.err, "PS_WORK.DB"), 1u) << damaged.err;
     int failures = 0;
     for (const auto& j : JsonLines(damaged.out)) {
-        if (j["severity"] != "failure") continue;
+        if (!j.contains("severity") || j["severity"] != "failure") continue;
         ++failures;
         EXPECT_EQ(j["file"], folder + "PS_WORK.DB");
     }

@@ -2,15 +2,17 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
 
+#include "batch_runner.h"
+#include "command_support.h"
 #include "csv.h"
 #include "platform/text/cp1251.h"
 #include "form101.h"
 #include "gz_stream.h"
+#include "import_many.h"
 #include "instance_choice.h"
 #include "protocol_output.h"
 #include "published.h"
@@ -25,32 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string DefaultProtocol(const ReportFolder& folder, const std::string& given) {
-    return given.empty() ? folder.dir + "protocol.txt" : given;
-}
-
-std::vector<Chapter> ChosenChapters(const std::vector<std::string>& letters, const ReportFolder& folder) {
-    std::vector<Chapter> out;
-    for (const std::string& l : letters) {
-        if (l == "all") {
-            for (const Chapter& c : kChapters)
-                if (!folder.TablePath(c.tableId).empty() &&
-                    std::none_of(out.begin(), out.end(), [&](const Chapter& o) { return o.tableId == c.tableId; }))
-                    out.push_back(c);
-            if (out.empty()) throw std::runtime_error(folder.dir + ": the folder holds no chapter table of form 101");
-            continue;
-        }
-        auto c = FindChapter(l);
-        if (!c) throw UsageError("unknown chapter '" + l + "' (А, Б, В, Г, Д, or A, B, V, G, D, or all)");
-        if (folder.TablePath(c->tableId).empty())
-            throw std::runtime_error(folder.dir + ": no table of chapter " + std::string(c->cyrillic) + " (code " +
-                                     std::string(c->code) + ") in rfdef.DB or on disk");
-        const bool again = std::any_of(out.begin(), out.end(), [&](const Chapter& o) { return o.tableId == c->tableId; });
-        if (!again) out.push_back(*c);  // a chapter named twice runs once
-    }
-    return out;
-}
-
 // An input file named on the command line.
 void RequireFile(const std::string& path) {
     std::error_code ec;
@@ -58,37 +34,11 @@ void RequireFile(const std::string& path) {
     if (fs::is_directory(path, ec)) throw UsageError(path + ": a folder, not a file");
 }
 
-template <typename Body>
-int Guarded(Body body) {
-    try {
-        return body();
-    } catch (const UsageError& e) {
-        std::cerr << "f101: " << e.what() << '\n';
-        return kUsage;
-    } catch (const std::invalid_argument& e) {
-        std::cerr << "f101: " << e.what() << '\n';
-        return kUsage;
-    } catch (const std::exception& e) {
-        std::cerr << "f101: " << text::ToUtf8(e.what()) << '\n';
-        return kCouldNotCheck;
-    }
-}
-
 }  // namespace
 
 int Check(const CheckOptions& o) {
-    return Guarded([&] {
-        ReportFolder folder = OpenReportFolder(o.dir);
-        auto chapters = ChosenChapters(o.chapters.empty() ? std::vector<std::string>{"all"} : o.chapters, folder);
-        const std::int32_t instance = ChooseInstance(folder, o.instance);
-        if (!o.overrideDir.empty() && !fs::is_directory(o.overrideDir))
-            throw UsageError(o.overrideDir + ": no such folder (--override names the folder of the tables \"!.<file>\")");
-        hostkit::Library lib(LibraryPath());
-        RunSession session(o.json);
-        for (const Chapter& c : chapters)
-            session.Run(lib, folder, {c.tableId, 4, instance, DefaultProtocol(folder, o.protocol), o.overrideDir});
-        return session.ExitStatus();
-    });
+    if (o.recursive || o.dirs.size() > 1) return CheckBatch(o);
+    return CheckReport(o, o.dirs.empty() ? std::string() : o.dirs.front());
 }
 
 int SortChapter(const std::string& dir, const std::string& chapter, std::int32_t instance, const std::string& protocol,
@@ -118,18 +68,18 @@ int Fill(const std::string& dir, std::int32_t instance, const std::string& proto
     });
 }
 
-int Export(const std::string& table) {
+int Export(const std::string& table, const CsvFormat& format) {
     return Guarded([&] {
         RequireFile(table);
-        ExportTable(table, std::cout);
+        ExportTable(table, std::cout, format);
         return int{kClean};
     });
 }
 
-int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace) {
+int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace, const CsvFormat& format) {
     return Guarded([&] {
         RequireFile(csv);
-        ImportTable(csv, table, ParseFieldSpec(fields), replace);
+        ImportTable(csv, table, fields.empty() ? std::vector<engine::NewField>{} : ParseFieldSpec(fields), replace, format);
         return int{kClean};
     });
 }
@@ -139,13 +89,15 @@ int ImportPublished(const std::string& csv, const std::string& regn, const std::
     return Guarded([&] {
         RequireFile(csv);
         const std::string chartPath = chart.empty() ? (fs::path(csv).parent_path() / "account-signs-observed.csv").string() : chart;
+        const std::string namesPath = names.empty() ? (fs::path(csv).parent_path() / "bank-names-2013-01-01.csv.gz").string() : names;
+        if (NamesManyInstitutions(regn)) return ImportPublishedMany(csv, regn, out, chartPath, namesPath);
         if (!chart.empty()) RequireFile(chart);
         else if (!fs::exists(chartPath))
             throw UsageError(chartPath + ": no chart of accounts beside the sheets (give --chart with a CSV of NUM_SC and A_P)");
         if (!names.empty()) RequireFile(names);
         if (fs::exists(out) && !fs::is_directory(out)) throw UsageError("--out " + out + ": not a folder");
         auto rows = ReadPublished(csv, regn);
-        if (rows.empty()) throw UsageError(csv + ": no rows for registration number " + regn);
+        if (rows.empty()) throw std::runtime_error(csv + ": no rows for registration number " + regn);
         const fs::path tree = ReportTreeFolder(out, rows);
         std::error_code ec;
         if (fs::exists(tree, ec)) {
@@ -157,7 +109,6 @@ int ImportPublished(const std::string& csv, const std::string& regn, const std::
         fs::create_directories(tree, ec);
         if (ec) throw UsageError("--out " + out + ": cannot hold the report folder " + tree.string() + ": " + ec.message());
         std::string bankName;
-        const std::string namesPath = names.empty() ? (fs::path(csv).parent_path() / "bank-names-2013-01-01.csv.gz").string() : names;
         if (fs::exists(namesPath)) {
             std::istringstream in(ReadMaybeGzip(namesPath));
             CsvReader reader(in);

@@ -37,6 +37,9 @@ struct ReportTreeSpec {
     std::string regn;
     std::string bankName;  // UTF-8, may be empty
     std::int32_t instance = 1;
+    // Each table synced to disk as it is written. A tool that writes many new trees at once
+    // leaves this off and syncs the file system once at the end instead.
+    bool syncEachTable = true;
 };
 
 // The dated folder <root>/F101/<YYYYMMDD> of the rows' reporting date.

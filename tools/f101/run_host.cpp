@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 #include "memory_file.h"
@@ -47,6 +48,9 @@ RunOutcome RunOnFolder(hostkit::Library& lib, const ReportFolder& folder, const 
     {
         ScopedVariable m("TESMA_MESSAGES", messages.Path()), c("TESMA_PROTOCOL_COPY", copy.Path()),
             o("TESMA_OUTCOME", outcome.Path());
+        std::optional<ScopedVariable> discard;
+        if (request.discardChanges) discard.emplace("TESMA_DISCARD_CHANGES", "1");
+        else ::unsetenv("TESMA_DISCARD_CHANGES");
         lib.RunControl1(nullptr, request.tableId, 0, request.mode, request.instance, folder.date, protocol.c_str(),
                         folder.dirCp.c_str(), overrideDir.c_str(), records.Forms(), records.FormCount(), records.Tables(),
                         records.TableCount(), records.Fields(), records.FieldCount(), nullptr, 0);

@@ -33,20 +33,11 @@ bool RunSession::Run(hostkit::Library& lib, const ReportFolder& folder, const Ru
                     request.protocol);
             ended_ = true;
             break;
-        case RunEnd::Failed: {
-            bool ownTable = !outcome.messages.empty();
-            const std::string mainTable = folder.TablePath(request.tableId);
-            for (const std::string& m : outcome.messages) {
-                const std::string file = FileInMessage(m);
-                Failure(m, file);
-                // A failure of the run's own table leaves the other tables worth checking;
-                // one of a shared table (the chart, the requisites, the folder) does not.
-                if (file.empty() || mainTable.empty() || !SameFile(file, mainTable)) ownTable = false;
-            }
+        case RunEnd::Failed:
+            for (const std::string& m : outcome.messages) Failure(m, FileInMessage(m));
             if (outcome.messages.empty()) Failure("the run ended without saying how (see the protocol file)", request.protocol);
-            if (!ownTable) ended_ = true;
+            if (FailureEndsCommand(outcome, folder, request)) ended_ = true;
             break;
-        }
         case RunEnd::Finished:
             break;
     }
@@ -65,15 +56,30 @@ void RunSession::Failure(const std::string& message, const std::string& file) {
 void RunSession::Stop() {
     if (stopped_) return;
     stopped_ = ended_ = true;
+    SayStopped(json_);
+}
+
+bool FailureEndsCommand(const RunOutcome& outcome, const ReportFolder& folder, const RunRequest& request) {
+    if (outcome.end == RunEnd::NoProtocol || outcome.end == RunEnd::Stopped) return true;
+    if (outcome.end != RunEnd::Failed || outcome.messages.empty()) return outcome.end == RunEnd::Failed;
+    const std::string mainTable = folder.TablePath(request.tableId);
+    for (const std::string& m : outcome.messages) {
+        const std::string file = FileInMessage(m);
+        if (file.empty() || mainTable.empty() || !SameFile(file, mainTable)) return true;
+    }
+    return false;
+}
+
+void SayStopped(bool json) {
     std::cerr << "f101: stopped by the operator; the rest of the command was not run\n";
-    if (json_) {
+    if (json) {
         PrintStopJson(std::cout);
         std::cout.flush();
     }
 }
 
 int RunSession::ExitStatus() const {
-    if (stopped_) return kStoppedStatus;
+    if (stopped_) return kStopped;
     if (failed_) return kCouldNotCheck;
     return errors_ > 0 ? kFindings : kClean;
 }

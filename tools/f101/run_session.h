@@ -9,7 +9,13 @@
 
 namespace tesma::f101 {
 
-inline constexpr int kStoppedStatus = 130;  // as a shell reports a command ended by Ctrl-C
+// Whether the failures of a run end the command: a failure of the run's own table leaves the
+// other tables worth checking; one of a shared table (the chart, the requisites, the folder)
+// or of the protocol does not.
+bool FailureEndsCommand(const RunOutcome& outcome, const ReportFolder& folder, const RunRequest& request);
+
+// The stop said on standard error (and as a record with --json).
+void SayStopped(bool json);
 
 class RunSession {
 public:
@@ -20,6 +26,7 @@ public:
     int ExitStatus() const;
     int Errors() const { return errors_; }
     int Warnings() const { return warnings_; }
+    bool Stopped() const { return stopped_; }
 
 private:
     void Failure(const std::string& message, const std::string& file);
