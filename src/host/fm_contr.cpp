@@ -78,6 +78,7 @@ void TFmContr::ExecuteRun() {
     RunState = 1;
     if (Protocol.Open(ProtocolPath) != 0) {
         // The protocol cannot be opened: nothing runs and nothing is written.
+        ProtocolNotOpened = true;
         RunState = 2;
         return;
     }
@@ -94,7 +95,10 @@ void TFmContr::ExecuteRun() {
             w->Q.Close();
             w->QQQ.Close();
             w->QQ.Close();
-            if (!ok) engine::DefaultSession().Discard();
+            if (!ok) {
+                engine::DefaultSession().Discard();
+                w->Failed = true;
+            }
             w->Protocol.Close();
             w->RunState = 2;
         }
@@ -128,7 +132,12 @@ void TFmContr::ExecuteRun() {
 }
 
 void TFmContr::SBstopClick() {
-    Protocol.WriteLineUnchecked(">>>>> Прервано оператором"_cpv);
+    constexpr std::string_view kStopped = ">>>>> Прервано оператором"_cpv;
+    if (Protocol.IsOpen()) {
+        Protocol.WriteLineUnchecked(kStopped);
+        Record.Line(kStopped);
+    }
+    Stopped = true;
     RunState = 2;
 }
 
@@ -141,6 +150,7 @@ void TFmContr::FormClose() {
 void TFmContr::WriteLine(std::string_view text) {
     UpdateCounters();
     Protocol.WriteLine(text);
+    Record.Line(text);
     if (text.substr(0, 2) == "**") {
         Lname = std::string(text.substr(2, 255));
         Repaint();
