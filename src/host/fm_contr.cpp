@@ -92,6 +92,7 @@ void TFmContr::ExecuteRun() {
                 FreeArrayCells();
             } catch (...) {
             }
+            EndRowAccess();
             w->Q.Close();
             w->QQQ.Close();
             w->QQ.Close();
@@ -121,6 +122,7 @@ void TFmContr::ExecuteRun() {
     if (InstanceId != 0) Q.AddLine(" where ID_EKZ=" + std::to_string(InstanceId));
     if (!MainTableFile.empty()) Q.Open();
     Dispatch(MainTableId, PassThroughArg, Mode);
+    EndRowAccess();
     Q.Close();
     QQQ.Close();
     QQ.Close();
