@@ -2,6 +2,7 @@
 // chapter, keys that are not Esc, SIGTERM, and what the progress line costs in bytes and time.
 #include <termios.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 
@@ -135,13 +136,18 @@ TEST(F101Terminal, TheProgressLineIsCheapInBytesAndTime) {
         if (screen) *screen = p.Screen();
     };
     std::string screen;
-    const double tty = Seconds([&] { onTerminal(Env(dir), &screen); });
+    // The fastest of three runs on each side: a busy machine (a parallel test suite, a sanitizer
+    // build) slows single runs at random, never the drawing's own cost.
+    double tty = 1e9, plain = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        tty = std::min(tty, Seconds([&] { onTerminal(Env(dir), &screen); }));
+        plain = std::min(plain, Seconds([&] { onTerminal(Env(dir, {"TESMA_UI=silent"}), nullptr); }));
+    }
     // Protocol lines and progress line together, for one institution's whole report.
     EXPECT_LT(screen.size(), 100u * 1024) << screen.size();
     EXPECT_NE(screen.find("\x1b[K"), std::string::npos);
-    const double plain = Seconds([&] { onTerminal(Env(dir, {"TESMA_UI=silent"}), nullptr); });
     // At most 0.6 s more: the one wait before the first run and the drawing. A sanitizer build's
-    // slower runs on a busy machine get a twentieth of the run's own time as leeway.
+    // slower runs get a twentieth of the run's own time as leeway.
     EXPECT_LT(tty - plain, 0.6 + plain / 20) << tty << " s on a terminal, " << plain << " s without";
 
     for (const std::string setting : {"TERM=dumb", "NO_COLOR=1"}) {
