@@ -5,36 +5,17 @@
 #include <ctime>
 #include <set>
 
+#include "platform/engine/paradox_layout.h"
 #include "platform/errors.h"
 
 namespace tesma::engine {
 
 namespace {
 
-// Header offsets.
-constexpr int kRecordSize = 0x00, kHeaderSize = 0x02, kFileType = 0x04, kBlockSizeCode = 0x05,
-              kNumRecords = 0x06, kBlocksInUse = 0x0A, kFileBlocks = 0x0C, kFirstBlock = 0x0E,
-              kLastBlock = 0x10, kNumFields = 0x21, kKeyFields = 0x23, kEncryption1 = 0x25,
-              kFileVersion = 0x39, kMaxBlocks = 0x3A, kAutoInc = 0x49, kFirstFreeBlock = 0x4D,
-              kEncryption2 = 0x5C;
-constexpr int kBlockHeader = 6;
+using namespace layout;
+
 // Days from 1 January of the year 1 (day 1) to 30 December 1899.
 constexpr double kDateShift = 693594;
-
-unsigned U16(std::string_view b, std::size_t at) {
-    return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
-}
-std::uint32_t U32(std::string_view b, std::size_t at) {
-    return U16(b, at) | (static_cast<std::uint32_t>(U16(b, at + 2)) << 16);
-}
-void Put16(std::string& b, std::size_t at, unsigned v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& b, std::size_t at, std::uint32_t v) {
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
-}
 
 [[noreturn]] void Damaged(const std::string& path, const std::string& what) {
     throw EngineError("table file " + path + " is damaged or not a Paradox table: " + what);
@@ -227,7 +208,9 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
 
     t.header.assign(bytes.substr(0, headerSize));
     t.blockSize = static_cast<int>(blockCode) * 1024;
-    t.keyed = fileType == 0 || U16(bytes, kKeyFields) != 0;
+    t.keyed = fileType == kKeyedTable || U16(bytes, kKeyFields) != 0;
+    t.keyFields = static_cast<int>(U16(bytes, kKeyFields));
+    if (t.keyFields > static_cast<int>(numFields)) Damaged(path, "more key fields than fields");
 
     // Field descriptors, then the table name pointer, field name pointers, table name and names.
     const std::size_t infoAt = version >= 5 ? 0x78 : 0x58;
@@ -260,6 +243,13 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
         f.name.assign(bytes.substr(at, end - at));
         at = end + 1;
     }
+    // Field numbers, then the name of the sort order of the texts.
+    at += numFields * 2;
+    for (std::size_t end = at; end < headerSize; ++end)
+        if (bytes[end] == 0) {
+            t.sortOrder.assign(bytes.substr(at, end - at));
+            break;
+        }
 
     // Data blocks, following the chain from the first block.
     const std::size_t fileBlocks = U16(bytes, kFileBlocks);
@@ -272,12 +262,12 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
         if (seen.size() > fileBlocks + 1) Damaged(path, "more blocks in the chain than in the file");
         std::size_t start = headerSize + (block - 1) * static_cast<std::size_t>(t.blockSize);
         if (start + kBlockHeader > bytes.size()) Damaged(path, "block " + std::to_string(block) + " lies beyond the end of the file");
-        auto last = static_cast<std::int16_t>(U16(bytes, start + 4));
-        long count = last < 0 ? (last == -t.recordSize ? 0 : -1) : last / t.recordSize + 1;
-        if (count < 0 || (last >= 0 && last % t.recordSize != 0) || static_cast<std::size_t>(count) > perBlock)
+        const long count = RecordsInBlock(U16(bytes, start + 4), t.recordSize);
+        if (count < 0 || static_cast<std::size_t>(count) > perBlock)
             Damaged(path, "block " + std::to_string(block) + " has an invalid record count");
         if (start + kBlockHeader + static_cast<std::size_t>(count) * static_cast<std::size_t>(t.recordSize) > bytes.size())
             Damaged(path, "block " + std::to_string(block) + " is cut short");
+        t.blocks.push_back({static_cast<unsigned>(block), t.records.size(), static_cast<std::size_t>(count)});
         for (long r = 0; r < count; ++r)
             t.records.emplace_back(bytes.substr(start + kBlockHeader + static_cast<std::size_t>(r) * static_cast<std::size_t>(t.recordSize),
                                                 static_cast<std::size_t>(t.recordSize)));
@@ -325,6 +315,15 @@ std::string SerializeParadox(const TableFile& t) {
         out += block;
     }
     return out;
+}
+
+void StampChange(TableFile& t) {
+    std::string& h = t.header;
+    h[kChangeCount1] = static_cast<char>(static_cast<unsigned char>(h[kChangeCount1]) + 1);
+    if (static_cast<unsigned char>(h[kFileVersion]) >= 5 && h.size() >= kFieldInfo) {
+        Put16(h, kChangeCount4, (U16(h, kChangeCount4) + 1) & 0xFFFF);
+        Put32(h, kUpdateTime, static_cast<std::uint32_t>(std::time(nullptr)));
+    }
 }
 
 TableFile CreateParadox(const std::vector<NewField>& fields, const std::string& path) {
@@ -394,6 +393,7 @@ TableFile CreateParadox(const std::vector<NewField>& fields, const std::string& 
     }
     for (std::size_t i = 0; i < n; ++i, at += 2) Put16(h, at, static_cast<unsigned>(i + 1));
     std::memcpy(h.data() + at, "ancyrr", 6);  // sort order: ANSI Cyrillic
+    t.sortOrder = "ancyrr";
     t.header = std::move(h);
     return t;
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/engine/keyed_table.h"
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
 #include "platform/locale/number_format.h"
@@ -251,8 +252,7 @@ TableImage& Query::WritableImage(const char* operation) const {
     TableImage& image = *result_.image;
     if (image.file.format != TableFormat::Paradox)
         throw EngineError("table " + image.file.path + " is a dBASE table; changing dBASE tables is not supported");
-    if (image.file.keyed)
-        throw EngineError("table " + image.file.path + " has a primary key; changing keyed tables is not supported");
+    if (image.file.keyed && !image.primaryIndex) image.primaryIndex = OpenKeyedTableForWriting(image.diskPath, image.file);
     return image;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/engine/dbase.h"
+#include "platform/engine/keyed_table.h"
 #include "platform/engine/paradox.h"
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
@@ -359,18 +360,35 @@ void Session::Commit() {
         Session* s;
         ~Reset() { s->Discard(); }
     } reset{this};
+    // Every file is made before any is written, so that a table that cannot be written (a
+    // duplicate key, say) leaves all tables unchanged.
+    struct Output {
+        const TableImage* image;
+        std::string table, index;
+    };
+    std::vector<Output> outputs;
     for (auto& [key, image] : images_) {
         if (!image->dirty) continue;
         TableFile& file = image->file;
         if (file.format != TableFormat::Paradox)
             throw EngineError("table " + file.path + " is a dBASE table; changing dBASE tables is not supported");
         HoldForWriting(*image);
+        if (file.keyed && !image->primaryIndex) image->primaryIndex = OpenKeyedTableForWriting(image->diskPath, file);
         std::vector<std::string> kept;
         kept.reserve(file.records.size());
         for (std::size_t r = 0; r < file.records.size(); ++r)
             if (image->IsLive(r)) kept.push_back(std::move(file.records[r]));
         file.records = std::move(kept);
-        ReplaceFileAtomically(image->diskPath, SerializeParadox(file), file.path);
+        if (file.keyed) SortByKey(file);
+        StampChange(file);
+        Output out{image.get(), SerializeParadox(file), {}};
+        if (file.keyed) out.index = BuildPrimaryIndex(*image->primaryIndex, file);
+        outputs.push_back(std::move(out));
+    }
+    for (const Output& out : outputs) {
+        ReplaceFileAtomically(out.image->diskPath, out.table, out.image->file.path);
+        if (out.image->primaryIndex)
+            ReplaceFileAtomically(out.image->primaryIndex->diskPath, out.index, out.image->primaryIndex->path);
     }
 }
 
