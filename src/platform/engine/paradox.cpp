@@ -1,5 +1,7 @@
 #include "platform/engine/paradox.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -33,6 +35,13 @@ FieldType TypeOfCode(unsigned code) {
         case 0x14: return FieldType::Time;
         case 0x15: return FieldType::Timestamp;
         case 0x16: return FieldType::AutoInc;
+        case 0x17: return FieldType::Bcd;
+        case 0x0C: return FieldType::Memo;
+        case 0x0E: return FieldType::FormattedMemo;
+        case 0x0D: return FieldType::Binary;
+        case 0x0F: return FieldType::Ole;
+        case 0x10: return FieldType::Graphic;
+        case 0x18: return FieldType::Bytes;
         default: return FieldType::Other;
     }
 }
@@ -49,6 +58,13 @@ unsigned CodeOfType(FieldType t) {
         case FieldType::Time: return 0x14;
         case FieldType::Timestamp: return 0x15;
         case FieldType::AutoInc: return 0x16;
+        case FieldType::Bcd: return 0x17;
+        case FieldType::Memo: return 0x0C;
+        case FieldType::FormattedMemo: return 0x0E;
+        case FieldType::Binary: return 0x0D;
+        case FieldType::Ole: return 0x0F;
+        case FieldType::Graphic: return 0x10;
+        case FieldType::Bytes: return 0x18;
         default: return 0;
     }
 }
@@ -115,6 +131,28 @@ std::int64_t RangeChecked(const FieldDef& field, std::int64_t v, std::int64_t lo
     return v;
 }
 
+// BCD: a head byte (bit 7 set for a positive value, the low six bits the number of decimals),
+// then 32 digits of four bits each, the last ones the fraction; a negative value has every
+// digit inverted.
+Cell DecodeBcd(const char* p) {
+    const auto head = static_cast<unsigned char>(p[0]);
+    const unsigned decimals = std::min(head & 0x3Fu, 32u);
+    const unsigned invert = head & 0x80 ? 0x0 : 0xF;
+    std::string digits;
+    for (unsigned i = 2; i < 34; ++i) {
+        const auto byte = static_cast<unsigned char>(p[i / 2]);
+        const unsigned nibble = ((i % 2 ? byte : byte >> 4) & 0x0F) ^ invert;
+        digits += static_cast<char>('0' + std::min(nibble, 9u));
+    }
+    std::string whole = digits.substr(0, 32 - decimals);
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    std::string exact = (whole.empty() ? "0" : whole) + (decimals ? "." + digits.substr(32 - decimals) : "");
+    if (invert && exact.find_first_not_of("0.") != std::string::npos) exact.insert(0, "-");
+    double value = 0;
+    std::from_chars(exact.data(), exact.data() + exact.size(), value);
+    return Cell::Decimal(exact, value);
+}
+
 }  // namespace
 
 Cell DecodeParadoxField(const FieldDef& field, const char* p) {
@@ -134,6 +172,7 @@ Cell DecodeParadoxField(const FieldDef& field, const char* p) {
         case FieldType::Logical: return Cell::Logical((static_cast<unsigned char>(p[0]) & 0x7F) != 0);
         case FieldType::Time: return Cell::Real(static_cast<double>(DecodeInt(p, 4)) / 86400000.0);
         case FieldType::Timestamp: return Cell::Date(DecodeDouble(p) / 86400000.0 - kDateShift);
+        case FieldType::Bcd: return DecodeBcd(p);
         default: return Cell::Blank();
     }
 }
@@ -228,6 +267,9 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
             f.size = 17;
         }
         if (f.size == 0) Damaged(path, "field " + std::to_string(i + 1) + " has no size");
+        const bool blob = f.type == FieldType::Memo || f.type == FieldType::FormattedMemo || f.type == FieldType::Binary ||
+                          f.type == FieldType::Ole || f.type == FieldType::Graphic;
+        if (blob && f.size < 10) Damaged(path, "field " + std::to_string(i + 1) + " is shorter than a blob's head");
         int fixed = FixedSizeOf(f.type);
         if (fixed != 0 && fixed != f.size) Damaged(path, "field " + std::to_string(i + 1) + " has a wrong size");
         f.offset = offset;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/engine/blob_file.h"
 #include "platform/engine/dbase.h"
 #include "platform/engine/keyed_table.h"
 #include "platform/engine/paradox.h"
@@ -102,7 +103,13 @@ struct VirtualTableAccess {
     static int Column(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int i) {
         TableImage* image = ImageOf(c);
         const FieldDef& f = image->file.fields[static_cast<std::size_t>(i)];
-        Cell cell = image->file.Get(static_cast<Cursor*>(c)->row, i);
+        Cell cell;
+        try {
+            cell = image->file.Get(static_cast<Cursor*>(c)->row, i);
+        } catch (const EngineError& e) {  // a field that cannot be read: the statement fails
+            sqlite3_result_error(ctx, e.what(), -1);
+            return SQLITE_ERROR;
+        }
         switch (cell.kind) {
             case Cell::Kind::Blank:
                 // A blank alpha value is the empty text, so that FL_CHANGE='' matches it.
@@ -245,6 +252,10 @@ TableImage& Session::Image(const std::string& path) {
     auto image = std::make_unique<TableImage>();
     image->diskPath = *disk;
     image->file = EndsWithUpper(path, ".DBF") ? ParseDbase(bytes, path) : ParseParadox(bytes, path);
+    if (image->file.format == TableFormat::Paradox && HasBlobFields(image->file)) {
+        const std::string blobs = BlobFilePath(path);
+        if (auto mb = FindFile(blobs)) image->file.blobFile = ReadWholeFile(*mb, blobs);
+    }
     image->deleted.assign(image->file.records.size(), 0);
     return *images_.emplace(key, std::move(image)).first->second;
 }
