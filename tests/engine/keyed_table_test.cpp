@@ -7,6 +7,7 @@ extern "C" {
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -303,6 +304,10 @@ TEST_F(KeyedTable, HeaderCountsFollowEveryCommit) {
     }
     const std::string after = FileBytes(db);
     EXPECT_EQ(static_cast<unsigned char>(after[0x2D]), static_cast<unsigned char>(before[0x2D] + 1));
+    EXPECT_EQ(static_cast<unsigned char>(after[0x70]), static_cast<unsigned char>(before[0x70] + 1));
+    const auto stamp = static_cast<std::uint32_t>(static_cast<unsigned char>(after[0x60]) | static_cast<unsigned char>(after[0x61]) << 8 |
+                                                  static_cast<unsigned char>(after[0x62]) << 16 | static_cast<unsigned char>(after[0x63]) << 24);
+    EXPECT_NEAR(static_cast<double>(stamp), static_cast<double>(std::time(nullptr)), 60);
     EXPECT_EQ(after[0x06], 9);  // records
     EXPECT_EQ(after[0x04], 0);  // still keyed
     const std::string index = FileBytes(Path("H.PX"));

@@ -361,11 +361,12 @@ std::string SerializeParadox(const TableFile& t) {
 
 void StampChange(TableFile& t) {
     std::string& h = t.header;
+    const unsigned version = static_cast<unsigned char>(h[kFileVersion]);
     h[kChangeCount1] = static_cast<char>(static_cast<unsigned char>(h[kChangeCount1]) + 1);
-    if (static_cast<unsigned char>(h[kFileVersion]) >= 5 && h.size() >= kFieldInfo) {
-        Put16(h, kChangeCount4, (U16(h, kChangeCount4) + 1) & 0xFFFF);
-        Put32(h, kUpdateTime, static_cast<std::uint32_t>(std::time(nullptr)));
-    }
+    if (version >= 5 && h.size() >= kFieldInfo) Put16(h, kChangeCount4, (U16(h, kChangeCount4) + 1) & 0xFFFF);
+    // Version 7 tables keep the time of their last update in seconds since 1970; older versions
+    // pack it otherwise, and their stamp is left as it was rather than written in a wrong form.
+    if (version >= 0x0C && h.size() >= kFieldInfo) Put32(h, kUpdateTime, static_cast<std::uint32_t>(std::time(nullptr)));
 }
 
 TableFile CreateParadox(const std::vector<NewField>& fields, const std::string& path) {
