@@ -288,25 +288,45 @@ void BalanceControl::WriteTotals(std::string_view sign, bool seen, const Amounts
         for (std::size_t i = 0; i < kAmountFields.size(); ++i)
             SetRowField(kAmountFields[i], Value::Real(static_cast<double>(sums[i])));
     };
+    auto appendTotal = [&] {
+        AppendRow();
+        SetRowField("NBAL2", Value::Str(std::string(c_.totalText)));
+        SetRowField("A_P", Value::Str(std::string(sign)));
+        writeSums();
+    };
+    // A table whose kind forbids appending gets no total row rather than totals written over
+    // one of its account rows; its old total rows, which could not be deleted, take the sums.
+    const bool changeable = MainTableTakesNewRows();
     row_ = 1;
     FirstRow();
     if (!seen) {
-        // A table whose kind forbids appending gets no total row rather than totals written
-        // over one of its account rows.
-        if (!RowsEnded() && host::FmContr->MainTableKind != "F") {
-            AppendRow();
-            SetRowField("NBAL2", Value::Str(std::string(c_.totalText)));
-            SetRowField("A_P", Value::Str(std::string(sign)));
-            writeSums();
-        }
+        if (!RowsEnded() && changeable) appendTotal();
         ++row_;
         NextRow();
         --row_;
         return;
     }
-    for (; !RowsEnded(); ++row_, NextRow())
-        if (IsTotal(GetRowField("NBAL2")) && ValueToText(GetRowField("A_P")) == sign) writeSums();
+    // The total row that pass 3 saw may be gone since (pass 4), and a run of adjacent old
+    // total rows may have left more than one behind: the chapter keeps exactly one total row
+    // of the sign, holding the sums.
+    bool kept = false;
+    while (!RowsEnded()) {
+        if (IsTotal(GetRowField("NBAL2")) && ValueToText(GetRowField("A_P")) == sign) {
+            if (kept && changeable) {
+                DeleteRow();
+                continue;
+            }
+            writeSums();
+            kept = true;
+        }
+        ++row_;
+        NextRow();
+    }
     --row_;
+    if (!kept && changeable) {
+        FirstRow();
+        if (!RowsEnded()) appendTotal();
+    }
 }
 
 void BalanceControl::ChapterChecks() {

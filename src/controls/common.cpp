@@ -18,11 +18,18 @@ void Report(std::int32_t row, std::string_view code, std::string_view message) {
 
 std::string Num(long double x) { return ValueToText(Value::Real(static_cast<double>(x))); }
 
-std::string PairText(std::int32_t width, std::string_view op, long double a, long double b) {
-    return PadLeftText(Num(a), width, " ") + " " + std::string(op) + " " + Num(b);
+std::string PadNumberText(std::string_view text, std::int32_t width) {
+    if (width <= 0 || text.size() >= static_cast<std::size_t>(width)) return std::string(text);
+    return PadLeftText(text, width, " ");
 }
 
-std::string Pad(long double x, std::int32_t width) { return PadLeftText(Num(x), width, " "); }
+std::string PairText(std::int32_t width, std::string_view op, long double a, long double b) {
+    return PadNumberText(Num(a), width) + " " + std::string(op) + " " + Num(b);
+}
+
+std::string Pad(long double x, std::int32_t width) { return PadNumberText(Num(x), width); }
+
+bool MainTableTakesNewRows() { return host::FmContr->MainTableKind != "F"; }
 
 bool DigitsOnly(std::string_view text) { return TranslateChars(text, " 0123456789", " ").empty(); }
 

@@ -25,10 +25,17 @@ void Report(std::int32_t row, std::string_view code, std::string_view message);
 
 // The text of an amount in a message (the general number text, "." as the decimal point).
 std::string Num(long double x);
+// A number text padded on the left with blanks to `width`. A longer text is kept whole: a
+// message must never show a figure with its last digits cut off.
+std::string PadNumberText(std::string_view text, std::int32_t width);
 // A pair of numbers for a message: the first padded to `width`, then op, then the second.
 std::string PairText(std::int32_t width, std::string_view op, long double a, long double b);
 // The text of a value, padded on the left with blanks to `width`.
 std::string Pad(long double x, std::int32_t width);
+
+// Whether the main table's kind lets a procedure append and delete rows (a table of kind "F"
+// does not: AppendRow and DeleteRow leave it as it is).
+bool MainTableTakesNewRows();
 
 // A text from which TranslateChars(" 0123456789" -> " ") removes everything: digits only,
 // and the empty text too.

@@ -25,13 +25,17 @@ const TotalRule kTotals{"98999", "98999 (ИТОГО)"_cpv};
 // A number text with exactly four decimals; the empty text for anything else.
 std::string Normalised(const std::string& text) { return AddNumberTexts(text, "0"); }
 
+// An outgoing balance of the previous report, normalised; an empty one is "0.0000", as an
+// empty amount counts as "0" wherever an amount is entered.
+std::string PreviousAmount(const Value& stored) { return Normalised(ValueToText(NullToDefault(stored, Value::Str("0")))); }
+
 // Whether a number text stands for a value below zero: a minus sign and a digit other than 0.
 bool IsNegative(const std::string& text) {
     return !text.empty() && text[0] == '-' && text.find_first_of("123456789") != std::string::npos;
 }
 
 std::string DepoPairText(const std::string& a, std::int32_t width, std::string_view op, const std::string& b) {
-    return PadLeftText(a, width, " ") + " " + std::string(op) + " " + b;
+    return PadNumberText(a, width) + " " + std::string(op) + " " + b;
 }
 
 struct TextSums {
@@ -132,7 +136,7 @@ void DepoControl::LoadPrevious() {
         const long double n = TextToNumber(acc);
         const Value is = GetAuxField("IS_ITOG");
         if (Valid(is)) {
-            f2Ito_[n] = Normalised(ValueToText(is));
+            f2Ito_[n] = PreviousAmount(is);
         } else {
             Line("E46100", "СЧЕТ- "_cp + Num(n) + ". ВХОДЯЩИЙ ОСТАТОК ВВЕДЕН НЕКОРРЕКТНО - <"_cp + ValueToText(is) + ">");
             f2Ito_[n] = std::string(kZero);
@@ -148,8 +152,9 @@ void DepoControl::VanishedAccounts() {
         if (nbal.empty() || kTotals.IsTotal(nbalValue) || !DigitsOnly(nbal)) return;
         const long double n = TextToNumber(nbal);
         if (!f1Ito_.Has(n)) f1Ito_[n] = std::string(kZero);
-        const std::string previous = ValueToText(GetAuxField("IS_ITOG"));
-        if (f1Ito_[n] == kZero && Normalised(previous) != kZero)
+        const Value stored = GetAuxField("IS_ITOG");
+        const std::string previous = ValueToText(stored);
+        if (f1Ito_[n] == kZero && PreviousAmount(stored) != kZero)
             Line("W101134", "ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХОДЯЩЕГО -НЕТ Б/С "_cp + nbal +
                                 ValueToText(GetAuxField("A_P")) + DepoPairText(previous, 22, "<>", "0"));
     });
@@ -233,22 +238,50 @@ void DepoControl::WriteTotals(std::string_view sign, bool seen, const TextSums& 
         SetRowField("IS_VAL", zero);
         SetRowField("IS_ITOG", Value::Str(sums.is));
     };
-    FirstRow();
-    if (!seen) {
-        // A table whose kind forbids appending gets no total row rather than totals written
-        // over one of its account rows.
-        if (RowsEnded() || host::FmContr->MainTableKind == "F") return;
+    auto appendTotal = [&] {
         AppendRow();
         SetRowField("NBAL2", Value::Str(std::string(kTotals.text)));
         SetRowField("A_P", Value::Str(std::string(sign)));
         write();
+    };
+    // A table whose kind forbids appending gets no total row rather than totals written over
+    // one of its account rows; its first old total row "98999" of the sign, which could not
+    // be deleted, takes the sums.
+    const bool changeable = MainTableTakesNewRows();
+    FirstRow();
+    if (!seen) {
+        if (!RowsEnded() && changeable) appendTotal();
         return;
     }
-    for (; !RowsEnded(); NextRow()) {
-        if (Text("NBAL2") == kTotals.account && Text("A_P") == sign) {
-            write();
-            return;
+    if (!changeable) {
+        for (; !RowsEnded(); NextRow()) {
+            if (Text("NBAL2") == kTotals.account && Text("A_P") == sign) {
+                write();
+                return;
+            }
         }
+        return;
+    }
+    // The total row that pass 3 saw may be gone since (pass 4), and a run of adjacent old
+    // total rows may have left more than one behind: the chapter keeps exactly one total row
+    // of the sign, holding the sums.
+    bool kept = false;
+    while (!RowsEnded()) {
+        if (Text("A_P") == sign) {
+            const Value nbal = GetRowField("NBAL2");
+            if (!kept && ValueToText(nbal) == kTotals.account) {
+                write();
+                kept = true;
+            } else if (kTotals.IsTotal(nbal)) {
+                DeleteRow();
+                continue;
+            }
+        }
+        NextRow();
+    }
+    if (!kept) {
+        FirstRow();
+        if (!RowsEnded()) appendTotal();
     }
 }
 

@@ -8,6 +8,7 @@
 #include "controls/common.h"
 #include "controls/procedures.h"
 #include "host/fm_contr.h"
+#include "platform/errors.h"
 #include "platform/text/cp1251.h"
 #include "runtime/arrays.h"
 #include "runtime/conversions.h"
@@ -55,18 +56,22 @@ private:
     using Amount = std::variant<long double, std::string>;
     void Read();
     void AppendMarker();
+    bool IsMarker() const { return GetRowField("NNN").integer == markerKey_; }
     void Clear();
     void WriteBack(const std::function<bool(const std::string& nbal, const std::string& sign)>& inGroup);
     void RemoveMarker();
 
     const SortChapter& c_;
     std::int32_t n_ = 0;
+    std::int64_t rows_ = 0;       // rows of the table before the marker came
+    std::int64_t markerKey_ = -1;  // NNN of the marker row; -1 while there is none
     std::vector<ControlArray<Amount>> amounts_;
     ControlArray<std::string> accounts_{"BS2P"}, signs_{"A_P"};
 };
 
 void Sort::Read() {
-    OpenAuxTable(c_.tableCode, "NBAL2", "", ReportDate());
+    // Exactly the rows the main cursor holds (the run's own instance), in the engine's order.
+    OpenMainRowsOnAux(c_.tableCode, "NBAL2");
     for (; !AuxTableEnded(); NextAuxRow()) {
         const std::string nbal = ValueToText(NullToDefault(GetAuxField("NBAL2"), Value::Str("")));
         if (nbal.empty()) continue;
@@ -83,22 +88,28 @@ void Sort::Read() {
 }
 
 void Sort::AppendMarker() {
-    FirstRow();
-    if (RowsEnded()) return;  // no marker in an empty table
+    for (FirstRow(); !RowsEnded(); NextRow()) ++rows_;
+    if (rows_ == 0) return;  // no marker in an empty table
     AppendRow();
+    // The marker is known by its key, fresh and above every key of the table: a data row may
+    // hold any account text and any sign, "Ё" or a lower-case "ё" that reads as "Ё" included.
+    markerKey_ = GetRowField("NNN").integer;
     SetRowField("NBAL2", Value::Str(std::string(kMarkerAccount)));
     SetRowField("A_P", Value::Str(std::string(kMarkerSign)));
-    while (!RowsEnded()) NextRow();
 }
 
 void Sort::Clear() {
     // A deletion leaves the cursor on the following row, which the step then passes over: a
-    // pass leaves rows behind, and passes repeat until one deletes nothing.
+    // pass leaves rows behind, and passes repeat until one deletes nothing. The table had
+    // rows_ rows besides the marker; a deletion beyond them would be one that removed nothing.
+    std::int64_t deletions = 0;
     bool deleted = true;
     while (deleted) {
         deleted = false;
         for (FirstRow(); !RowsEnded(); NextRow()) {
-            if (ValueToText(GetRowField("A_P")) == kMarkerSign) continue;
+            if (IsMarker()) continue;
+            if (++deletions > rows_)
+                throw EngineError("rows of table " + host::FmContr->MainTableFile + " could not be deleted for sorting");
             deleted = true;
             DeleteRow();
         }
@@ -110,24 +121,25 @@ void Sort::WriteBack(const std::function<bool(const std::string&, const std::str
         const std::string nbal = accounts_[k];
         const std::string sign = signs_[k];
         if (nbal.empty() || !inGroup(nbal, sign)) continue;
-        // The appended row is the last row of the main cursor: one append per entry.
-        for (FirstRow(); !RowsEnded(); NextRow()) {
-            AppendRow();
-            SetRowField("NBAL2", Value::Str(nbal));
-            SetRowField("A_P", Value::Str(sign));
-            for (std::size_t i = 0; i < kAmountFields.size(); ++i) {
-                const Amount& a = amounts_[i][k];
-                if (const auto* text = std::get_if<std::string>(&a)) SetRowField(kAmountFields[i], Value::Str(*text));
-                else SetRowField(kAmountFields[i], Value::Real(static_cast<double>(std::get<long double>(a))));
-            }
+        // The appended row becomes the last row of the main cursor.
+        AppendRow();
+        SetRowField("NBAL2", Value::Str(nbal));
+        SetRowField("A_P", Value::Str(sign));
+        for (std::size_t i = 0; i < kAmountFields.size(); ++i) {
+            const Amount& a = amounts_[i][k];
+            if (const auto* text = std::get_if<std::string>(&a)) SetRowField(kAmountFields[i], Value::Str(*text));
+            else SetRowField(kAmountFields[i], Value::Real(static_cast<double>(std::get<long double>(a))));
         }
     }
 }
 
 void Sort::RemoveMarker() {
+    if (markerKey_ < 0) return;
     for (FirstRow(); !RowsEnded(); NextRow())
-        if (ValueToText(GetRowField("A_P")) == kMarkerSign && TrimText(ValueToText(GetRowField("NBAL2"))) == kMarkerAccount)
+        if (IsMarker()) {
             DeleteRow();
+            return;
+        }
 }
 
 void Sort::Run() {
@@ -136,6 +148,13 @@ void Sort::Run() {
     accounts_.Declare();
     signs_.Declare();
     host::WriteProtocolLine(c_.header);
+    if (!MainTableTakesNewRows()) {
+        // Rows can be neither appended nor deleted in this table: a sort could only write
+        // over its rows. It is left as it is.
+        host::WriteProtocolLine("СОРТИРОВКА НЕВОЗМОЖНА: В ТАБЛИЦЕ "_cp + host::FmContr->MainTableFile + " ("_cp +
+                                std::string(c_.tableCode) + ") НЕЛЬЗЯ ДОБАВЛЯТЬ И УДАЛЯТЬ СТРОКИ. ТАБЛИЦА НЕ ИЗМЕНЕНА"_cp);
+        return;
+    }
     Read();
     AppendMarker();
     if (n_ > 0) Clear();

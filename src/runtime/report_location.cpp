@@ -228,4 +228,25 @@ void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::stri
     q.Open();
 }
 
+void OpenMainRowsOnAux(std::string_view tableCode, std::string_view orderBy) {
+    auto& q = FmContr->QQQ;
+    q.Close();
+    const std::string code = text::LatinUpper(tableCode);
+    const auto& lists = FmContr->Lists;
+    std::string file;
+    for (std::int32_t i = 1; i <= lists.tables.Count(); ++i)
+        if (lists.TableCode(i) == code) {
+            file = lists.TableFileName(i);
+            break;
+        }
+    if (file.empty() || file != FmContr->MainTableFile) return;
+    // The same rows as the main cursor's statement: the instance by its own ID_EKZ, not the
+    // bank's unchanged instance that OpenAuxTable looks up in the register.
+    q.ClearSql();
+    q.AddLine("select * from " + SqlTable(Join(FmContr->DataDir, file + ".DB")));
+    if (FmContr->InstanceId != 0) q.AddLine(" where ID_EKZ=" + std::to_string(FmContr->InstanceId));
+    if (!orderBy.empty()) q.AddLine(" order by " + std::string(orderBy));
+    q.Open();
+}
+
 }  // namespace tesma

@@ -23,5 +23,9 @@ double PreviousReportDate();
 // "!.FILE" (a table of this form by file name, in the override folder when there is one),
 // "FORM.CODE" (a table of another form), "REP_EKZ" (the instance register).
 void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::string_view condition, double date);
+// Opens on the aux cursor, in the given order, exactly the rows the main cursor holds: the main
+// table of the run, limited to the run's own instance. Only when the table code names the main
+// table; otherwise the aux cursor is left closed.
+void OpenMainRowsOnAux(std::string_view tableCode, std::string_view orderBy);
 
 }  // namespace tesma

@@ -173,3 +173,61 @@ TEST_F(ChapterA, TheThreeThousandAndFirstAccountEndsTheRunAndChangesNothing) {
     EXPECT_NE(ui->messageBoxes[1].find("range check error"), std::string::npos);
     EXPECT_EQ(FileBytes(TablePath(kDate, 'A')), before);
 }
+
+namespace {
+
+// Old total rows whose amounts pass every row check; the rebuilt ones hold zeros here.
+const std::array<double, 12> kStale = {1, 1, 2, 1, 1, 2, 1, 1, 2, 1, 1, 2};
+
+// The signs of the table's total rows, and whether each holds the sums (all zero here).
+std::vector<std::string> TotalRows(const std::vector<std::vector<engine::Cell>>& rows, const std::string& totalText) {
+    std::vector<std::string> out;
+    for (const auto& r : rows) {
+        if (text::ToUtf8(r[1].text) != totalText) continue;
+        bool zero = true;
+        for (int i = 3; i < 15; ++i) zero = zero && r[i].real == 0;
+        out.push_back(text::ToUtf8(r[2].text) + (zero ? " sums" : " stale"));
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(ChapterA, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
+    // Three adjacent old total rows: pass 2 deletes two and steps over the third, which pass 3
+    // sees; with two rows left, pass 4 deletes it. A fresh active total row takes its place.
+    Write(kDate, 'A', {{"79999 (ИТОГО)", "П", kStale}, {"79999 (ИТОГО)", "П", kStale}, {"79999 (ИТОГО)", "А", kStale},
+                       {"20202", "А"}});
+    Write(kPrevious, 'A', {{"20202", "А"}});
+    EXPECT_EQ(RunExported(kChapterA, 4), Lines({"**Контроль формы 101 Глава А. Баланс 2-я часть",
+                                                 "4: E101136 В РЕКВИЗИТАХ СОСТОЯНИЕ КО МОЖЕТ БЫТЬ ТОЛЬКО БУКВОЙ D,O ИЛИ L,  А НЕ <>",
+                                                 kHeader}));
+    EXPECT_EQ(TotalRows(Rows('A'), "79999 (ИТОГО)"), (std::vector<std::string>{"А sums", "П sums"}));
+
+    // Six adjacent old total rows leave two active ones behind; one of them takes the sums.
+    Write(kDate, 'A', {{"79999 (ИТОГО)", "А", kStale}, {"79999 (ИТОГО)", "П", kStale}, {"79999 (ИТОГО)", "А", kStale},
+                       {"79999 (ИТОГО)", "П", kStale}, {"79999 (ИТОГО)", "П", kStale}, {"79999 (ИТОГО)", "А", kStale},
+                       {"20202", "А"}});
+    EXPECT_EQ(RunExported(kChapterA, 4), Lines({"**Контроль формы 101 Глава А. Баланс 2-я часть",
+                                                 "7: E101136 В РЕКВИЗИТАХ СОСТОЯНИЕ КО МОЖЕТ БЫТЬ ТОЛЬКО БУКВОЙ D,O ИЛИ L,  А НЕ <>",
+                                                 kHeader}));
+    EXPECT_EQ(TotalRows(Rows('A'), "79999 (ИТОГО)"), (std::vector<std::string>{"А sums", "П sums"}));
+}
+
+TEST_F(ChapterA, NumbersInMessagesAreNeverCut) {
+    auto previous = PreviousA();
+    previous[1].a[11] = 112122095554817445.0;  // 20202 IS_ITOG, wider than its 14 places
+    Write(kPrevious, 'A', previous);
+    auto current = CurrentA();
+    current[2].a[2] = 512122095554817445.0;  // 30102 VX_ITOG, wider than its 15 places
+    Write(kDate, 'A', current);
+    const std::string out = RunExported(kChapterA, 4);
+    EXPECT_NE(out.find(text::FromUtf8(
+                  "2: W101114 ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ Б/С 20202А  ИТОГО 1.12122095554817E17 <> 100\r\n")),
+              std::string::npos)
+        << text::ToUtf8(out);
+    EXPECT_NE(out.find(text::FromUtf8(
+                  "3: E101117 ВХОДЯЩИЙ ОСТАТОК  Б/С 30102А  ИТОГО <>  РУБЛИ + ВАЛЮТА 5.12122095554817E17 <> 400+100\r\n")),
+              std::string::npos)
+        << text::ToUtf8(out);
+}

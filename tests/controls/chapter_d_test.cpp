@@ -89,3 +89,44 @@ TEST_F(ChapterD, NegativeQuantitiesAndAnEmptyChapter) {
                                 "1: W101198 СЧЕТА ДЕПО ВВЕДЕНЫ НУЛЕВЫЕ"}));
     EXPECT_EQ(Rows('D').size(), 1u);
 }
+
+TEST_F(ChapterD, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
+    auto totals = [&] {
+        std::vector<std::string> out;
+        for (const auto& r : Rows('D'))
+            if (text::ToUtf8(r[1].text) == "98999 (ИТОГО)" || r[1].text == "98999")
+                out.push_back(text::ToUtf8(r[2].text) + " " + r[5].text + " " + r[14].text);
+        return out;
+    };
+    // Three adjacent old total rows: pass 2 deletes two and steps over the third, which pass 3
+    // sees; with two rows left, pass 4 deletes it. A fresh active total row takes its place.
+    WriteDepo(kDate, {{"98999 (ИТОГО)", "П", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
+                      {"98999 (ИТОГО)", "А", "1", "1", "1", "1"}, {"98010", "А", "0", "0", "0", "0"}});
+    WriteDepo(kPrevious, {{"98010", "А", "", "", "", "0"}});
+    EXPECT_EQ(RunExported(kChapterD, 4), Lines({kHeader}));
+    EXPECT_EQ(totals(), (std::vector<std::string>{"А 0.0000 0.0000", "П 0.0000 0.0000"}));
+
+    // Six adjacent old total rows leave two active ones written as "98999 (ИТОГО)" behind: the
+    // chapter still ends with one active total row holding the sums.
+    WriteDepo(kDate, {{"98999 (ИТОГО)", "А", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
+                      {"98999 (ИТОГО)", "А", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
+                      {"98999 (ИТОГО)", "П", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "А", "1", "1", "1", "1"},
+                      {"98010", "А", "0", "0", "0", "0"}});
+    EXPECT_EQ(RunExported(kChapterD, 4), Lines({kHeader}));
+    EXPECT_EQ(totals(), (std::vector<std::string>{"А 0.0000 0.0000", "П 0.0000 0.0000"}));
+}
+
+TEST_F(ChapterD, AnEmptyPreviousOutgoingBalanceIsZero) {
+    WriteDepo(kDate, {{"98010", "А", "0.0000", "0", "0", "0"}, {"98020", "П", "0", "0", "0", "0"}});
+    // 98010 present now with 0.0000, 98030 gone since: neither had a previous balance.
+    WriteDepo(kPrevious, {{"98010", "А", "", "", "", ""}, {"98020", "П", "", "", "", "0"}, {"98030", "П", "", "", "", ""}});
+    EXPECT_EQ(RunExported(kChapterD, 4), Lines({kHeader}));
+}
+
+TEST_F(ChapterD, NumbersInMessagesAreNeverCut) {
+    WriteDepo(kDate, {{"98010", "А", "0", "0", "0", "0"}, {"98020", "П", "0", "0", "0", "0"}});
+    WriteDepo(kPrevious, {{"98010", "А", "", "", "", "0"}, {"98020", "П", "", "", "", "0"},
+                          {"98030", "П", "", "", "", "112122095554817445.0000"}});
+    EXPECT_EQ(RunExported(kChapterD, 4),
+              Lines({kHeader, "2: W101134 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХОДЯЩЕГО -НЕТ Б/С 98030П112122095554817445.0000 <> 0"}));
+}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/dispatcher.h"
+#include "library.h"
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
 #include "support/in_run.h"
@@ -70,6 +71,20 @@ public:
         std::filesystem::remove(tree.Protocol());
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
         RunInside({tableId, 4, instance, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, procedure);
+        return std::filesystem::exists(tree.Protocol()) ? FileBytes(tree.Protocol()) : "";
+    }
+
+    // Runs what the library does for the table in `mode` through its exported entry, loaded as
+    // a host loads it, and returns the protocol it wrote.
+    std::string RunExported(std::int32_t tableId, std::int32_t mode, std::int32_t instance = 0,
+                            const std::vector<hostkit::TableRecord>& tables = Form101Tables()) {
+        std::filesystem::remove(tree.Protocol());
+        hostkit::DescriptorSet records(Form101Forms(), tables, Form101Fields());
+        hostkit::Library lib(TESMA_LIB_PATH);
+        const std::string dataDir = tree.DateDir(kDate);
+        lib.RunControl(nullptr, tableId, 0, mode, instance, kDate, tree.Protocol().c_str(), dataDir.c_str(),
+                       records.Forms(), records.FormCount(), records.Tables(), records.TableCount(), records.Fields(),
+                       records.FieldCount(), nullptr, 0);
         return std::filesystem::exists(tree.Protocol()) ? FileBytes(tree.Protocol()) : "";
     }
 

@@ -98,3 +98,35 @@ TEST_F(OtherChapters, NegativeAmountsAndWideSumsInTheOtherChapters) {
                      "1: E101229 НЕ РАВНЫ ИТОГОВЫЕ ВХОДЯЩИE ОСТАТКИ ПО АКТИВНЫМ И ПАССИВНЫМ ",
                      "1: E101230 НЕ РАВНЫ ИТОГОВЫЕ ИСХОДЯЩИЕ ОСТАТКИ ПО АКТИВНЫМ И ПАССИВНЫМ "}));
 }
+
+TEST_F(OtherChapters, EachChapterEndsWithExactlyOneTotalRowOfEachSign) {
+    // Three adjacent old total rows: pass 2 deletes two and steps over the third, which pass 3
+    // sees; with two rows left, pass 4 deletes it. A fresh active total row takes its place.
+    const std::array<double, 12> stale = {1, 1, 2, 1, 1, 2, 1, 1, 2, 1, 1, 2};
+    struct Case {
+        char chapter;
+        std::int32_t table;
+        std::string header, total, account;
+    };
+    for (const Case& c : {Case{'B', kChapterB, kHeaderB, "89999 (ИТОГО)", "80101"},
+                          Case{'V', kChapterV, kHeaderV, "91999 (ИТОГО)", "90701"},
+                          Case{'G', kChapterG, kHeaderG, "97999 (ИТОГО)", "93001"}}) {
+        Write(kDate, c.chapter, {{c.total, "П", stale}, {c.total, "П", stale}, {c.total, "А", stale}, {c.account, "А"}});
+        Write(kPrevious, c.chapter, {{c.account, "А"}});
+        EXPECT_EQ(RunExported(c.table, 4), Lines({c.header})) << c.chapter;
+        std::vector<std::string> totals;
+        for (const auto& r : Rows(c.chapter))
+            if (text::ToUtf8(r[1].text) == c.total) totals.push_back(text::ToUtf8(r[2].text) + " " + std::to_string(r[14].real));
+        EXPECT_EQ(totals, (std::vector<std::string>{"А 0.000000", "П 0.000000"})) << c.chapter;
+    }
+}
+
+TEST_F(OtherChapters, NumbersInMessagesAreNeverCut) {
+    Write(kDate, 'B', {{"80101", "А", Balance(10, 5, 0, true)}, {"80201", "П", Balance(10, 0, 5, false)}});
+    Write(kPrevious, 'B', {{"80101", "А", Balance(0, 0, -10, true)}, {"80201", "П", Balance(0, 0, 10, false)},
+                           {"80301", "П", Balance(0, 0, 112122095554817445.0, false)}});
+    EXPECT_EQ(RunExported(kChapterB, 4),
+              Lines({kHeaderB,
+                     "2: W101132 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ Б/С 80301П  РУБЛИ 1.12122095554817E17 <> 0",
+                     "2: W101134 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ Б/С 80301П  ИТОГО 1.12122095554817E17 <> 0"}));
+}

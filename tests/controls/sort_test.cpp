@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <regex>
+#include <unistd.h>
+#include <cstdlib>
 
 #include "chapter_fixture.h"
 #include "controls/procedures.h"
@@ -102,6 +104,91 @@ TEST_F(Sorting, TheThreeThousandAndFirstRowStopsTheSortBeforeAnyChange) {
     ASSERT_EQ(ui->messageBoxes.size(), 2u);
     EXPECT_EQ(ui->messageBoxes[0], "Превышен максимальный размер 3000 массива BS2P"_cp);
     EXPECT_EQ(FileBytes(TablePath(kDate, 'A')), before);
+}
+
+// What a sort must keep: every row of the instance it sorts, once, and nothing of any other
+// instance; and a table in which it cannot append and delete rows is left as it was.
+class SortingKeepsRows : public ::testing::Test, protected ChapterReport {
+protected:
+    std::vector<std::string> Order(char chapter, std::int32_t instance) {
+        std::vector<std::string> out;
+        for (const auto& r : Rows(chapter))
+            if (r[0].integer == instance) out.push_back(text::ToUtf8(r[1].text) + "|" + text::ToUtf8(r[2].text));
+        return out;
+    }
+    // Chapter А as a table of kind "F": a leading column of its own before ID_EKZ.
+    static std::vector<hostkit::TableRecord> KindF() {
+        auto tables = Form101Tables();
+        tables[0].kind = "F";
+        return tables;
+    }
+    void WriteKindF(const std::vector<std::pair<std::string, std::string>>& rows) {
+        auto fields = ChapterFields();
+        fields.insert(fields.begin(), {"K", engine::FieldType::Long, 0});
+        std::vector<std::vector<engine::Cell>> cells;
+        std::int32_t key = 1;
+        for (const auto& [nbal, ap] : rows) {
+            auto row = ChapterRow(0, text::FromUtf8(nbal, true), text::FromUtf8(ap, true), {}, key);
+            row.insert(row.begin(), engine::Cell::Integer(key++));
+            cells.push_back(row);
+        }
+        WriteParadoxTable(TablePath(kDate, 'A'), fields, cells);
+    }
+};
+
+const std::string kSortHeaderA = "**Контроль формы 101 Глава А. Баланс. Cортировка по No б/c";
+
+TEST_F(SortingKeepsRows, ATableOfKindFIsNotSortedAndNotChanged) {
+    const std::string refusal =
+        "СОРТИРОВКА НЕВОЗМОЖНА: В ТАБЛИЦЕ CH_A (Ф_1) НЕЛЬЗЯ ДОБАВЛЯТЬ И УДАЛЯТЬ СТРОКИ. ТАБЛИЦА НЕ ИЗМЕНЕНА";
+    // Nothing to sort: the marker's texts must not land on the first row.
+    WriteKindF({{"", "П"}, {"", "А"}});
+    std::string before = FileBytes(TablePath(kDate, 'A'));
+    EXPECT_EQ(RunExported(kChapterA, 7, 0, KindF()), Lines({kSortHeaderA, refusal}));
+    EXPECT_EQ(FileBytes(TablePath(kDate, 'A')), before);
+
+    // Rows to sort: the sort ends at once (a child process, so that a sort that never ends
+    // fails the test instead of hanging it).
+    WriteKindF({{"30102", "П"}, {"20202", "А"}, {"10207", "А"}});
+    before = FileBytes(TablePath(kDate, 'A'));
+    EXPECT_EXIT(
+        {
+            ::alarm(20);
+            RunExported(kChapterA, 7, 0, KindF());
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(FileBytes(tree.Protocol()), Lines({kSortHeaderA, refusal}));
+    EXPECT_EQ(FileBytes(TablePath(kDate, 'A')), before);
+}
+
+TEST_F(SortingKeepsRows, SignsOfEitherCaseOfIoAndTheMarkersAccountTextSortLikeAnyOtherRow) {
+    Write(kDate, 'A', {{"30102", "А", Amt(1)}, {"20202", "ё", Amt(2)}, {"УДАЛИ", "Ё", Amt(3)}, {"10207", "Ё", Amt(4)},
+                       {"удали", "ё", Amt(5)}, {"40702", "П", Amt(6)}});
+    EXPECT_EQ(RunExported(kChapterA, 7), Lines({kSortHeaderA}));
+    EXPECT_EQ(Order('A', 0), (std::vector<std::string>{"10207|Ё", "20202|ё", "УДАЛИ|Ё", "удали|ё", "30102|А", "40702|П"}));
+    auto rows = Rows('A');
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[1][3].real, 2);  // amounts travel with their rows
+    EXPECT_EQ(rows[3][3].real, 5);
+}
+
+TEST_F(SortingKeepsRows, ASortOfOneInstanceReadsClearsAndWritesBackOnlyItsOwnRows) {
+    // Two instances of one bank: instance 1 unchanged, instance 3 marked as changed.
+    WriteRepEkz(tree.DateDir(kDate), {{1, "1481", "0", ""}, {3, "1481", "0", "1"}});
+    WriteParadoxTable(TablePath(kDate, 'B'), ChapterFields(),
+                      {ChapterRow(1, "80201", "П"_cp, {}, 1), ChapterRow(3, "80302", "П"_cp, {.vxRub = 3}, 2),
+                       ChapterRow(1, "80101", "А"_cp, {}, 3), ChapterRow(3, "80105", "А"_cp, {.vxRub = 5}, 4),
+                       ChapterRow(3, "80103", "А"_cp, {.vxRub = 7}, 5)});
+    EXPECT_EQ(RunExported(kChapterB, 7, 3),
+              Lines({"**Контроль формы 101 Глава Б. Сортировка счетов довер.управления"}));
+    EXPECT_EQ(Order('B', 3), (std::vector<std::string>{"80103|А", "80105|А", "80302|П"}));
+    EXPECT_EQ(Order('B', 1), (std::vector<std::string>{"80201|П", "80101|А"}));  // untouched, in place
+    for (const auto& r : Rows('B')) {
+        if (r[1].text == "80103") {
+            EXPECT_EQ(r[3].real, 7);  // amounts travel with their rows
+        }
+    }
 }
 
 class MessageRequisites : public ::testing::Test, protected ChapterReport {
