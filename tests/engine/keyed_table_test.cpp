@@ -443,3 +443,34 @@ TEST(KeyOrder, ComparesAsTheTablesEngine) {
     const engine::KeyOrder codes(t);
     EXPECT_LT(codes.Compare(rec(Cell::Text("B"), none, none).data(), rec(Cell::Text("a"), none, none).data()), 0);
 }
+
+TEST_F(KeyedTable, AnEmptiedTableKeepsAnEmptyIndexAndTakesRowsAgain) {
+    const std::string db = Path("E.DB");
+    PxlibCreateKeyed(db, kNumbered, 1, NumberedRows(70));
+    auto change = [&](const std::function<void(Query&)>& body) {
+        Query q(true);
+        q.AddLine("select * from \"" + db + "\"");
+        q.Open();
+        body(q);
+        q.Close();
+        engine::DefaultSession().Commit();
+    };
+    change([](Query& q) {
+        while (!q.Eof()) q.Delete();
+    });
+    EXPECT_TRUE(engine::ParseParadox(FileBytes(db), db).records.empty());
+    const std::string index = FileBytes(Path("E.PX"));
+    EXPECT_EQ(index.size(), 0x800u);  // the header alone
+    ExpectConsistent(db);
+    change([](Query& q) {
+        for (int n : {7, 3}) {
+            q.Append();
+            q.SetInteger("NNN", n);
+            q.Post();
+        }
+    });
+    ExpectConsistent(db, 1);
+    EXPECT_EQ(Longs(db, "NNN"), (std::vector<std::int64_t>{3, 7}));
+    const engine::TableFile t = engine::ParseParadox(FileBytes(db), db);
+    EXPECT_EQ(PxlibReadThroughIndex(db), t.records);
+}
