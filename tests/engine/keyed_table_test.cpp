@@ -19,6 +19,7 @@ extern "C" {
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
 #include "support/keyed.h"
+#include "support/pxlib_oracle.h"
 #include "support/tables.h"
 #include "support/temp_dir.h"
 
@@ -84,33 +85,6 @@ void PxlibCreateKeyed(const std::string& db, const std::vector<PxField>& fields,
     PX_close(px);
     PX_delete(index);
     PX_delete(px);
-}
-
-// The records as pxlib reads them through the primary index; fails the test when pxlib does
-// not accept the index for the table.
-std::vector<std::string> PxlibReadThroughIndex(const std::string& db) {
-    const std::string pxPath = db.substr(0, db.size() - 3) + ".PX";
-    pxdoc_t* px = PX_new();
-    pxdoc_t* index = PX_new();
-    std::vector<std::string> out;
-    EXPECT_EQ(PX_open_file(px, db.c_str()), 0);
-    EXPECT_EQ(PX_open_file(index, pxPath.c_str()), 0);
-    EXPECT_EQ(PX_read_primary_index(index), 0);
-    if (PX_add_primary_index(px, index) == 0) {
-        std::vector<char> record(static_cast<std::size_t>(PX_get_recordsize(px)));
-        for (int r = 0; r < PX_get_num_records(px); ++r) {
-            EXPECT_NE(PX_get_record(px, r, record.data()), nullptr) << r;
-            out.emplace_back(record.begin(), record.end());
-        }
-        PX_close(px);  // closes the index it was given
-    } else {
-        ADD_FAILURE() << "pxlib refuses the index of " << db;
-        PX_close(index);
-        PX_delete(index);
-        PX_close(px);
-    }
-    PX_delete(px);
-    return out;
 }
 
 // Our own walk of the index tree from its root: the index must describe the data blocks exactly,
