@@ -1,5 +1,8 @@
 #include "host/fm_contr.h"
 
+#include <cstdlib>
+#include <string_view>
+
 #include "host/dispatcher.h"
 #include "platform/engine/files.h"
 #include "platform/errors.h"
@@ -12,6 +15,15 @@
 using namespace tesma::literals;
 
 namespace tesma::host {
+
+namespace {
+
+bool DiscardChangesRequested() {
+    const char* v = std::getenv("TESMA_DISCARD_CHANGES");
+    return v && *v && std::string_view(v) != "0";
+}
+
+}  // namespace
 
 TFmContr* FmContr = nullptr;
 void* HostApplication = nullptr;
@@ -108,7 +120,10 @@ void TFmContr::ExecuteRun() {
     Q.Close();
     QQQ.Close();
     QQ.Close();
-    engine::DefaultSession().Commit();
+    // A host that only inspects a report (a dry run) asks for the run's table changes to be
+    // dropped: everything is computed and checked as usual, nothing is written back.
+    if (DiscardChangesRequested()) engine::DefaultSession().Discard();
+    else engine::DefaultSession().Commit();
     finish.ok = true;
 }
 
