@@ -28,14 +28,13 @@ inline std::vector<std::string> PxlibReadThroughIndex(const std::string& db) {
             EXPECT_NE(PX_get_record(px, r, record.data()), nullptr) << r;
             out.emplace_back(record.begin(), record.end());
         }
-        PX_close(px);  // closes the index it was given
     } else {
         ADD_FAILURE() << "pxlib refuses the index of " << db;
-        PX_close(index);
-        PX_delete(index);
-        PX_close(px);
     }
+    PX_close(px);
     PX_delete(px);
+    PX_close(index);
+    PX_delete(index);
     return out;
 }
 
