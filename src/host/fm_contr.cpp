@@ -78,6 +78,7 @@ void TFmContr::ExecuteRun() {
     RunState = 1;
     if (Protocol.Open(ProtocolPath) != 0) {
         // The protocol cannot be opened: nothing runs and nothing is written.
+        ProtocolNotOpened = true;
         RunState = 2;
         return;
     }
@@ -91,10 +92,14 @@ void TFmContr::ExecuteRun() {
                 FreeArrayCells();
             } catch (...) {
             }
+            EndRowAccess();
             w->Q.Close();
             w->QQQ.Close();
             w->QQ.Close();
-            if (!ok) engine::DefaultSession().Discard();
+            if (!ok) {
+                engine::DefaultSession().Discard();
+                w->Failed = true;
+            }
             w->Protocol.Close();
             w->RunState = 2;
         }
@@ -117,6 +122,7 @@ void TFmContr::ExecuteRun() {
     if (InstanceId != 0) Q.AddLine(" where ID_EKZ=" + std::to_string(InstanceId));
     if (!MainTableFile.empty()) Q.Open();
     Dispatch(MainTableId, PassThroughArg, Mode);
+    EndRowAccess();
     Q.Close();
     QQQ.Close();
     QQ.Close();
@@ -128,7 +134,12 @@ void TFmContr::ExecuteRun() {
 }
 
 void TFmContr::SBstopClick() {
-    Protocol.WriteLineUnchecked(">>>>> Прервано оператором"_cpv);
+    constexpr std::string_view kStopped = ">>>>> Прервано оператором"_cpv;
+    if (Protocol.IsOpen()) {
+        Protocol.WriteLineUnchecked(kStopped);
+        Record.Line(kStopped);
+    }
+    Stopped = true;
     RunState = 2;
 }
 
@@ -141,6 +152,7 @@ void TFmContr::FormClose() {
 void TFmContr::WriteLine(std::string_view text) {
     UpdateCounters();
     Protocol.WriteLine(text);
+    Record.Line(text);
     if (text.substr(0, 2) == "**") {
         Lname = std::string(text.substr(2, 255));
         Repaint();

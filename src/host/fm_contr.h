@@ -7,6 +7,7 @@
 
 #include "host/descriptors.h"
 #include "host/protocol_file.h"
+#include "host/run_record.h"
 #include "platform/engine/query.h"
 #include "platform/ui/backend.h"
 
@@ -29,6 +30,11 @@ public:
     HostLists Lists;
     std::uint8_t RunState = 0;  // 0 waiting, 1 running, 2 finished or stopped
     ProtocolFile Protocol;
+    RunRecord Record;  // what the host learns of the run besides the protocol file
+    // How the run ended, for the host: stop pressed, protocol not opened, a failure.
+    bool Stopped = false;
+    bool ProtocolNotOpened = false;
+    bool Failed = false;
     std::string MainTableFile;
     std::string MainTableKind;  // one character, or empty
 
