@@ -341,6 +341,27 @@ TEST(F101Import, AllOrSeveralInstitutionsFromOneReadOfTheSheet) {
     EXPECT_NE(r.err.find("77777"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "bad/2618"));
     EXPECT_EQ(F101({"import-published", kSample, "--regn", "2618,x", "--out", dir / "bad", "--chart", kSigns}).status, 2);
+
+    // Importing again over reports that are there, checked or changed since, needs --replace;
+    // without it nothing at all is written, not even the institutions that are new.
+    const std::string protocol = dir / "two/3447/F101/20151201/protocol.txt";
+    WriteBytes(protocol, "an earlier check\r\n");
+    const auto before = Tree(dir / "two");
+    r = F101({"import-published", kSample, "--regn", "3447,2704", "--out", dir / "two", "--chart", kSigns});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("3447/F101/20151201: a report is there already"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--replace"), std::string::npos) << r.err;
+    EXPECT_EQ(Tree(dir / "two"), before);
+    EXPECT_FALSE(fs::exists(dir / "two/2704"));
+    r = F101({"import-published", kSample, "--regn", "all", "--out", dir / "two", "--chart", kSigns});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("and 1 more"), std::string::npos) << r.err;
+    EXPECT_EQ(Tree(dir / "two"), before);
+    r = F101({"import-published", kSample, "--regn", "3447,2704", "--out", dir / "two", "--chart", kSigns, "--replace"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(fs::exists(protocol));
+    EXPECT_TRUE(fs::exists(dir / "two/2704/F101/20151201/F101_1.DB"));
+    EXPECT_TRUE(fs::exists(dir / "two/2618/F101/20151201/F101_1.DB"));
 }
 
 TEST(F101Csv, ATableRoundTripsThroughASpreadsheetWithoutAFieldList) {

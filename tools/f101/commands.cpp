@@ -90,7 +90,7 @@ int ImportPublished(const std::string& csv, const std::string& regn, const std::
         RequireFile(csv);
         const std::string chartPath = chart.empty() ? (fs::path(csv).parent_path() / "account-signs-observed.csv").string() : chart;
         const std::string namesPath = names.empty() ? (fs::path(csv).parent_path() / "bank-names-2013-01-01.csv.gz").string() : names;
-        if (NamesManyInstitutions(regn)) return ImportPublishedMany(csv, regn, out, chartPath, namesPath);
+        if (NamesManyInstitutions(regn)) return ImportPublishedMany(csv, regn, out, chartPath, namesPath, replace);
         if (!chart.empty()) RequireFile(chart);
         else if (!fs::exists(chartPath))
             throw UsageError(chartPath + ": no chart of accounts beside the sheets (give --chart with a CSV of NUM_SC and A_P)");
@@ -99,13 +99,9 @@ int ImportPublished(const std::string& csv, const std::string& regn, const std::
         auto rows = ReadPublished(csv, regn);
         if (rows.empty()) throw std::runtime_error(csv + ": no rows for registration number " + regn);
         const fs::path tree = ReportTreeFolder(out, rows);
+        RefuseExistingReports({tree.string()}, replace);
+        RemoveOldReports({tree.string()});
         std::error_code ec;
-        if (fs::exists(tree, ec)) {
-            if (!replace)
-                throw UsageError(tree.string() + ": a report is there already (give --replace to write over it, protocol file and all)");
-            fs::remove_all(tree, ec);
-            if (ec) throw std::runtime_error(tree.string() + ": cannot remove the old report: " + ec.message());
-        }
         fs::create_directories(tree, ec);
         if (ec) throw UsageError("--out " + out + ": cannot hold the report folder " + tree.string() + ": " + ec.message());
         std::string bankName;

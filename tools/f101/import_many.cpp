@@ -60,7 +60,7 @@ void SyncFileSystemOf(const std::string& dir) {
 bool NamesManyInstitutions(const std::string& regn) { return regn == "all" || regn.find(',') != std::string::npos; }
 
 int ImportPublishedMany(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chartPath,
-                        const std::string& namesPath) {
+                        const std::string& namesPath, bool replace) {
     return Guarded([&] {
         std::set<std::string> wanted;
         if (regn != "all") {
@@ -76,7 +76,13 @@ int ImportPublishedMany(const std::string& csv, const std::string& regn, const s
         for (const std::string& w : wanted)
             if (!byRegn.count(w)) throw std::runtime_error(csv + ": no rows for registration number " + w);
         if (byRegn.empty()) throw std::runtime_error(csv + ": no rows");
+        // Every institution's folder is known before anything is written: one report that is
+        // there already stops the whole import, unless --replace says to write over them.
+        std::vector<std::string> trees;
+        for (const auto& [number, rows] : byRegn) trees.push_back(ReportTreeFolder((fs::path(out) / number).string(), rows));
+        RefuseExistingReports(trees, replace);
         const auto names = BankNames(namesPath);
+        RemoveOldReports(trees);
         fs::create_directories(out);
         std::vector<std::string> dirs;
         for (const auto& [number, rows] : byRegn) {

@@ -8,6 +8,6 @@ namespace tesma::f101 {
 bool NamesManyInstitutions(const std::string& regn);
 
 int ImportPublishedMany(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chartPath,
-                        const std::string& namesPath);
+                        const std::string& namesPath, bool replace);
 
 }  // namespace tesma::f101

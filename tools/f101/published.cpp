@@ -15,6 +15,7 @@
 #include "platform/locale/calendar.h"
 #include "platform/locale/number_format.h"
 #include "platform/text/cp1251.h"
+#include "report_folder.h"
 
 namespace tesma::f101 {
 
@@ -165,6 +166,30 @@ std::string ReportTreeFolder(const std::string& root, const std::vector<Publishe
     char folder[16];
     std::snprintf(folder, sizeof folder, "%04d%02d%02d", y, m, d);
     return (fs::path(root) / "F101" / folder).string();
+}
+
+void RefuseExistingReports(const std::vector<std::string>& trees, bool replace) {
+    std::size_t there = 0;
+    std::string first;
+    for (const std::string& tree : trees) {
+        std::error_code ec;
+        if (!fs::exists(tree, ec)) continue;
+        if (!fs::is_directory(tree, ec)) throw UsageError(tree + ": is there already and is not a folder");
+        if (there++ == 0) first = tree;
+    }
+    if (there == 0 || replace) return;
+    throw UsageError(first + ": a report is there already" +
+                     (there > 1 ? " (and " + std::to_string(there - 1) + " more of the reports to import)" : std::string()) +
+                     "; give --replace to write over it, protocol file and all");
+}
+
+void RemoveOldReports(const std::vector<std::string>& trees) {
+    for (const std::string& tree : trees) {
+        std::error_code ec;
+        if (!fs::exists(tree, ec)) continue;
+        fs::remove_all(tree, ec);
+        if (ec) throw std::runtime_error(tree + ": cannot remove the old report: " + ec.message());
+    }
 }
 
 std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<PublishedRow>& rows,

@@ -45,6 +45,12 @@ struct ReportTreeSpec {
 // The dated folder <root>/F101/<YYYYMMDD> of the rows' reporting date.
 std::string ReportTreeFolder(const std::string& root, const std::vector<PublishedRow>& rows);
 
+// Report folders that import would write over: with `replace` they may go, otherwise the first
+// one is a usage error (nothing is written); a folder that is no report folder is never removed.
+void RefuseExistingReports(const std::vector<std::string>& trees, bool replace);
+// Removes those of the folders that exist, old protocol file and all.
+void RemoveOldReports(const std::vector<std::string>& trees);
+
 // Writes the dated folder for the rows (of one institution and one date); returns its path.
 std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<PublishedRow>& rows,
                             const std::vector<ChartEntry>& chart);
