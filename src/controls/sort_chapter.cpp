@@ -7,13 +7,13 @@
 
 #include "controls/common.h"
 #include "controls/procedures.h"
-#include "host/fm_contr.h"
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
 #include "runtime/arrays.h"
 #include "runtime/conversions.h"
 #include "runtime/record_access.h"
 #include "runtime/report_location.h"
+#include "runtime/run.h"
 #include "runtime/texts.h"
 
 namespace tesma::controls {
@@ -137,7 +137,7 @@ void Sort::Clear() {
         for (FirstRow(); !RowsEnded(); NextRow()) {
             if (IsMarker()) continue;
             if (++deletions > rows_)
-                throw EngineError("rows of table " + host::FmContr->MainTableFile + " could not be deleted for sorting");
+                throw EngineError("rows of table " + runtime::CurrentRun().MainTableFile + " could not be deleted for sorting");
             deleted = true;
             DeleteRow();
         }
@@ -175,12 +175,12 @@ void Sort::Run() {
     for (const auto& store : amounts_) store.Declare();
     accounts_.Declare();
     signs_.Declare();
-    host::WriteProtocolLine(c_.header);
+    WriteProtocolLine(c_.header);
     if (!MainTableTakesNewRows()) {
         // Rows can be neither appended nor deleted in this table: a sort could only write
         // over its rows. It is left as it is.
-        host::WriteProtocolLine("СОРТИРОВКА НЕВОЗМОЖНА: В ТАБЛИЦЕ "_cp + host::FmContr->MainTableFile + " ("_cp +
-                                std::string(c_.tableCode) + ") НЕЛЬЗЯ ДОБАВЛЯТЬ И УДАЛЯТЬ СТРОКИ. ТАБЛИЦА НЕ ИЗМЕНЕНА"_cp);
+        WriteProtocolLine("СОРТИРОВКА НЕВОЗМОЖНА: В ТАБЛИЦЕ "_cp + runtime::CurrentRun().MainTableFile + " ("_cp +
+                          std::string(c_.tableCode) + ") НЕЛЬЗЯ ДОБАВЛЯТЬ И УДАЛЯТЬ СТРОКИ. ТАБЛИЦА НЕ ИЗМЕНЕНА"_cp);
         return;
     }
     Read();

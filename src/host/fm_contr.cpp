@@ -1,13 +1,8 @@
 #include "host/fm_contr.h"
 
 #include "host/dispatcher.h"
-#include "platform/engine/files.h"
-#include "platform/errors.h"
 #include "platform/text/cp1251.h"
-#include "runtime/arrays.h"
 #include "runtime/conversions.h"
-#include "runtime/record_access.h"
-#include "runtime/sql_text.h"
 
 using namespace tesma::literals;
 
@@ -15,8 +10,6 @@ namespace tesma::host {
 
 TFmContr* FmContr = nullptr;
 void* HostApplication = nullptr;
-std::int32_t RowCounter = 0;
-std::int32_t OperatorCounter = 0;
 
 TFmContr::TFmContr(void* owner) : Owner(owner), Caption("Контроль"_cp), Panel1("Идет контроль"_cp) {}
 
@@ -44,8 +37,8 @@ void TFmContr::FormActivate() {
 void TFmContr::UpdateCounters() {
     ui::Backend& backend = ui::CurrentBackend();
     if (backend.Draws()) {
-        LrecNo = std::to_string(RowCounter);
-        Operator = std::to_string(OperatorCounter);
+        LrecNo = std::to_string(Context.RowCounter);
+        Operator = std::to_string(Context.OperatorCounter);
         Repaint();
     }
     backend.Pump();
@@ -64,77 +57,30 @@ void TFmContr::TimerTimer() {
 
 void TFmContr::ExecuteRun() {
     RunState = 1;
-    if (Protocol.Open(ProtocolPath) != 0) {
-        // The protocol cannot be opened: nothing runs and nothing is written.
-        RunState = 2;
-        return;
-    }
-    // Whatever happens below, the run ends with the arrays freed, the main cursor and the
-    // protocol closed, and the table changes written (or, after a failure, dropped).
-    struct Finish {
-        TFmContr* w;
-        bool ok = false;
-        ~Finish() {
-            try {
-                FreeArrayCells();
-            } catch (...) {
-            }
-            w->Q.Close();
-            w->QQQ.Close();
-            w->QQ.Close();
-            if (!ok) engine::DefaultSession().Discard();
-            w->Protocol.Close();
-            w->RunState = 2;
-        }
-    } finish{this};
-
-    MainTableFile.clear();
-    MainTableKind.clear();
-    for (std::int32_t i = 1; i <= Lists.tables.Count(); ++i) {
-        if (Lists.TableId(i) != MainTableId) continue;
-        MainTableFile = Lists.TableFileName(i);
-        std::string kind = Lists.TableKind(i);
-        MainTableKind = kind.substr(0, 1);
-        break;
-    }
-    ResetArrays();
-    StartRowAccess();
-    Q.Close();
-    Q.ClearSql();
-    Q.AddLine("select * from " + SqlTable(engine::JoinPath(DataDir, MainTableFile + ".DB")));
-    if (InstanceId != 0) Q.AddLine(" where ID_EKZ=" + std::to_string(InstanceId));
-    if (!MainTableFile.empty()) Q.Open();
-    Dispatch(MainTableId, PassThroughArg, Mode);
-    Q.Close();
-    QQQ.Close();
-    QQ.Close();
-    engine::DefaultSession().Commit();
-    finish.ok = true;
+    // The run ends finished, also when it fails or cannot open its protocol.
+    struct Finished {
+        std::uint8_t& state;
+        ~Finished() { state = 2; }
+    } finished{RunState};
+    Context.Execute([this] { Dispatch(Context.MainTableId, Context.PassThroughArg, Context.Mode); });
 }
 
 void TFmContr::SBstopClick() {
-    Protocol.WriteLineUnchecked(">>>>> Прервано оператором"_cpv);
+    Context.Protocol.WriteLineUnchecked(">>>>> Прервано оператором"_cpv);
     RunState = 2;
 }
 
 void TFmContr::FormClose() {
-    Protocol.Close();
-    Q.Close();
-    Q.ClearSql();
+    Context.Protocol.Close();
+    Context.Q.Close();
+    Context.Q.ClearSql();
 }
 
-void TFmContr::WriteLine(std::string_view text) {
-    UpdateCounters();
-    Protocol.WriteLine(text);
+void TFmContr::ProtocolLine(std::string_view text) {
     if (text.substr(0, 2) == "**") {
         Lname = std::string(text.substr(2, 255));
         Repaint();
     }
-}
-
-void WriteProtocolLine(std::string_view text) {
-    if (!FmContr) throw Failure("a protocol line written outside a run");
-    FmContr->WriteLine(text);
 }
 
 }  // namespace tesma::host

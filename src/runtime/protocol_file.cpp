@@ -1,4 +1,4 @@
-#include "host/protocol_file.h"
+#include "runtime/protocol_file.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,7 +11,7 @@
 #include "platform/engine/files.h"
 #include "platform/errors.h"
 
-namespace tesma::host {
+namespace tesma::runtime {
 
 int ProtocolFile::Open(std::string_view path) {
     Close();
@@ -127,4 +127,4 @@ void ProtocolFile::Close() noexcept {
     fd_ = -1;
 }
 
-}  // namespace tesma::host
+}  // namespace tesma::runtime
