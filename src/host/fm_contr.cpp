@@ -1,5 +1,8 @@
 #include "host/fm_contr.h"
 
+#include <cstdlib>
+#include <string_view>
+
 #include "host/dispatcher.h"
 #include "platform/text/cp1251.h"
 #include "runtime/conversions.h"
@@ -7,6 +10,15 @@
 using namespace tesma::literals;
 
 namespace tesma::host {
+
+namespace {
+
+bool DiscardChangesRequested() {
+    const char* v = std::getenv("TESMA_DISCARD_CHANGES");
+    return v && *v && std::string_view(v) != "0";
+}
+
+}  // namespace
 
 TFmContr* FmContr = nullptr;
 void* HostApplication = nullptr;
@@ -62,6 +74,9 @@ void TFmContr::ExecuteRun() {
         std::uint8_t& state;
         ~Finished() { state = 2; }
     } finished{RunState};
+    // A host that only inspects a report (a dry run) asks for the run's table changes to be
+    // dropped: everything is computed and checked as usual, nothing is written back.
+    Context.DiscardChanges = DiscardChangesRequested();
     Context.Execute([this] { Dispatch(Context.MainTableId, Context.PassThroughArg, Context.Mode); });
 }
 

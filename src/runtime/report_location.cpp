@@ -1,6 +1,9 @@
 #include "runtime/report_location.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/engine/files.h"
@@ -126,12 +129,33 @@ std::string ReplacePathDir(std::string_view path, std::string_view oldDir, std::
            std::string(path.substr(pos + search.size()));
 }
 
+namespace {
+
+// The names in the folder that holds the report's dated folders, to skip the dates that have
+// no folder without asking the file system a thousand times. Nothing when it cannot be read:
+// then every date is probed.
+std::optional<std::set<std::string>> DatedFolderNames(std::string_view dataDir, double reportDate) {
+    const std::string current = DateComponent(reportDate);
+    const auto pos = dataDir.rfind(current);
+    if (pos == std::string_view::npos) return std::nullopt;
+    std::error_code ec;
+    std::set<std::string> names;
+    for (std::filesystem::directory_iterator it(engine::DiskPath(std::string(dataDir.substr(0, pos + 1))), ec), end; !ec && it != end;
+         it.increment(ec))
+        names.insert(it->path().filename().string());
+    if (ec) return std::nullopt;
+    return names;
+}
+
+}  // namespace
+
 double PreviousReportDate() {
     runtime::Run& run = CurrentRun();
     run.OtherInstanceId = 0;
     Bank bank;
     if (run.InstanceId != 0) bank = InstanceBank();
     const double start = run.ReportDate;
+    const auto existing = DatedFolderNames(run.DataDir, start);
     double d = start;
     bool finished = false;
     do {
@@ -148,6 +172,8 @@ double PreviousReportDate() {
             d = 0;
             break;
         }
+        const std::string component = DateComponent(d);
+        if (existing && !existing->count(component.substr(1, component.size() - 2))) continue;
         if (engine::FileExists(Join(folder, run.MainTableFile + ".DB"))) {
             if (run.InstanceId == 0) {
                 finished = true;

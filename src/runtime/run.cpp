@@ -71,7 +71,10 @@ bool Run::Execute(const std::function<void()>& procedures) {
     Q.Close();
     QQQ.Close();
     QQ.Close();
-    engine::DefaultSession().Commit();
+    if (DiscardChanges)
+        engine::DefaultSession().Discard();
+    else
+        engine::DefaultSession().Commit();
     finish.ok = true;
     return true;
 }

@@ -53,6 +53,8 @@ public:
     std::string DataDir;
     std::string OverrideDir;
     HostLists Lists;
+    // A dry run: everything is computed and checked as usual, no table change is written.
+    bool DiscardChanges = false;
 
     // ---- found by the run ----
     ProtocolFile Protocol;
@@ -70,7 +72,7 @@ public:
     // The whole run: opens the protocol (a protocol that cannot be opened runs nothing and
     // writes nothing: false), opens the main table on Q, runs `procedures`, and then, also
     // when they fail, frees the control arrays, closes the queries and the protocol, and
-    // writes the table changes (or drops them after a failure).
+    // writes the table changes (or drops them after a failure or in a dry run).
     bool Execute(const std::function<void()>& procedures);
 
     // Appends one line to the protocol; pending messages run first.

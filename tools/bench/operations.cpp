@@ -13,6 +13,7 @@
 #include <map>
 #include <vector>
 
+#include "f101_commands.h"
 #include "controls/procedures.h"
 #include "form101.h"
 #include "host/dispatcher.h"
@@ -183,6 +184,8 @@ int main(int argc, char** argv) {
         }));
     fs::remove_all(root);
 
-    if (!population.empty()) return bench::RunPopulation(population, f101::LibraryPath());
-    return 0;
+    if (population.empty()) return 0;
+    const int populationStatus = bench::RunPopulation(population, f101::LibraryPath());
+    const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "f101";
+    return bench::RunF101Commands(population, tool.string()) | populationStatus;
 }

@@ -35,7 +35,7 @@ std::optional<std::vector<std::string>> CsvReader::Next() {
             }
         } else if (c == '"') {
             quoted = true;
-        } else if (c == ',') {
+        } else if (c == separator_) {
             fields.emplace_back();
         } else if (c == '\r' && i + 1 == line.size()) {
             break;
@@ -46,8 +46,8 @@ std::optional<std::vector<std::string>> CsvReader::Next() {
     return fields;
 }
 
-std::string CsvField(const std::string& value) {
-    if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
+std::string CsvField(const std::string& value, char separator) {
+    if (value.find_first_of(std::string("\"\r\n") + separator) == std::string::npos) return value;
     std::string out = "\"";
     for (char c : value) out += c == '"' ? std::string("\"\"") : std::string(1, c);
     return out + "\"";

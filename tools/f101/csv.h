@@ -9,7 +9,7 @@ namespace tesma::f101 {
 
 class CsvReader {
 public:
-    explicit CsvReader(std::istream& in) : in_(in) {}
+    explicit CsvReader(std::istream& in, char separator = ',') : in_(in), separator_(separator) {}
     // The next record, or nothing at the end. A quote left open is std::runtime_error naming the line.
     std::optional<std::vector<std::string>> Next();
     int Line() const { return line_; }
@@ -17,8 +17,9 @@ public:
 private:
     std::istream& in_;
     int line_ = 0;
+    char separator_;
 };
 
-std::string CsvField(const std::string& value);  // quoted when it needs to be
+std::string CsvField(const std::string& value, char separator = ',');  // quoted when it needs to be
 
 }  // namespace tesma::f101

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -47,15 +48,37 @@ std::size_t Column(const std::map<std::string, std::size_t>& h, const std::strin
     return it->second;
 }
 
+// A new file written whole beside its final name and renamed into place, without waiting for
+// the disk: the caller syncs the file system once when all its files are written.
+void WriteFileUnsynced(const std::string& diskPath, const std::string& bytes, const std::string& shown) {
+    const std::string temp = diskPath + ".f101-new";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) {
+            std::error_code ec;
+            fs::remove(temp, ec);
+            throw std::runtime_error(text::ToUtf8(shown) + ": cannot write the table");
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, diskPath, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        throw std::runtime_error(text::ToUtf8(shown) + ": cannot write the table (" + ec.message() + ")");
+    }
+}
+
 void WriteTable(const std::string& path, const std::vector<engine::NewField>& fields,
-                const std::vector<std::vector<Cell>>& rows) {
+                const std::vector<std::vector<Cell>>& rows, bool sync = true) {
     engine::TableFile t = engine::CreateParadox(fields, path);
     for (const auto& row : rows) {
         std::string record = t.BlankRecord();
         for (std::size_t i = 0; i < row.size(); ++i) t.Set(record, static_cast<int>(i), row[i]);
         t.records.push_back(std::move(record));
     }
-    engine::ReplaceFileAtomically(engine::DiskPath(path), engine::SerializeParadox(t), path);
+    if (sync) engine::ReplaceFileAtomically(engine::DiskPath(path), engine::SerializeParadox(t), path);
+    else WriteFileUnsynced(engine::DiskPath(path), engine::SerializeParadox(t), path);
 }
 
 Cell Text(const std::string& utf8) { return utf8.empty() ? Cell::Blank() : Cell::Text(text::FromUtf8(utf8)); }
@@ -166,7 +189,7 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
             row.push_back(Cell::Integer(++key));
             cells.push_back(std::move(row));
         }
-        WriteTable(base + std::string(c.fileName) + ".DB", f, cells);
+        WriteTable(base + std::string(c.fileName) + ".DB", f, cells, spec.syncEachTable);
     }
 
     // The requisites table of the electronic report message: eight rows to fill.
@@ -175,7 +198,7 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
     WriteTable(base + std::string(kMessageRequisitesFile) + ".DB",
                {{"ID_EKZ", FieldType::Long, 0}, {"KEY_REKW", FieldType::Alpha, 20}, {"VALUE_REKW", FieldType::Alpha, 60},
                 {"NNN", FieldType::Long, 0}},
-               oes);
+               oes, spec.syncEachTable);
 
     // Table definitions.
     std::vector<std::vector<Cell>> defs;
@@ -188,13 +211,13 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
     WriteTable(base + "rfdef.DB",
                {{"FSNAME", FieldType::Alpha, 10}, {"FTABLE", FieldType::Alpha, 40}, {"TO_IDF", FieldType::Long, 0},
                 {"FORDER", FieldType::Alpha, 10}, {"FDORDER", FieldType::Long, 0}},
-               defs);
+               defs, spec.syncEachTable);
 
     // The instance register and the form requisites.
     WriteTable(base + "REP_EKZ.DB",
                {{"ID_EKZ", FieldType::Long, 0}, {"REG_NUM", FieldType::Alpha, 20}, {"FILIAL_NUM", FieldType::Alpha, 10},
                 {"FL_CHANGE", FieldType::Alpha, 1}},
-               {{instance, Text(spec.regn), Text("0"), Cell::Blank()}});
+               {{instance, Text(spec.regn), Text("0"), Cell::Blank()}}, spec.syncEachTable);
     // The published sheets say nothing of the state and branches of the institution: it is
     // taken as an operating ("D") head office (no branch number), with branches when it shows
     // interbranch accounts 30301..30306.
@@ -203,7 +226,7 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
                                                  {Text("BNK_NFIL"), Text(interbranch ? "1" : "0"), instance}};
     if (!spec.bankName.empty()) requisites.push_back({Text("BNK_NAME"), Text(spec.bankName.substr(0, 200)), instance});
     WriteTable(base + "REKW_F101.DB",
-               {{"code", FieldType::Alpha, 20}, {"VAL", FieldType::Alpha, 200}, {"ID_EKZ", FieldType::Long, 0}}, requisites);
+               {{"code", FieldType::Alpha, 20}, {"VAL", FieldType::Alpha, 200}, {"ID_EKZ", FieldType::Long, 0}}, requisites, spec.syncEachTable);
 
     // The chart of accounts: open accounts with their observed signs.
     std::vector<std::vector<Cell>> ps;
@@ -212,7 +235,7 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
     WriteTable(base + "PS_WORK.DB",
                {{"BS2_NUM", FieldType::Alpha, 5}, {"PS_ACC_DATE_END", FieldType::Date, 0}, {"PS_ZERO", FieldType::Alpha, 1},
                 {"AP", FieldType::Alpha, 3}, {"PS_ACC_CURRENCY", FieldType::Alpha, 1}},
-               ps);
+               ps, spec.syncEachTable);
     return dir.string() + "/";
 }
 

@@ -35,6 +35,9 @@ struct ReportTreeSpec {
     std::string regn;
     std::string bankName;  // UTF-8, may be empty
     std::int32_t instance = 1;
+    // Each table synced to disk as it is written. A tool that writes many new trees at once
+    // leaves this off and syncs the file system once at the end instead.
+    bool syncEachTable = true;
 };
 
 // Writes the dated folder for the rows (of one institution and one date); returns its path.

@@ -57,6 +57,8 @@ RunOutcome RunOnFolder(hostkit::Library& lib, const ReportFolder& folder, const 
     hostkit::DescriptorSet records(folder.forms, folder.tables, folder.fields);
     TempFile messages;
     ::setenv("TESMA_MESSAGES", messages.path.c_str(), 1);
+    if (request.discardChanges) ::setenv("TESMA_DISCARD_CHANGES", "1", 1);
+    else ::unsetenv("TESMA_DISCARD_CHANGES");
     const std::uintmax_t before = SizeOf(request.protocol);
     const std::string protocol = text::FromUtf8(request.protocol, true);
     const std::string overrideDir = request.overrideDir.empty() ? std::string() : text::FromUtf8(request.overrideDir, true);
@@ -64,6 +66,7 @@ RunOutcome RunOnFolder(hostkit::Library& lib, const ReportFolder& folder, const 
                     folder.dirCp.c_str(), overrideDir.c_str(), records.Forms(), records.FormCount(), records.Tables(),
                     records.TableCount(), records.Fields(), records.FieldCount(), nullptr, 0);
     ::unsetenv("TESMA_MESSAGES");
+    ::unsetenv("TESMA_DISCARD_CHANGES");
 
     RunOutcome out;
     std::uintmax_t from = before;

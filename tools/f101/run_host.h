@@ -16,6 +16,7 @@ struct RunRequest {
     std::int32_t instance = 0;
     std::string protocol;     // UTF-8 path
     std::string overrideDir;  // UTF-8 path, may be empty
+    bool discardChanges = false;  // a dry run: the library computes and checks, and writes no table back
 };
 
 struct RunOutcome {

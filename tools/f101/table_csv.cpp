@@ -1,11 +1,13 @@
 #include "table_csv.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
 #include "csv.h"
 #include "gz_stream.h"
+#include "report_folder.h"
 #include "platform/engine/dbase.h"
 #include "platform/engine/files.h"
 #include "platform/engine/query.h"
@@ -27,18 +29,25 @@ bool IsDbase(const std::string& path) {
 
 }  // namespace
 
-void ExportTable(const std::string& tablePath, std::ostream& out) {
+void ExportTable(const std::string& tablePath, std::ostream& file, const CsvFormat& format) {
     const std::string bytes = engine::ReadWholeFile(tablePath, tablePath);
     engine::TableFile t = IsDbase(tablePath) ? engine::ParseDbase(bytes, tablePath) : engine::ParseParadox(bytes, tablePath);
-    for (std::size_t f = 0; f < t.fields.size(); ++f) out << (f ? "," : "") << CsvField(text::ToUtf8(t.fields[f].name));
+    const char sep = format.separator ? format.separator : ',';
+    std::ostringstream out;
+    for (std::size_t f = 0; f < t.fields.size(); ++f) {
+        std::string name = text::ToUtf8(t.fields[f].name);
+        if (format.withTypes) name += ":" + TypeSpecOf(t.fields[f]);
+        out << (f ? std::string(1, sep) : "") << CsvField(name, sep);
+    }
     out << '\n';
     for (std::size_t r = 0; r < t.records.size(); ++r) {
         for (std::size_t f = 0; f < t.fields.size(); ++f) {
             const engine::Cell c = t.Get(r, static_cast<int>(f));
-            out << (f ? "," : "") << CsvField(text::ToUtf8(engine::CellText(c, engine::KindOf(t.fields[f].type))));
+            out << (f ? std::string(1, sep) : "") << CsvField(text::ToUtf8(engine::CellText(c, engine::KindOf(t.fields[f].type))), sep);
         }
         out << '\n';
     }
+    file << EncodeCsvText(out.str(), format);
 }
 
 std::vector<engine::NewField> ParseFieldSpec(const std::string& spec) {
@@ -77,16 +86,30 @@ std::vector<engine::NewField> ParseFieldSpec(const std::string& spec) {
     return fields;
 }
 
-void ImportTable(const std::string& csvPath, const std::string& tablePath, const std::vector<engine::NewField>& fields,
-                 bool replace) {
+void ImportTable(const std::string& csvPath, const std::string& tablePath, const std::vector<engine::NewField>& givenFields,
+                 bool replace, const CsvFormat& format) {
     if (!replace && fs::exists(tablePath))
         throw std::runtime_error(tablePath + ": the table exists (give --replace to write over it)");
     const std::string cpPath = text::FromUtf8(tablePath, true);
-    engine::TableFile t = engine::CreateParadox(fields, cpPath);
-    std::istringstream in(ReadMaybeGzip(csvPath));
-    CsvReader csv(in);
+    const std::string utf8 = DecodeCsvText(ReadMaybeGzip(csvPath), format.encoding, csvPath);
+    const char sep = format.separator ? format.separator : DetectSeparator(utf8.substr(0, utf8.find('\n')), csvPath);
+    std::istringstream in(utf8);
+    CsvReader csv(in, sep);
     auto header = csv.Next();
     if (!header) throw std::runtime_error(csvPath + ": empty file");
+    // A typed header gives the fields when no field list does; the names are compared without the types.
+    std::vector<engine::NewField> fields = givenFields;
+    for (std::size_t i = 0; i < header->size(); ++i) {
+        auto typed = SplitTypedName((*header)[i]);
+        if (givenFields.empty()) {
+            if (!typed)
+                throw UsageError(csvPath + ":1: column " + std::to_string(i + 1) + " '" + (*header)[i] +
+                                 "' has no type: give --fields, or export the table with --with-types");
+            fields.push_back(ParseFieldSpec(typed->first + ":" + typed->second).front());
+        }
+        if (typed) (*header)[i] = typed->first;
+    }
+    engine::TableFile t = engine::CreateParadox(fields, cpPath);
     if (header->size() != fields.size())
         throw std::runtime_error(csvPath + ":1: " + std::to_string(header->size()) + " columns, the field list has " +
                                  std::to_string(fields.size()));
@@ -100,8 +123,12 @@ void ImportTable(const std::string& csvPath, const std::string& tablePath, const
             throw std::runtime_error(where + ": " + std::to_string(row->size()) + " values, expected " + std::to_string(fields.size()));
         std::string record = t.BlankRecord();
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            const std::string& value = (*row)[i];
+            std::string value = (*row)[i];
             const engine::FieldDef& def = t.fields[i];
+            // Spreadsheets that separate fields with ';' write the decimal comma.
+            if (sep == ';' && (def.type == engine::FieldType::Number || def.type == engine::FieldType::Currency) &&
+                value.find('.') == std::string::npos && std::count(value.begin(), value.end(), ',') == 1)
+                value[value.find(',')] = '.';
             try {
                 std::string cp = text::FromUtf8(value, true);
                 // Dates also in the ISO form.

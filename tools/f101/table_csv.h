@@ -6,17 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "csv_dialect.h"
 #include "platform/engine/paradox.h"
 
 namespace tesma::f101 {
 
-void ExportTable(const std::string& tablePath, std::ostream& out);
+void ExportTable(const std::string& tablePath, std::ostream& out, const CsvFormat& format = {});
 
 std::vector<engine::NewField> ParseFieldSpec(const std::string& spec);
 
 // Creates the table; an existing file is kept unless `replace`. A bad row is a
-// std::runtime_error naming the CSV file, line and field, and no table is written then.
+// std::runtime_error naming the CSV file, line and field, and no table is written then. With
+// no fields given, the header's names must carry their types ("NBAL2:A25", as export
+// --with-types writes them).
 void ImportTable(const std::string& csvPath, const std::string& tablePath, const std::vector<engine::NewField>& fields,
-                 bool replace);
+                 bool replace, const CsvFormat& format = {});
 
 }  // namespace tesma::f101

@@ -1,0 +1,106 @@
+// `f101 check` on one report folder: each chapter run as a host runs it, the findings printed
+// with their context, a summary line, and the exit status. A dry run sends the protocol to a
+// scratch file and asks the library to drop its table changes, and then proves that no file of
+// the folder changed.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "check_output.h"
+#include "command_support.h"
+#include "commands.h"
+#include "run_host.h"
+
+namespace tesma::f101 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The bytes of every file of a folder, to prove that a dry run changed none.
+std::map<std::string, std::string> Snapshot(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        if (!e.is_regular_file()) continue;
+        std::ifstream in(e.path(), std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        files[e.path().filename().string()] = s.str();
+    }
+    return files;
+}
+
+// A scratch protocol file for a dry run, removed at the end.
+struct ScratchProtocol {
+    std::string path;
+    ScratchProtocol() {
+        std::string pattern = (fs::temp_directory_path() / "f101-dry-run-XXXXXX").string();
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0) throw std::runtime_error("cannot create a scratch protocol file in " + fs::temp_directory_path().string());
+        ::close(fd);
+        path = pattern;
+    }
+    ~ScratchProtocol() { ::unlink(path.c_str()); }
+};
+
+void WriteCounts(const std::string& path, const FindingCounts& c) {
+    if (path.empty()) return;
+    std::ofstream out(path, std::ios::trunc);
+    out << c.errors << ' ' << c.warnings << ' ' << c.failures << '\n';
+}
+
+}  // namespace
+
+int CheckReport(const CheckOptions& o, const std::string& dir) {
+    FindingCounts total;
+    const int status = Guarded([&] {
+        ReportFolder folder = OpenReportFolder(dir);
+        auto chapters = ChosenChapters(o.chapters.empty() ? std::vector<std::string>{"all"} : o.chapters, folder);
+        hostkit::Library lib(LibraryPath());
+        const CheckView view{o.json, o.explain, o.quiet, o.severity};
+        std::optional<ScratchProtocol> scratch;
+        if (o.dryRun && o.protocol.empty()) scratch.emplace();
+        const std::string protocol = scratch ? scratch->path : DefaultProtocol(folder, o.protocol);
+        const auto before = o.dryRun ? Snapshot(folder.dir) : std::map<std::string, std::string>{};
+        for (const Chapter& c : chapters) {
+            RunRequest request{c.tableId, 4, InstanceOf(folder, o.instance), protocol, o.overrideDir, o.dryRun};
+            RunOutcome outcome = RunOnFolder(lib, folder, request);
+            const RunContext context{folder.dir, std::string(c.cyrillic),
+                                     fs::path(folder.TablePath(c.tableId)).filename().string(), "balance"};
+            std::vector<Finding> findings = WithContext(ParseProtocol(outcome.appended), context);
+            if (!outcome.protocolOpened)
+                outcome.messages.push_back(protocol + ": the protocol file could not be opened (missing folder, no access, or held by another run)");
+            for (const std::string& m : outcome.messages) {
+                Finding f{{std::nullopt, "", "failure", m}, context.report, context.chapter, "balance", context.table, {}, {}};
+                findings.push_back(std::move(f));
+                if (!o.json) std::cerr << "f101: " << m << '\n';
+            }
+            PrintChapterHeading(std::cout, context, view);
+            PrintFindings(std::cout, findings, view);
+            std::cout.flush();
+            total.Add(Count(findings));
+        }
+        if (o.dryRun && Snapshot(folder.dir) != before) {
+            std::cerr << "f101: " << folder.dir << ": a file of the report changed during the dry run\n";
+            ++total.failures;
+        }
+        PrintSummary(std::cout, folder.dir, total, view);
+        if (total.failures > 0) return int{kCouldNotCheck};
+        return total.errors > 0 ? int{kFindings} : int{kClean};
+    });
+    if (status == kUsage || status == kCouldNotCheck) {
+        // A report that could not be checked at all still ends with its summary.
+        if (total.failures == 0 && status == kCouldNotCheck) {
+            total.failures = 1;
+            PrintSummary(std::cout, dir, total, CheckView{o.json, o.explain, o.quiet, o.severity});
+        }
+        total.failures = std::max(total.failures, 1);
+    }
+    WriteCounts(o.countsFile, total);
+    return status;
+}
+
+}  // namespace tesma::f101

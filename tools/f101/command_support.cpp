@@ -1,0 +1,24 @@
+#include "command_support.h"
+
+namespace tesma::f101 {
+
+std::vector<Chapter> ChosenChapters(const std::vector<std::string>& letters, const ReportFolder& folder) {
+    std::vector<Chapter> out;
+    for (const std::string& l : letters) {
+        if (l == "all") {
+            for (const Chapter& c : kChapters)
+                if (!folder.TablePath(c.tableId).empty()) out.push_back(c);
+            if (out.empty()) throw std::runtime_error(folder.dir + ": the folder holds no chapter table of form 101");
+            continue;
+        }
+        auto c = FindChapter(l);
+        if (!c) throw UsageError("unknown chapter '" + l + "' (А, Б, В, Г, Д, or A, B, V, G, D, or all)");
+        if (folder.TablePath(c->tableId).empty())
+            throw std::runtime_error(folder.dir + ": no table of chapter " + std::string(c->cyrillic) + " (code " +
+                                     std::string(c->code) + ") in rfdef.DB or on disk");
+        out.push_back(*c);
+    }
+    return out;
+}
+
+}  // namespace tesma::f101

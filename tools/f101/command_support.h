@@ -1,0 +1,45 @@
+#pragma once
+// Pieces the commands share: the chapters a command is asked for, the default instance and
+// protocol of a report folder, and the mapping of failures to exit statuses.
+#include <cstdint>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "form101.h"
+#include "platform/text/cp1251.h"
+#include "report_folder.h"
+
+namespace tesma::f101 {
+
+// The instance asked for, or by default the folder's only one.
+inline std::int32_t InstanceOf(const ReportFolder& folder, std::int32_t given) { return given >= 0 ? given : folder.onlyInstance; }
+
+inline std::string DefaultProtocol(const ReportFolder& folder, const std::string& given) {
+    return given.empty() ? folder.dir + "protocol.txt" : given;
+}
+
+// The chapters named by letters ("all": every chapter the folder holds).
+std::vector<Chapter> ChosenChapters(const std::vector<std::string>& letters, const ReportFolder& folder);
+
+// Runs a command body: a UsageError or std::invalid_argument is exit 2, any other failure exit 3,
+// each said in one line on standard error.
+template <typename Body>
+int Guarded(Body body) {
+    try {
+        return body();
+    } catch (const UsageError& e) {
+        std::cerr << "f101: " << e.what() << '\n';
+        return kUsage;
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "f101: " << e.what() << '\n';
+        return kUsage;
+    } catch (const std::exception& e) {
+        std::cerr << "f101: " << text::ToUtf8(e.what()) << '\n';
+        return kCouldNotCheck;
+    }
+}
+
+}  // namespace tesma::f101

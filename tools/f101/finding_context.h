@@ -1,0 +1,33 @@
+#pragma once
+// Protocol lines of one run with what an analyst needs beside the text: the report folder, the
+// chapter and procedure that wrote the line, the table file, and the account and sign that the
+// message names.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "protocol_output.h"
+
+namespace tesma::f101 {
+
+struct Finding {
+    ProtocolLine line;
+    std::string report;     // the dated folder, UTF-8
+    std::string chapter;    // А, Б, В, Г, Д (UTF-8); empty for runs that are not a chapter's
+    std::string procedure;  // "balance", "cross-checks", "sort", "fill"
+    std::string table;      // the table file name, UTF-8
+    std::optional<std::string> account, sign;
+};
+
+struct RunContext {
+    std::string report, chapter, table;
+    std::string procedure;  // the run's procedure; chapter А's control run tells its two apart by their headers
+};
+
+// The findings of a run's lines, each with its context.
+std::vector<Finding> WithContext(const std::vector<ProtocolLine>& lines, const RunContext& context);
+
+// The account and sign a message names ("Б/С 30102А", "СЧЕТ- 98010П", "<79999>"), if any.
+void FindAccount(const std::string& message, std::optional<std::string>& account, std::optional<std::string>& sign);
+
+}  // namespace tesma::f101

@@ -1,0 +1,59 @@
+// `f101 rules`: the catalogue of finding codes, as text or JSON Lines.
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "command_support.h"
+#include "commands.h"
+#include "rule_catalogue.h"
+
+namespace tesma::f101 {
+
+namespace {
+
+std::string Letters(std::string_view chapters) {
+    // UTF-8 Cyrillic letters are two bytes each.
+    std::string out;
+    for (std::size_t i = 0; i + 1 < chapters.size(); i += 2) out += (out.empty() ? "" : " ") + std::string(chapters.substr(i, 2));
+    return out;
+}
+
+void PrintRule(const Rule& r, bool json) {
+    if (json) {
+        nlohmann::json messages = nlohmann::json::array();
+        for (std::string_view m : r.messages)
+            if (!m.empty()) messages.push_back(std::string(m));
+        nlohmann::json chapters = nlohmann::json::array();
+        for (std::size_t i = 0; i + 1 < r.chapters.size(); i += 2) chapters.push_back(std::string(r.chapters.substr(i, 2)));
+        std::cout << nlohmann::json{{"code", r.code},           {"severity", r.Severity()}, {"chapters", chapters},
+                                    {"procedure", r.procedure}, {"messages", messages},      {"explanation", r.explanation}}
+                         .dump()
+                  << '\n';
+        return;
+    }
+    std::cout << r.code << "  " << r.Severity() << "  chapter " << Letters(r.chapters) << "  " << r.procedure << '\n';
+    for (std::string_view m : r.messages)
+        if (!m.empty()) std::cout << "  " << m << '\n';
+    std::cout << "  " << r.explanation << "\n\n";
+}
+
+}  // namespace
+
+int ListRules(const std::vector<std::string>& codes, bool json) {
+    return Guarded([&] {
+        if (codes.empty()) {
+            for (const Rule& r : Rules()) PrintRule(r, json);
+            return int{kClean};
+        }
+        std::vector<const Rule*> chosen;
+        for (std::string code : codes) {
+            for (char& c : code) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            auto r = FindRule(code);
+            if (!r) throw UsageError("no finding code " + code + " (f101 rules lists them all)");
+            chosen.push_back(r);
+        }
+        for (const Rule* r : chosen) PrintRule(*r, json);
+        return int{kClean};
+    });
+}
+
+}  // namespace tesma::f101
