@@ -33,9 +33,21 @@ test-asan: build-asan
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
 
-.PHONY: demo
-demo: build
+# The demo needs only the program and the library: build those two, then run it. The program
+# is then ./$(BUILD)/f101, the library beside it.
+.PHONY: demo install
+demo: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target f101 tesmaC
 	./$(BUILD)/f101 demo $(BUILD)/demo
+	@echo "f101 is ./$(BUILD)/f101 (make install PREFIX=... puts it in PREFIX/bin)"
+
+# PREFIX/bin/f101, PREFIX/lib/libtesmaC.so, PREFIX/include/tesma/tesmaC.h, PREFIX/share/tesma/demo.
+PREFIX ?= /usr/local
+install: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target f101 tesmaC
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Benchmarks: a release build, the operations table on a synthetic report at capacity, the
 # real population of ../shared/realdata when it is there, and the microbenchmarks.

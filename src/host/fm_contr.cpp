@@ -71,17 +71,29 @@ void TFmContr::ExecuteRun() {
     RunState = 1;
     // The run ends finished, also when it fails or cannot open its protocol.
     struct Finished {
-        std::uint8_t& state;
-        ~Finished() { state = 2; }
-    } finished{RunState};
+        TFmContr& w;
+        bool ok = false;
+        ~Finished() {
+            if (!ok) w.Failed = true;
+            w.RunState = 2;
+        }
+    } finished{*this};
     // A host that only inspects a report (a dry run) asks for the run's table changes to be
     // dropped: everything is computed and checked as usual, nothing is written back.
     Context.DiscardChanges = DiscardChangesRequested();
-    Context.Execute([this] { Dispatch(Context.MainTableId, Context.PassThroughArg, Context.Mode); });
+    const bool ran = Context.Execute([this] { Dispatch(Context.MainTableId, Context.PassThroughArg, Context.Mode); });
+    finished.ok = true;
+    // The protocol cannot be opened: nothing ran and nothing was written.
+    if (!ran) ProtocolNotOpened = true;
 }
 
 void TFmContr::SBstopClick() {
-    Context.Protocol.WriteLineUnchecked(">>>>> Прервано оператором"_cpv);
+    constexpr std::string_view kStopped = ">>>>> Прервано оператором"_cpv;
+    if (Context.Protocol.IsOpen()) {
+        Context.Protocol.WriteLineUnchecked(kStopped);
+        Record.Line(kStopped);
+    }
+    Stopped = true;
     RunState = 2;
 }
 
@@ -92,6 +104,7 @@ void TFmContr::FormClose() {
 }
 
 void TFmContr::ProtocolLine(std::string_view text) {
+    Record.Line(text);
     if (text.substr(0, 2) == "**") {
         Lname = std::string(text.substr(2, 255));
         Repaint();

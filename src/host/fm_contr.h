@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "host/run_record.h"
 #include "platform/ui/backend.h"
 #include "runtime/run.h"
 
@@ -18,6 +19,13 @@ public:
     // ---- the run context (filled by the run entry) ----
     runtime::Run Context{*this};
     std::uint8_t RunState = 0;  // 0 waiting, 1 running, 2 finished or stopped
+
+    // ---- what the host learns of the run ----
+    RunRecord Record;  // besides the protocol file
+    // How the run ended, for the host: stop pressed, protocol not opened, a failure.
+    bool Stopped = false;
+    bool ProtocolNotOpened = false;
+    bool Failed = false;
 
     // ---- controls of the window ----
     void* Owner = nullptr;

@@ -1,5 +1,6 @@
 #include "host/run_entry.h"
 
+#include <exception>
 #include <memory>
 
 #include "host/dispatcher.h"
@@ -23,6 +24,11 @@ bool RunEntry(const RunArguments& a) {
     struct Release {
         std::unique_ptr<TFmContr>& w;
         ~Release() {
+            TFmContr& ran = *w;
+            ran.Record.End(ran.Stopped             ? RunEnding::Stopped
+                           : ran.ProtocolNotOpened ? RunEnding::NoProtocol
+                           : ran.Failed || std::uncaught_exceptions() > 0 ? RunEnding::Failed
+                                                                             : RunEnding::Finished);
             FmContr = nullptr;
             w.reset();
         }

@@ -31,7 +31,9 @@ ProcessResult RunProgram(const std::vector<std::string>& args, const std::string
     const auto dir = std::filesystem::temp_directory_path();
     const std::string tag = std::to_string(::getpid()) + "-" + std::to_string(std::rand());
     const std::string out = (dir / ("f101-out-" + tag)).string(), err = (dir / ("f101-err-" + tag)).string();
+    // No run may hang a test: a program still running after a minute is stopped (status 124).
     std::string cmd = environment.empty() ? "" : environment + " ";
+    cmd += "timeout -k 5 60 ";
     for (const auto& a : args) cmd += Quote(a) + " ";
     cmd += "</dev/null >" + Quote(out) + " 2>" + Quote(err);
     ProcessResult r;

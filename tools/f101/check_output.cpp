@@ -56,6 +56,7 @@ void PrintFindings(std::ostream& out, const std::vector<Finding>& findings, cons
             j["table"] = OrNull(f.table);
             j["account"] = OrNull(f.account);
             j["sign"] = OrNull(f.sign);
+            if (f.line.severity == "failure") j["file"] = OrNull(f.file);
             if (view.explain) j["explanation"] = rule ? nlohmann::json(std::string(rule->explanation)) : nlohmann::json(nullptr);
             out << j.dump() << '\n';
             continue;

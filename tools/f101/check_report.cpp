@@ -7,12 +7,17 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "check_output.h"
 #include "command_support.h"
 #include "commands.h"
+#include "failure_output.h"
+#include "instance_choice.h"
+#include "interrupt.h"
 #include "run_host.h"
+#include "run_session.h"
 
 namespace tesma::f101 {
 
@@ -59,29 +64,55 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
     const int status = Guarded([&] {
         ReportFolder folder = OpenReportFolder(dir);
         auto chapters = ChosenChapters(o.chapters.empty() ? std::vector<std::string>{"all"} : o.chapters, folder);
+        const std::int32_t instance = ChooseInstance(folder, o.instance);
+        if (!o.overrideDir.empty() && !fs::is_directory(o.overrideDir))
+            throw UsageError(o.overrideDir + ": no such folder (--override names the folder of the tables \"!.<file>\")");
         hostkit::Library lib(LibraryPath());
         const CheckView view{o.json, o.explain, o.quiet, o.severity};
         std::optional<ScratchProtocol> scratch;
         if (o.dryRun && o.protocol.empty()) scratch.emplace();
         const std::string protocol = scratch ? scratch->path : DefaultProtocol(folder, o.protocol);
         const auto before = o.dryRun ? Snapshot(folder.dir) : std::map<std::string, std::string>{};
+        CatchInterrupt();
+        std::set<std::string> said;  // each failure is said once, however many runs meet it
+        bool stopped = false;
         for (const Chapter& c : chapters) {
-            RunRequest request{c.tableId, 4, InstanceOf(folder, o.instance), protocol, o.overrideDir, o.dryRun};
+            if (Interrupted()) {
+                stopped = true;
+                break;
+            }
+            RunRequest request{c.tableId, 4, instance, protocol, o.overrideDir, o.dryRun};
             RunOutcome outcome = RunOnFolder(lib, folder, request);
             const RunContext context{folder.dir, std::string(c.cyrillic),
                                      fs::path(folder.TablePath(c.tableId)).filename().string(), "balance"};
             std::vector<Finding> findings = WithContext(ParseProtocol(outcome.appended), context);
-            if (!outcome.protocolOpened)
-                outcome.messages.push_back(protocol + ": the protocol file could not be opened (missing folder, no access, or held by another run)");
-            for (const std::string& m : outcome.messages) {
-                Finding f{{std::nullopt, "", "failure", m}, context.report, context.chapter, "balance", context.table, {}, {}};
+            std::vector<std::pair<std::string, std::string>> failures;  // message, file
+            if (outcome.end == RunEnd::NoProtocol)
+                failures.emplace_back(protocol + ": the protocol file could not be opened (missing folder, no access, or held by another run)",
+                                      protocol);
+            for (const std::string& m : outcome.messages) failures.emplace_back(m, FileInMessage(m));
+            if (outcome.end == RunEnd::Failed && failures.empty())
+                failures.emplace_back("the run ended without saying how (see the protocol file)", protocol);
+            for (const auto& [message, file] : failures) {
+                if (!said.insert(message).second) continue;
+                Finding f{{std::nullopt, "", "failure", message}, context.report, context.chapter, "balance", context.table, {}, {}, file};
                 findings.push_back(std::move(f));
-                if (!o.json) std::cerr << "f101: " << m << '\n';
+                if (!o.json) std::cerr << "f101: " << message << '\n';
             }
             PrintChapterHeading(std::cout, context, view);
             PrintFindings(std::cout, findings, view);
             std::cout.flush();
             total.Add(Count(findings));
+            if (outcome.end == RunEnd::Stopped || Interrupted()) {
+                stopped = true;
+                break;
+            }
+            if (FailureEndsCommand(outcome, folder, request)) break;
+        }
+        if (stopped) {
+            SayStopped(o.json);
+            PrintSummary(std::cout, folder.dir, total, view);
+            return int{kStopped};
         }
         if (o.dryRun && Snapshot(folder.dir) != before) {
             std::cerr << "f101: " << folder.dir << ": a file of the report changed during the dry run\n";

@@ -1,5 +1,7 @@
 #include "command_support.h"
 
+#include <algorithm>
+
 namespace tesma::f101 {
 
 std::vector<Chapter> ChosenChapters(const std::vector<std::string>& letters, const ReportFolder& folder) {
@@ -7,7 +9,9 @@ std::vector<Chapter> ChosenChapters(const std::vector<std::string>& letters, con
     for (const std::string& l : letters) {
         if (l == "all") {
             for (const Chapter& c : kChapters)
-                if (!folder.TablePath(c.tableId).empty()) out.push_back(c);
+                if (!folder.TablePath(c.tableId).empty() &&
+                    std::none_of(out.begin(), out.end(), [&](const Chapter& o) { return o.tableId == c.tableId; }))
+                    out.push_back(c);
             if (out.empty()) throw std::runtime_error(folder.dir + ": the folder holds no chapter table of form 101");
             continue;
         }
@@ -16,7 +20,8 @@ std::vector<Chapter> ChosenChapters(const std::vector<std::string>& letters, con
         if (folder.TablePath(c->tableId).empty())
             throw std::runtime_error(folder.dir + ": no table of chapter " + std::string(c->cyrillic) + " (code " +
                                      std::string(c->code) + ") in rfdef.DB or on disk");
-        out.push_back(*c);
+        const bool again = std::any_of(out.begin(), out.end(), [&](const Chapter& o) { return o.tableId == c->tableId; });
+        if (!again) out.push_back(*c);  // a chapter named twice runs once
     }
     return out;
 }

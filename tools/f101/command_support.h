@@ -1,6 +1,6 @@
 #pragma once
-// Pieces the commands share: the chapters a command is asked for, the default instance and
-// protocol of a report folder, and the mapping of failures to exit statuses.
+// Pieces the commands share: the chapters a command is asked for, the default protocol of a
+// report folder (the instance: instance_choice.h), and the mapping of failures to exit statuses.
 #include <cstdint>
 #include <iostream>
 #include <stdexcept>
@@ -13,9 +13,6 @@
 #include "report_folder.h"
 
 namespace tesma::f101 {
-
-// The instance asked for, or by default the folder's only one.
-inline std::int32_t InstanceOf(const ReportFolder& folder, std::int32_t given) { return given >= 0 ? given : folder.onlyInstance; }
 
 inline std::string DefaultProtocol(const ReportFolder& folder, const std::string& given) {
     return given.empty() ? folder.dir + "protocol.txt" : given;

@@ -13,10 +13,12 @@
 #include "form101.h"
 #include "gz_stream.h"
 #include "import_many.h"
+#include "instance_choice.h"
 #include "protocol_output.h"
 #include "published.h"
 #include "report_folder.h"
 #include "run_host.h"
+#include "run_session.h"
 #include "table_csv.h"
 
 namespace tesma::f101 {
@@ -25,34 +27,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Summary {
-    int errors = 0, warnings = 0;
-    bool failed = false;
-};
-
-// One run of the library on the folder; prints what it appended and what went wrong.
-void RunAndReport(hostkit::Library& lib, const ReportFolder& folder, const RunRequest& request, bool json, Summary& summary) {
-    RunOutcome outcome = RunOnFolder(lib, folder, request);
-    auto lines = ParseProtocol(outcome.appended);
-    if (json) PrintJson(std::cout, lines);
-    else PrintText(std::cout, lines);
-    std::cout.flush();
-    for (const auto& l : lines) {
-        if (l.severity == "error") ++summary.errors;
-        if (l.severity == "warning") ++summary.warnings;
-    }
-    for (const auto& m : outcome.messages) std::cerr << "f101: " << m << '\n';
-    if (!outcome.messages.empty()) summary.failed = true;
-    if (!outcome.protocolOpened) {
-        std::cerr << "f101: " << request.protocol
-                  << ": the protocol file could not be opened (missing folder, no access, or held by another run)\n";
-        summary.failed = true;
-    }
-}
-
-int Finish(const Summary& s) {
-    if (s.failed) return kCouldNotCheck;
-    return s.errors > 0 ? kFindings : kClean;
+// An input file named on the command line.
+void RequireFile(const std::string& path) {
+    std::error_code ec;
+    if (!fs::exists(path, ec)) throw UsageError(path + ": no such file");
+    if (fs::is_directory(path, ec)) throw UsageError(path + ": a folder, not a file");
 }
 
 }  // namespace
@@ -67,12 +46,11 @@ int SortChapter(const std::string& dir, const std::string& chapter, std::int32_t
     return Guarded([&] {
         ReportFolder folder = OpenReportFolder(dir);
         auto chapters = ChosenChapters({chapter}, folder);
+        const std::int32_t chosen = ChooseInstance(folder, instance);
         hostkit::Library lib(LibraryPath());
-        Summary summary;
-        for (const Chapter& c : chapters)
-            RunAndReport(lib, folder, {c.tableId, 7, InstanceOf(folder, instance), DefaultProtocol(folder, protocol), ""}, json,
-                         summary);
-        return Finish(summary);
+        RunSession session(json);
+        for (const Chapter& c : chapters) session.Run(lib, folder, {c.tableId, 7, chosen, DefaultProtocol(folder, protocol), ""});
+        return session.ExitStatus();
     });
 }
 
@@ -81,18 +59,18 @@ int Fill(const std::string& dir, std::int32_t instance, const std::string& proto
         ReportFolder folder = OpenReportFolder(dir);
         if (folder.TablePath(kMessageRequisitesId).empty())
             throw std::runtime_error(folder.dir + ": no requisites table of the electronic report message (code OES)");
-        hostkit::Library lib(LibraryPath());
-        Summary summary;
         // The requisites are filled for the report as a whole: no instance unless one is asked for.
-        RunAndReport(lib, folder, {kMessageRequisitesId, 4, instance > 0 ? instance : 0, DefaultProtocol(folder, protocol), ""},
-                     json, summary);
-        return Finish(summary);
+        const std::int32_t chosen = instance > 0 ? ChooseInstance(folder, instance) : 0;
+        hostkit::Library lib(LibraryPath());
+        RunSession session(json);
+        session.Run(lib, folder, {kMessageRequisitesId, 4, chosen, DefaultProtocol(folder, protocol), ""});
+        return session.ExitStatus();
     });
 }
 
 int Export(const std::string& table, const CsvFormat& format) {
     return Guarded([&] {
-        if (!fs::is_regular_file(table)) throw UsageError(table + ": no such table file");
+        RequireFile(table);
         ExportTable(table, std::cout, format);
         return int{kClean};
     });
@@ -100,21 +78,36 @@ int Export(const std::string& table, const CsvFormat& format) {
 
 int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace, const CsvFormat& format) {
     return Guarded([&] {
+        RequireFile(csv);
         ImportTable(csv, table, fields.empty() ? std::vector<engine::NewField>{} : ParseFieldSpec(fields), replace, format);
         return int{kClean};
     });
 }
 
 int ImportPublished(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chart,
-                    const std::string& names) {
+                    const std::string& names, bool replace) {
     return Guarded([&] {
+        RequireFile(csv);
         const std::string chartPath = chart.empty() ? (fs::path(csv).parent_path() / "account-signs-observed.csv").string() : chart;
         const std::string namesPath = names.empty() ? (fs::path(csv).parent_path() / "bank-names-2013-01-01.csv.gz").string() : names;
         if (NamesManyInstitutions(regn)) return ImportPublishedMany(csv, regn, out, chartPath, namesPath);
-        if (!fs::exists(chartPath))
-            throw UsageError(chartPath + ": no chart of accounts (give --chart with a CSV of NUM_SC and A_P)");
+        if (!chart.empty()) RequireFile(chart);
+        else if (!fs::exists(chartPath))
+            throw UsageError(chartPath + ": no chart of accounts beside the sheets (give --chart with a CSV of NUM_SC and A_P)");
+        if (!names.empty()) RequireFile(names);
+        if (fs::exists(out) && !fs::is_directory(out)) throw UsageError("--out " + out + ": not a folder");
         auto rows = ReadPublished(csv, regn);
         if (rows.empty()) throw std::runtime_error(csv + ": no rows for registration number " + regn);
+        const fs::path tree = ReportTreeFolder(out, rows);
+        std::error_code ec;
+        if (fs::exists(tree, ec)) {
+            if (!replace)
+                throw UsageError(tree.string() + ": a report is there already (give --replace to write over it, protocol file and all)");
+            fs::remove_all(tree, ec);
+            if (ec) throw std::runtime_error(tree.string() + ": cannot remove the old report: " + ec.message());
+        }
+        fs::create_directories(tree, ec);
+        if (ec) throw UsageError("--out " + out + ": cannot hold the report folder " + tree.string() + ": " + ec.message());
         std::string bankName;
         if (fs::exists(namesPath)) {
             std::istringstream in(ReadMaybeGzip(namesPath));

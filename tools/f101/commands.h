@@ -33,7 +33,7 @@ int Fill(const std::string& dir, std::int32_t instance, const std::string& proto
 int Export(const std::string& table, const CsvFormat& format);
 int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace, const CsvFormat& format);
 int ImportPublished(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chart,
-                    const std::string& names);
+                    const std::string& names, bool replace);
 int CheckReport(const CheckOptions& options, const std::string& dir);
 int ListRules(const std::vector<std::string>& codes, bool json);
 int Demo(const std::string& dir, const std::string& data, bool json);

@@ -13,6 +13,7 @@
 #include "published.h"
 #include "report_folder.h"
 #include "run_host.h"
+#include "run_session.h"
 
 namespace tesma::f101 {
 
@@ -44,12 +45,20 @@ PublishedRow* FirstAccount(std::vector<PublishedRow>& rows, const std::string& p
     return nullptr;
 }
 
+// The demo's sheets: installed beside the program (share/tesma/demo), or in the source tree.
+fs::path DemoData() {
+    std::error_code ec;
+    const fs::path installed = fs::read_symlink("/proc/self/exe", ec).parent_path() / "../share/tesma/demo";
+    if (!ec && fs::is_directory(installed, ec)) return installed.lexically_normal();
+    return TESMA_DEMO_DATA;
+}
+
 }  // namespace
 
 int Demo(const std::string& dirArg, const std::string& data, bool json) {
     try {
         const fs::path dir = dirArg.empty() ? fs::path("f101-demo") : fs::path(dirArg);
-        const fs::path dataDir = data.empty() ? fs::path(TESMA_DEMO_DATA) : fs::path(data);
+        const fs::path dataDir = data.empty() ? DemoData() : fs::path(data);
         auto current = ReadPublished((dataDir / "sheet-2015-12-01.csv").string(), "");
         auto chart = ReadChart((dataDir / "account-signs.csv").string());
         std::string bankName;
@@ -82,23 +91,15 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
                   << passive->numSc << " (outgoing +5)\n";
         ReportFolder folder = OpenReportFolder(folderPath);
         hostkit::Library lib(LibraryPath());
-        int errors = 0, warnings = 0;
-        bool failed = false;
-        auto run = [&](std::int32_t table) {
-            const std::int32_t instance = table == kMessageRequisitesId ? 0 : folder.onlyInstance;
-            RunOutcome outcome = RunOnFolder(lib, folder, {table, 4, instance, folder.dir + "protocol.txt", ""});
-            auto lines = ParseProtocol(outcome.appended);
-            if (json) PrintJson(std::cout, lines);
-            else PrintText(std::cout, lines);
-            for (const auto& l : lines) errors += l.severity == "error", warnings += l.severity == "warning";
-            for (const auto& m : outcome.messages) std::cerr << "f101: " << m << '\n', failed = true;
-        };
-        for (const Chapter& c : kChapters) run(c.tableId);
-        run(kMessageRequisitesId);
-        std::cout.flush();
-        std::cerr << "f101 demo: " << errors << " error line(s), " << warnings << " warning line(s); protocol in "
-                  << folder.dir << "protocol.txt\n";
-        return failed ? kCouldNotCheck : kClean;
+        RunSession session(json);
+        for (const Chapter& c : kChapters)
+            session.Run(lib, folder, {c.tableId, 4, folder.onlyInstance, folder.dir + "protocol.txt", ""});
+        session.Run(lib, folder, {kMessageRequisitesId, 4, 0, folder.dir + "protocol.txt", ""});
+        std::cerr << "f101 demo: " << session.Errors() << " error line(s), " << session.Warnings()
+                  << " warning line(s); protocol in " << folder.dir << "protocol.txt\n";
+        // The demo's findings are its point: only a failure or a stop is not a clean demo.
+        const int status = session.ExitStatus();
+        return status == kFindings ? int{kClean} : status;
     } catch (const std::exception& e) {
         std::cerr << "f101: " << e.what() << '\n';
         return kCouldNotCheck;

@@ -27,7 +27,7 @@ std::vector<Finding> WithContext(const std::vector<ProtocolLine>& lines, const R
         // each after its header line.
         if (!l.row && l.message.rfind("**", 0) == 0 && context.procedure == "balance")
             procedure = l.message.find("2-я часть") != std::string::npos ? "cross-checks" : "balance";
-        Finding f{l, context.report, context.chapter, procedure, context.table, std::nullopt, std::nullopt};
+        Finding f{l, context.report, context.chapter, procedure, context.table, std::nullopt, std::nullopt, {}};
         if (l.row) FindAccount(l.message, f.account, f.sign);
         out.push_back(std::move(f));
     }

@@ -17,6 +17,7 @@ struct Finding {
     std::string procedure;  // "balance", "cross-checks", "sort", "fill"
     std::string table;      // the table file name, UTF-8
     std::optional<std::string> account, sign;
+    std::string file;  // a failure's: the file or table it concerns, when it names one
 };
 
 struct RunContext {

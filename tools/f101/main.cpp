@@ -4,13 +4,14 @@
 #include <iostream>
 
 #include "cli_options.h"
+#include "command_line.h"
 #include "commands.h"
 
 using namespace tesma::f101;
 
 int main(int argc, char** argv) {
-    CLI::App app{"f101: checks, sorts and completes the turnover sheet of a credit institution (form 0409101)"};
-    app.set_version_flag("--version", "f101 " TESMA_VERSION);
+    CLI::App app{"f101: checks, sorts and completes the turnover sheet of a credit institution (form 0409101)", "f101"};
+    app.set_version_flag("-V,--version", "f101 " TESMA_VERSION);
     app.require_subcommand(1);
 
     CheckOptions check;
@@ -62,10 +63,23 @@ int main(int argc, char** argv) {
     importCmd->add_flag("--replace", importReplace, "Write over an existing table");
 
     std::string pubCsv, pubRegn, pubOut, pubChart, pubNames;
+    bool pubReplace = false;
     auto* pubCmd = app.add_subcommand("import-published", "Build a report tree from the central bank's published sheets");
     pubCmd->add_option("CSV", pubCsv, "Published sheets (CSV, may be gzip-compressed)")->required();
-    pubCmd->add_option("--regn", pubRegn, "Registration number of the institution; a comma-separated list, or all (each tree under <out>/<regn>/)")->required();
+    pubCmd->add_option("--regn", pubRegn, "Registration number of the institution; a comma-separated list, or all (each tree under <out>/<regn>/)")
+        ->required()
+        ->check(CLI::Validator(
+            [](const std::string& v) {
+                std::string list;
+                for (char c : v)
+                    if (c != ' ') list += c;
+                const bool numbers = !list.empty() && list.find_first_not_of("0123456789,") == std::string::npos &&
+                                     list.front() != ',' && list.back() != ',' && list.find(",,") == std::string::npos;
+                return numbers || v == "all" ? std::string() : "a registration number is digits (or a list of them, or all), not '" + v + "'";
+            },
+            "REGN"));
     pubCmd->add_option("--out", pubOut, "Root folder of the report tree")->required();
+    pubCmd->add_flag("--replace", pubReplace, "Write over a report folder of the same date, protocol file and all");
     pubCmd->add_option("--chart", pubChart, "Chart of accounts: CSV with NUM_SC and A_P (default: account-signs-observed.csv beside CSV)");
     pubCmd->add_option("--names", pubNames, "Bank names: CSV with REGN and NAME_B (default: bank-names-2013-01-01.csv.gz beside CSV)");
 
@@ -87,6 +101,7 @@ int main(int argc, char** argv) {
     rulesCmd->add_flag("--json", rulesJson, "Print the rules as JSON Lines");
     rulesCmd->footer("Exit status: 0 listed, 2 unknown code or usage error.");
 
+    if (auto handled = BeforeParse(app, argc, argv)) return *handled;
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -96,8 +111,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "f101: " << e.what() << " (f101 --help for the commands)\n";
-        return kUsage;
+        return ReportParseError(app, e, argc, argv);
     }
     if (*checkCmd) return Check(check);
     if (*rulesCmd) return ListRules(ruleCodes, rulesJson);
@@ -105,7 +119,7 @@ int main(int argc, char** argv) {
     if (*fillCmd) return Fill(fillDir, fillInstance, fillProtocol, fillJson);
     if (*exportCmd) return Export(exportTable, exportFormat);
     if (*importCmd) return Import(importCsv, importTable, importFields, importReplace, importFormat);
-    if (*pubCmd) return ImportPublished(pubCsv, pubRegn, pubOut, pubChart, pubNames);
+    if (*pubCmd) return ImportPublished(pubCsv, pubRegn, pubOut, pubChart, pubNames, pubReplace);
     if (*demoCmd) return Demo(demoDir, demoData, demoJson);
     return kUsage;
 }

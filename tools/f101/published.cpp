@@ -97,6 +97,10 @@ std::vector<PublishedRow> ReadPublished(const std::string& csvPath, const std::s
     auto first = csv.Next();
     if (!first) throw std::runtime_error(csvPath + ": empty file");
     auto h = Header(*first);
+    if (h.count("ITOGO") && !h.count("VR"))
+        throw std::invalid_argument(csvPath +
+                                    ": this is the short form of the sheet, which holds each account's total only (column ITOGO); "
+                                    "it is not supported: a report needs the full form with the twelve amounts VR ... IITG");
     const std::size_t cRegn = Column(h, "REGN", csvPath), cPlan = Column(h, "PLAN", csvPath),
                       cNum = Column(h, "NUM_SC", csvPath), cAp = Column(h, "A_P", csvPath), cDt = Column(h, "DT", csvPath);
     std::array<std::size_t, 12> cAmount{};
@@ -140,7 +144,10 @@ std::vector<ChartEntry> ReadChart(const std::string& csvPath) {
         const std::string num = (*f)[cNum];
         if (num.size() != 5 || num.find_first_not_of("0123456789") != std::string::npos) continue;
         std::string sign = ap != h.end() && ap->second < f->size() ? (*f)[ap->second] : "";
-        if (sign != "1" && sign != "2") sign = "0";
+        // The regulator's files spell the sign as a digit, the chart as the Cyrillic letter.
+        if (sign == "А") sign = "1";
+        else if (sign == "П") sign = "2";
+        else if (sign != "1" && sign != "2") sign = "0";
         auto [it, added] = accounts.emplace(num, sign);
         if (!added && it->second != sign) it->second = "0";  // observed both ways
     }
@@ -149,16 +156,22 @@ std::vector<ChartEntry> ReadChart(const std::string& csvPath) {
     return out;
 }
 
-std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<PublishedRow>& rows,
-                            const std::vector<ChartEntry>& chart) {
-    if (rows.empty()) throw std::runtime_error("no rows for registration number " + spec.regn);
+std::string ReportTreeFolder(const std::string& root, const std::vector<PublishedRow>& rows) {
+    if (rows.empty()) throw std::runtime_error("no rows to write");
     const std::string date = rows.front().date;
     int y = 0, m = 0, d = 0;
     if (std::sscanf(date.c_str(), "%4d-%2d-%2d", &y, &m, &d) != 3 || !locale::IsValidDate(y, m, d))
         throw std::runtime_error("reporting date '" + date + "' is not YYYY-MM-DD");
     char folder[16];
     std::snprintf(folder, sizeof folder, "%04d%02d%02d", y, m, d);
-    const fs::path dir = fs::path(spec.root) / "F101" / folder;
+    return (fs::path(root) / "F101" / folder).string();
+}
+
+std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<PublishedRow>& rows,
+                            const std::vector<ChartEntry>& chart) {
+    if (rows.empty()) throw std::runtime_error("no rows for registration number " + spec.regn);
+    const std::string date = rows.front().date;
+    const fs::path dir = ReportTreeFolder(spec.root, rows);
     fs::create_directories(dir);
     const std::string base = text::FromUtf8(dir.string() + "/");
     const Cell instance = Cell::Integer(spec.instance);

@@ -20,14 +20,16 @@ struct PublishedRow {
 };
 
 // The rows of one institution (all when regn is empty). A malformed file or row is a
-// std::runtime_error naming the file and line.
+// std::runtime_error naming the file and line; the short form of the sheet (totals only) is a
+// std::invalid_argument saying so.
 std::vector<PublishedRow> ReadPublished(const std::string& csvPath, const std::string& regn);
 
 struct ChartEntry {
     std::string account;  // five digits
     std::string sign;     // "1", "2" or "0" (either)
 };
-// The chart from a CSV with the columns NUM_SC and A_P (the observed account signs).
+// The chart from a CSV with the columns NUM_SC and A_P (the observed account signs: "1"/"2" or
+// the Cyrillic "А"/"П").
 std::vector<ChartEntry> ReadChart(const std::string& csvPath);
 
 struct ReportTreeSpec {
@@ -39,6 +41,9 @@ struct ReportTreeSpec {
     // leaves this off and syncs the file system once at the end instead.
     bool syncEachTable = true;
 };
+
+// The dated folder <root>/F101/<YYYYMMDD> of the rows' reporting date.
+std::string ReportTreeFolder(const std::string& root, const std::vector<PublishedRow>& rows);
 
 // Writes the dated folder for the rows (of one institution and one date); returns its path.
 std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<PublishedRow>& rows,

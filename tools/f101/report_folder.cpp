@@ -43,7 +43,11 @@ std::string ReportFolder::TablePath(std::int32_t tableId) const {
 
 ReportFolder OpenReportFolder(const std::string& dirArg) {
     ReportFolder r;
-    fs::path p = fs::path(dirArg).lexically_normal();
+    // "." inside a dated folder, or "20151201" inside the form folder: the names of the
+    // folders come from the absolute path.
+    std::error_code ec;
+    fs::path p = fs::absolute(fs::path(dirArg), ec).lexically_normal();
+    if (ec) p = fs::path(dirArg).lexically_normal();
     if (p.filename().empty()) p = p.parent_path();
     if (!fs::is_directory(p)) throw UsageError(dirArg + ": no such report folder");
     const std::string dateText = p.filename().string();
@@ -87,8 +91,14 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
     }
     if (auto registry = engine::FindFile(engine::JoinPath(r.dirCp, "REP_EKZ.DB"))) {
         engine::TableFile instances = ReadTable(*registry, r.dir + "REP_EKZ.DB");
-        const int id = instances.FieldIndex("ID_EKZ");
-        if (id >= 0 && instances.records.size() == 1) r.onlyInstance = static_cast<std::int32_t>(instances.Get(0, id).integer);
+        const int id = instances.FieldIndex("ID_EKZ"), regn = instances.FieldIndex("REG_NUM"),
+                  branch = instances.FieldIndex("FILIAL_NUM");
+        r.hasRegister = id >= 0;
+        for (std::size_t i = 0; id >= 0 && i < instances.records.size(); ++i)
+            r.instances.push_back({static_cast<std::int32_t>(instances.Get(i, id).integer),
+                                   regn >= 0 ? text::ToUtf8(instances.Get(i, regn).text) : std::string(),
+                                   branch >= 0 ? text::ToUtf8(instances.Get(i, branch).text) : std::string()});
+        if (r.instances.size() == 1) r.onlyInstance = r.instances.front().id;
     }
     // Fields: each table's columns from its file header, after the first column.
     for (const auto& t : r.tables) {

@@ -14,6 +14,13 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A row of the folder's instance register REP_EKZ.DB.
+struct ReportInstance {
+    std::int32_t id = 0;     // ID_EKZ
+    std::string regn;        // REG_NUM, UTF-8
+    std::string branch;      // FILIAL_NUM, UTF-8
+};
+
 struct ReportFolder {
     std::string dir;      // UTF-8, with a closing "/"
     std::string dirCp;    // code page 1251, with a closing "/"
@@ -24,6 +31,8 @@ struct ReportFolder {
     std::vector<hostkit::FieldRecord> fields;
     // The ID_EKZ of the folder's only report instance (REP_EKZ.DB with one row), else 0.
     std::int32_t onlyInstance = 0;
+    std::vector<ReportInstance> instances;  // every row of REP_EKZ.DB
+    bool hasRegister = false;               // whether the folder has REP_EKZ.DB
 
     // The file of a table id (UTF-8 path), or empty when the folder has no such table.
     std::string TablePath(std::int32_t tableId) const;

@@ -1,6 +1,6 @@
 #pragma once
 // Runs the library's exports on a report folder, as a host application does, and collects what
-// the run appended to the protocol and what its message boxes said.
+// the run appended to the protocol, what its message boxes said and how it ended.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,15 +19,19 @@ struct RunRequest {
     bool discardChanges = false;  // a dry run: the library computes and checks, and writes no table back
 };
 
+enum class RunEnd { Finished, Stopped, Failed, NoProtocol };
+
 struct RunOutcome {
-    std::string appended;               // the protocol bytes the run added (code page 1251)
+    std::string appended;               // the protocol lines the run added (code page 1251, CR LF)
     std::vector<std::string> messages;  // message boxes (UTF-8)
-    bool protocolOpened = true;
+    RunEnd end = RunEnd::Finished;
 };
 
 // The library beside this program (or named by TESMA_LIB).
 std::string LibraryPath();
 
+// The lines come from the library itself as it writes them, never from reading the protocol
+// file back: that file may be a terminal, /dev/null, a FIFO, or cut at an end-of-file mark.
 RunOutcome RunOnFolder(hostkit::Library& lib, const ReportFolder& folder, const RunRequest& request);
 
 }  // namespace tesma::f101

@@ -53,6 +53,9 @@ void Backend::ShowError(const std::string& text) {
                 if (c == '\n' || c == '\r') c = ' ';
             std::fprintf(f, "%s\n", line.c_str());
             std::fclose(f);
+            // The host that collects the messages shows them itself: no second copy, and no
+            // wait for a key that the host's own user would not know to press.
+            return;
         }
     }
     ShowMessageBox(text);

@@ -46,8 +46,8 @@ public:
     void Pump();
 
     // A modal error box with one OK button. When the environment names a file in
-    // TESMA_MESSAGES, the text is also appended there (UTF-8, one line), so that a host without
-    // a screen learns what the operator would have seen.
+    // TESMA_MESSAGES, the text goes there instead (UTF-8, one line), so that a host without a
+    // screen learns what the operator would have seen and says it once, in its own way.
     void ShowError(const std::string& text);
     virtual void Draw(const WindowView& view) = 0;
     // Whether Draw shows anything (a batch run draws nothing, so nothing need be formatted).
