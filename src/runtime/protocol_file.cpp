@@ -1,6 +1,8 @@
 #include "runtime/protocol_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,23 +15,88 @@
 
 namespace tesma::runtime {
 
+namespace {
+
+// Opens an existing file for reading and writing without ever waiting. A FIFO opened so never
+// refuses; opened for writing only, it refuses at once (ENXIO) when nobody reads it, and
+// that is what a protocol written into the void must get. Returns the descriptor or -errno.
+int OpenExisting(const std::string& disk, struct stat& st) {
+    int fd = ::open(disk.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -errno;
+    if (::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode)) {
+        ::close(fd);
+        fd = ::open(disk.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return -errno;
+    }
+    if (::fstat(fd, &st) != 0) {
+        int err = errno;
+        ::close(fd);
+        return -err;
+    }
+    // Once open, writes wait for a slow reader as writes do.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+// A write that cannot end the process: a FIFO whose reader went away answers a write with
+// the signal SIGPIPE, which would kill the host. The signal is held back while writing and
+// taken away when this write raised it; the write fails with EPIPE instead.
+ssize_t WriteHoldingSigpipe(int fd, const char* data, std::size_t size) {
+    sigset_t pipeOnly, previous, pending;
+    sigemptyset(&pipeOnly);
+    sigaddset(&pipeOnly, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipeOnly, &previous);
+    sigemptyset(&pending);
+    ::sigpending(&pending);
+    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
+    const ssize_t n = ::write(fd, data, size);
+    const int err = errno;
+    if (n < 0 && err == EPIPE && !alreadyPending) {
+        const timespec noWait{};
+        while (::sigtimedwait(&pipeOnly, nullptr, &noWait) < 0 && errno == EINTR) {
+        }
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    errno = err;
+    return n;
+}
+
+}  // namespace
+
 int ProtocolFile::Open(std::string_view path) {
     Close();
     path_ = std::string(path);
     const std::string disk = engine::DiskPath(path);
     if (int injected = engine::InjectedFault("protocol-open", disk)) return injected;
-    int fd = ::open(disk.c_str(), O_RDWR | O_CLOEXEC);
-    bool existed = fd >= 0;
+    struct stat st {};
+    int fd = OpenExisting(disk, st);
+    const bool existed = fd >= 0;
     if (!existed) {
-        if (errno != ENOENT) return errno;
+        if (-fd != ENOENT) return -fd;
         fd = ::open(disk.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0) return errno;
+        if (::fstat(fd, &st) != 0) {
+            int err = errno;
+            ::close(fd);
+            return err;
+        }
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode)) {
+        // A folder stays an error; a block device or a socket is never written as a protocol.
         int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
         return err;
+    }
+    regular_ = S_ISREG(st.st_mode);
+    endsInCR_ = false;
+    if (!regular_) {
+        // A device or a FIFO takes the lines as they come: it has no end to look at or cut, and
+        // any number of runs may write to /dev/null at once.
+        fd_ = fd;
+        end_ = lineEnd_ = 0;
+        buffer_.clear();
+        return 0;
     }
     // One writer at a time: a file held by another run is not opened.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -52,6 +119,8 @@ int ProtocolFile::Open(std::string_view path) {
             ::close(fd);
             return err;
         }
+        const std::size_t kept = eof ? static_cast<std::size_t>(static_cast<const char*>(eof) - tail) : static_cast<std::size_t>(n);
+        endsInCR_ = kept > 0 && tail[kept - 1] == '\r';
     }
     const off_t end = ::lseek(fd, 0, SEEK_END);
     if (end < 0) {
@@ -68,28 +137,38 @@ int ProtocolFile::Open(std::string_view path) {
 void ProtocolFile::Flush() {
     std::size_t done = 0;
     auto lineEndIn = [&](std::size_t upTo) {
-        // The offset after the last CR LF among the first upTo bytes of the buffer, if any.
-        for (std::size_t i = upTo; i >= 2; --i)
-            if (buffer_[i - 2] == '\r' && buffer_[i - 1] == '\n') return end_ + static_cast<long long>(i);
+        // The offset after the last CR LF that ends among the first upTo bytes of the buffer,
+        // if any; its CR may be the last byte of the previous flush.
+        for (std::size_t i = upTo; i >= 1; --i) {
+            const bool crBefore = i >= 2 ? buffer_[i - 2] == '\r' : endsInCR_;
+            if (buffer_[i - 1] == '\n' && crBefore) return end_ + static_cast<long long>(i);
+        }
         return lineEnd_;
     };
     while (done < buffer_.size()) {
         int injected = engine::InjectedFault("protocol-write", engine::DiskPath(path_));
-        ssize_t n = injected ? -1 : ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        const char* from = buffer_.data() + done;
+        const std::size_t size = buffer_.size() - done;
+        ssize_t n = injected ? -1 : regular_ ? ::write(fd_, from, size) : WriteHoldingSigpipe(fd_, from, size);
         if (n < 0) {
             int err = injected ? injected : errno;
             if (err == EINTR) continue;
-            // Cut the file back to its last whole line, and drop what did not reach it.
-            const long long keep = lineEndIn(done);
-            if (::ftruncate(fd_, keep) == 0) ::lseek(fd_, keep, SEEK_SET);
-            end_ = lineEnd_ = keep;
+            if (regular_) {
+                // Cut the file back to its last whole line, and drop what did not reach it.
+                const long long keep = lineEndIn(done);
+                if (::ftruncate(fd_, keep) == 0) ::lseek(fd_, keep, SEEK_SET);
+                end_ = lineEnd_ = keep;
+            }
+            endsInCR_ = false;
             buffer_.clear();
             throw IoError("cannot write the protocol file " + path_ + ": " + std::strerror(err));
         }
         done += static_cast<std::size_t>(n);
     }
+    if (buffer_.empty()) return;
     lineEnd_ = lineEndIn(buffer_.size());
     end_ += static_cast<long long>(buffer_.size());
+    endsInCR_ = buffer_.back() == '\r';
     buffer_.clear();
 }
 

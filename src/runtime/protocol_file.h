@@ -16,12 +16,15 @@ public:
     // Opens an existing file for appending (first cutting it at the first end-of-file
     // character 26 among its last 128 bytes) or creates it. Returns 0, or the error number of
     // the failure (missing folder, no access, a folder of that name, held by another writer).
+    // A character device (such as /dev/null) or a FIFO is written as it is, with no cutting
+    // and no lock; a FIFO that nobody reads is a failure at once (ENXIO), never a wait.
     int Open(std::string_view path);
     bool IsOpen() const { return fd_ >= 0; }
 
     // Appends text and CR LF. Output goes through a 128-byte buffer; a failed write raises an
-    // IoError naming the file at the write that fills the buffer. The file is then cut back to
-    // its last whole line, so that it never ends in part of a line.
+    // IoError naming the file at the write that fills the buffer. A regular file is then cut
+    // back to its last whole line, so that it never ends in part of a line; every line that
+    // reached it whole stays.
     void WriteLine(std::string_view text);
     // As WriteLine, but any failure is ignored, and nothing happens when the file is closed.
     void WriteLineUnchecked(std::string_view text) noexcept;
@@ -32,6 +35,8 @@ private:
     void Put(std::string_view bytes);
     void Flush();
     int fd_ = -1;
+    bool regular_ = true;  // a regular file (not a device or a FIFO)
+    bool endsInCR_ = false;  // the last byte that reached the file is a CR (its LF may follow)
     std::string path_;
     long long end_ = 0;      // file offset after the bytes written so far
     long long lineEnd_ = 0;  // file offset after the last whole line written

@@ -11,6 +11,7 @@
 #include "platform/locale/settings.h"
 #include "platform/text/cp1251.h"
 #include "runtime/conversions.h"
+#include "runtime/row_keys.h"
 #include "runtime/run.h"
 
 namespace tesma {
@@ -38,7 +39,7 @@ struct Slot {
     mutable std::optional<std::string> text;
     const engine::Cell& Cell() {
         if (field >= 0) {
-            cell = gRow.file->Decode(gRow.record.data(), field);
+            cell = gRow.file ? gRow.file->Decode(gRow.record.data(), field) : engine::Cell::Blank();
             field = -1;
         }
         return cell;
@@ -55,16 +56,24 @@ std::vector<std::string> gMainFieldNames;  // their names
 std::vector<int> gMainFieldColumns;        // the column of Q of each name, -2 until looked up
 bool gMainFieldsBuilt = false;
 
-// The largest key handed out, and the largest NNN seen in the main table of this run.
-std::int64_t gLastKey = -1;
+// The keys of new rows of the main table of this run, and the last key handed out without one.
 const void* gKeyTable = nullptr;
-std::int64_t gTableMaxKey = -1;
+std::optional<RowKeyChooser> gKeys;
+std::int64_t gLastKey = -1;
+
+// Slots that are still to be decoded from the buffered row take their values now, while the
+// row's table is there: a slot keeps its value until a row movement fills it again, through
+// runs on other tables and after this table's image is gone.
+void KeepSlotValues(std::size_t fromSlot) {
+    for (std::size_t k = fromSlot; k < kSlots; ++k) gRowBuffer[k].Cell();
+}
 
 void FillRowBuffer(int start) {
     runtime::Run& run = CurrentRun();
     auto& q = run.Q;
     const int count = q.FieldCount();
     const engine::TableFile* table = q.RowTable();
+    KeepSlotValues(count > start ? static_cast<std::size_t>(count - start) : 0);
     if (table) {
         gRow.file = table;
         gRow.record = q.RowBytes();
@@ -109,7 +118,14 @@ void StartRowAccess() {
     gMainFieldColumns.clear();
     gMainFieldsBuilt = false;
     gKeyTable = nullptr;
-    gTableMaxKey = -1;
+    gKeys.reset();
+}
+
+void EndRowAccess() {
+    KeepSlotValues(0);
+    gRow = RowBuffer{};
+    gKeyTable = nullptr;
+    gKeys.reset();
 }
 
 void FirstRow() {
@@ -218,20 +234,20 @@ std::int32_t NewRowKey() {
     while (now - base > 4294) base += 4000;
     auto v = static_cast<std::int64_t>(static_cast<std::uint32_t>((now - base) * 1000000.0));
     if (v > 2147483647) v -= 2147483647;
-    // Without waiting for the clock: never a key handed out before, never one the main table
-    // holds, and larger than those, so an appended row stays last in key order.
-    if (runtime::Run* run = runtime::RunInProgress(); run && run->Q.Active()) {
+    // Without waiting for the clock: the key is unique within the main table (see RowKeyChooser).
+    if (runtime::Run* run = runtime::RunInProgress(); run && run->Q.Active() && run->Q.TableIdentity()) {
         const void* table = run->Q.TableIdentity();
-        if (table != gKeyTable) {
+        if (table != gKeyTable || !gKeys) {
             gKeyTable = table;
-            gTableMaxKey = run->Q.TableMaxInteger("NNN");
+            gKeys.emplace(run->Q.TableMaxInteger("NNN"), [] { return CurrentRun().Q.TableIntegers("NNN"); });
         }
-        if (v <= gTableMaxKey) v = gTableMaxKey + 1;
+        const std::int32_t key = gKeys->Next(v);
+        gLastKey = key;
+        return key;
     }
-    if (v <= gLastKey) v = gLastKey + 1;
-    if (v > 2147483647) throw RangeError("range check error: no row key left above " + std::to_string(gLastKey));
+    // No table to be unique in: never the key handed out last.
+    if (v <= gLastKey) v = gLastKey < RowKeyChooser::kMaxKey ? gLastKey + 1 : 0;
     gLastKey = v;
-    if (v > gTableMaxKey) gTableMaxKey = v;
     return static_cast<std::int32_t>(v);
 }
 

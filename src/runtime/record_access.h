@@ -8,8 +8,10 @@
 
 namespace tesma {
 
-// Run hook: the main field list is empty until the first FirstRow of a run.
+// Run hooks: the main field list is empty until the first FirstRow of a run; at the end of a
+// run, before its tables are written or dropped, the row buffer keeps its values for itself.
 void StartRowAccess();
+void EndRowAccess();
 
 void FirstRow();
 void NextRow();
@@ -25,8 +27,7 @@ Value GetRowField(std::string_view fieldName);
 // Stores a value in a field of the current row (ROW_NUM and RNAME are ignored, unknown fields
 // too). The buffered texts are not refreshed.
 void SetRowField(std::string_view fieldName, const Value& value);
-// A clock-derived key, 0..2147483647, never one handed out before in this process and larger
-// than every NNN of the main table.
+// A clock-derived key, 0..2147483647, unique within the main table (see RowKeyChooser).
 std::int32_t NewRowKey();
 
 bool AuxTableEnded();

@@ -51,6 +51,7 @@ bool Run::Execute(const std::function<void()>& procedures) {
                 FreeArrayCells();
             } catch (...) {
             }
+            EndRowAccess();
             run.Q.Close();
             run.QQQ.Close();
             run.QQ.Close();
@@ -68,6 +69,7 @@ bool Run::Execute(const std::function<void()>& procedures) {
     if (InstanceId != 0) Q.AddLine(" where ID_EKZ=" + std::to_string(InstanceId));
     if (!MainTableFile.empty()) Q.Open();
     procedures();
+    EndRowAccess();
     Q.Close();
     QQQ.Close();
     QQ.Close();

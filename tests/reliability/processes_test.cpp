@@ -95,7 +95,7 @@ TEST(Processes, AKilledRunLeavesEveryTableOldOrNew) {
     // What killed writers left behind goes with the next write in the folder.
     RunProgram({kF101, "check", folder}, "TESMA_UI=silent");
     for (const auto& e : std::filesystem::directory_iterator(folder))
-        EXPECT_EQ(e.path().string().find(".tmp-"), std::string::npos) << "left behind: " << e.path();
+        EXPECT_EQ(e.path().string().find(".tesma-"), std::string::npos) << "left behind: " << e.path();
 }
 
 TEST(Processes, ASecondRunOnTheSameReportFailsAtOnceNamingTheLockedTable) {

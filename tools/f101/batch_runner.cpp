@@ -169,22 +169,24 @@ const char* StateText(const Job& j) {
     }
 }
 
-void PrintTable(std::ostream& out, const std::vector<Job>& jobs) {
+void PrintTable(std::ostream& out, const std::vector<Job>& jobs, double wallSeconds) {
     std::size_t width = 6;
     for (const Job& j : jobs) width = std::max(width, j.dir.size());
     out << std::left << std::setw(static_cast<int>(width)) << "report" << std::right << std::setw(8) << "errors" << std::setw(10)
         << "warnings" << std::setw(10) << "failures" << std::setw(9) << "time" << std::setw(6) << "exit" << "  state\n";
     int errors = 0, warnings = 0, failures = 0;
-    double seconds = 0;
     for (const Job& j : jobs) {
         std::ostringstream t;
         t << std::fixed << std::setprecision(2) << j.seconds << "s";
         out << std::left << std::setw(static_cast<int>(width)) << j.dir << std::right << std::setw(8) << j.errors << std::setw(10)
             << j.warnings << std::setw(10) << j.failures << std::setw(9) << t.str() << std::setw(6)
             << (j.state == State::NotRun ? std::string("-") : std::to_string(j.status)) << "  " << StateText(j) << '\n';
-        errors += j.errors, warnings += j.warnings, failures += j.failures, seconds += j.seconds;
+        errors += j.errors, warnings += j.warnings, failures += j.failures;
     }
-    out << jobs.size() << " reports: " << errors << " errors, " << warnings << " warnings, " << failures << " failures\n";
+    char wall[32];
+    std::snprintf(wall, sizeof wall, "%.1f", wallSeconds);
+    out << jobs.size() << " reports: " << errors << " errors, " << warnings << " warnings, " << failures << " failures, in " << wall
+        << " s\n";
 }
 
 void WriteCsv(const std::string& path, const std::vector<Job>& jobs) {
@@ -242,6 +244,7 @@ int CheckBatch(const CheckOptions& o) {
             jobs[i].counts = base + ".counts";
         }
 
+        const auto started = std::chrono::steady_clock::now();
         StopSignals signals;
         std::size_t next = 0, printed = 0, running = 0;
         bool forwarded = false;
@@ -267,7 +270,7 @@ int CheckBatch(const CheckOptions& o) {
         for (std::size_t i = next; i < jobs.size(); ++i) jobs[i].state = State::NotRun;
         while (printed < jobs.size() && jobs[printed].state != State::NotRun) PrintJob(jobs[printed++], o);
 
-        PrintTable(o.json ? std::cerr : std::cout, jobs);
+        PrintTable(o.json ? std::cerr : std::cout, jobs, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         if (!o.summaryCsv.empty()) WriteCsv(o.summaryCsv, jobs);
         int worst = 0;
         for (const Job& j : jobs) worst = std::max(worst, j.status);

@@ -68,9 +68,29 @@ std::optional<std::string> FindFile(std::string_view path) {
     return found;
 }
 
-std::string ReadWholeFile(const std::string& diskPath, std::string_view shownName) {
+namespace {
+
+FileStamp StampFrom(const struct stat& st) {
+    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+            static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+            static_cast<long long>(st.st_mtim.tv_nsec)};
+}
+
+}  // namespace
+
+std::optional<FileStamp> StampOf(const std::string& diskPath) {
+    struct stat st {};
+    if (::stat(diskPath.c_str(), &st) != 0) return std::nullopt;
+    return StampFrom(st);
+}
+
+std::string ReadWholeFile(const std::string& diskPath, std::string_view shownName, FileStamp* stamp) {
     int fd = ::open(diskPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw EngineError("cannot open " + std::string(shownName) + ": " + std::strerror(errno));
+    if (stamp) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0) *stamp = StampFrom(st);
+    }
     std::string data;
     char buf[65536];
     while (true) {
@@ -96,41 +116,77 @@ int InjectedFault(std::string_view step, std::string_view diskPath) {
 
 namespace {
 
-// Temporary files "<table>.tmp-<pid>" in the folder that writers killed before their rename
-// left behind.
-void RemoveStaleTemporaries(const std::string& dir) {
+// A table is written through a temporary file beside it, named ".<table>.tesma-<pid>.tmp":
+// hidden, and marked as ours, so that no other program's file can ever be taken for one.
+constexpr std::string_view kTempMark = ".tesma-";
+constexpr std::string_view kTempEnd = ".tmp";
+
+std::string TemporaryName(const std::string& fileName) {
+    return "." + fileName + std::string(kTempMark) + std::to_string(::getpid()) + std::string(kTempEnd);
+}
+
+bool IsTemporaryOf(const std::string& entry, const std::string& fileName) {
+    const std::string prefix = "." + fileName + std::string(kTempMark);
+    if (entry.size() <= prefix.size() + kTempEnd.size() || !entry.starts_with(prefix) || !entry.ends_with(kTempEnd))
+        return false;
+    const std::string_view digits(entry.data() + prefix.size(), entry.size() - prefix.size() - kTempEnd.size());
+    for (char c : digits)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Temporaries of this one table that a writer killed before its rename left behind. A writer
+// holds a lock on its temporary for as long as it lives, so one that can be locked has no
+// writer left (whatever has become of its process id). Called while the table itself is
+// held for writing, so no other run is writing this table now.
+void RemoveStaleTemporaries(const std::string& dir, const std::string& fileName) {
     DIR* d = ::opendir(dir.c_str());
     if (!d) return;
-    std::vector<std::string> stale;
-    while (dirent* e = ::readdir(d)) {
-        const std::string entry = e->d_name;
-        const auto mark = entry.rfind(".tmp-");
-        if (mark == std::string::npos || mark + 5 >= entry.size()) continue;
-        char* end = nullptr;
-        const long pid = std::strtol(entry.c_str() + mark + 5, &end, 10);
-        if (*end != '\0') continue;
-        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) stale.push_back(dir + "/" + entry);
-    }
+    std::vector<std::string> candidates;
+    while (dirent* e = ::readdir(d))
+        if (IsTemporaryOf(e->d_name, fileName)) candidates.push_back(dir + "/" + e->d_name);
     ::closedir(d);
-    for (const auto& f : stale) ::unlink(f.c_str());
+    for (const auto& f : candidates) {
+        int fd = ::open(f.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(f.c_str());
+        ::close(fd);
+    }
+}
+
+// The file that a path names, through any symbolic links: a table that is a link is written
+// where the link points, and the link stays as it is.
+std::string LinkTarget(const std::string& diskPath, std::string_view shownName) {
+    struct stat st {};
+    if (::lstat(diskPath.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return diskPath;
+    char* resolved = ::realpath(diskPath.c_str(), nullptr);
+    if (!resolved) WriteFailed(shownName, "follow the symbolic link", errno);
+    std::string target = resolved;
+    std::free(resolved);
+    return target;
 }
 
 }  // namespace
 
 void ReplaceFileAtomically(const std::string& diskPath, std::string_view bytes, std::string_view shownName) {
-    auto slash = diskPath.find_last_of('/');
-    std::string dir = slash == std::string::npos ? "." : diskPath.substr(0, slash == 0 ? 1 : slash);
-    RemoveStaleTemporaries(dir);
-    std::string temp = diskPath + ".tmp-" + std::to_string(::getpid());
+    const std::string target = LinkTarget(diskPath, shownName);
+    auto slash = target.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
+    const std::string fileName = slash == std::string::npos ? target : target.substr(slash + 1);
+    RemoveStaleTemporaries(dir, fileName);
+    std::string temp = dir + "/" + TemporaryName(fileName);
     int err = InjectedFault("open", diskPath);
-    int fd = err ? -1 : ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = err ? -1 : ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) WriteFailed(shownName, "create temporary file", err ? err : errno);
+    // Marks the temporary as having a live writer (see RemoveStaleTemporaries).
+    ::flock(fd, LOCK_EX | LOCK_NB);
     // Keep the permissions of the file being replaced.
     struct stat st {};
-    if (::stat(diskPath.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+    if (::stat(target.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
     auto fail = [&](std::string_view step, int e) {
-        ::close(fd);
         ::unlink(temp.c_str());
+        ::close(fd);
         WriteFailed(shownName, step, e);
     };
     std::size_t done = 0;
@@ -144,15 +200,10 @@ void ReplaceFileAtomically(const std::string& diskPath, std::string_view bytes, 
         done += static_cast<std::size_t>(n);
     }
     if ((err = InjectedFault("fsync", diskPath)) || ::fsync(fd) != 0) fail("fsync", err ? err : errno);
-    if (::close(fd) != 0) {
-        ::unlink(temp.c_str());
-        WriteFailed(shownName, "close", errno);
-    }
-    if ((err = InjectedFault("rename", diskPath)) || ::rename(temp.c_str(), diskPath.c_str()) != 0) {
-        int e = err ? err : errno;
-        ::unlink(temp.c_str());
-        WriteFailed(shownName, "rename", e);
-    }
+    if ((err = InjectedFault("rename", diskPath)) || ::rename(temp.c_str(), target.c_str()) != 0) fail("rename", err ? err : errno);
+    // The lock on the temporary goes with this close, after the rename: until then it is a
+    // live writer's file.
+    ::close(fd);
     // The new file is in place; syncing the folder makes the rename itself durable.
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {

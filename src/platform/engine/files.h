@@ -21,12 +21,25 @@ std::string DiskPath(std::string_view path);
 std::optional<std::string> FindFile(std::string_view path);
 inline bool FileExists(std::string_view path) { return FindFile(path).has_value(); }
 
-// The whole content of a file; an unreadable file is an EngineError naming it.
-std::string ReadWholeFile(const std::string& diskPath, std::string_view shownName);
+// One version of a file: a writer replaces a table by a new file (another inode), and any
+// other change moves its size or modification time.
+struct FileStamp {
+    unsigned long long device = 0, inode = 0;
+    long long size = 0, modifiedSeconds = 0, modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of the file a path names now (through links); nothing when there is none.
+std::optional<FileStamp> StampOf(const std::string& diskPath);
+
+// The whole content of a file, and the stamp of the version read; an unreadable file is an
+// EngineError naming it.
+std::string ReadWholeFile(const std::string& diskPath, std::string_view shownName, FileStamp* stamp = nullptr);
 
 // Replaces the file by a complete new one: a temporary file beside it, written and synced,
 // renamed over the old one, then the folder synced. A crash at any moment leaves the old
-// file or the new one. A failure is an IoError naming the file; the old file stays.
+// file or the new one. A failure is an IoError naming the file; the old file stays. A path
+// that is a symbolic link is written through: its target gets the new content, the link
+// stays a link.
 void ReplaceFileAtomically(const std::string& diskPath, std::string_view bytes, std::string_view shownName);
 
 // Fault injection for tests: called before each step of a file write ("open", "write",

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/errors.h"
+#include "platform/locale/calendar.h"
 
 namespace tesma::engine {
 
@@ -152,7 +153,9 @@ Cell DecodeParadoxField(const FieldDef& field, const char* p) {
         case FieldType::Currency: return Cell::Real(DecodeDouble(p));
         case FieldType::Logical: return Cell::Logical((static_cast<unsigned char>(p[0]) & 0x7F) != 0);
         case FieldType::Time: return Cell::Real(static_cast<double>(DecodeInt(p, 4)) / 86400000.0);
-        case FieldType::Timestamp: return Cell::Date(DecodeDouble(p) / 86400000.0 - kDateShift);
+        // A time stamp counts milliseconds on one continuous scale; a date value before
+        // 30 December 1899 keeps its time of day as a positive fraction.
+        case FieldType::Timestamp: return Cell::Date(locale::FromContinuousDays(DecodeDouble(p) / 86400000.0 - kDateShift));
         default: return Cell::Blank();
     }
 }
@@ -185,7 +188,7 @@ void EncodeParadoxField(const FieldDef& field, const Cell& value, char* p) {
         }
         case FieldType::Date: {
             double d = asReal();
-            EncodeInt(RangeChecked(field, static_cast<std::int64_t>(std::floor(d) + kDateShift), 1, 3652059), p, 4);
+            EncodeInt(RangeChecked(field, static_cast<std::int64_t>(std::trunc(d) + kDateShift), 1, 3652059), p, 4);
             return;
         }
         case FieldType::Short: EncodeInt(RangeChecked(field, asInt(), -32767, 32767), p, 2); return;
@@ -197,7 +200,9 @@ void EncodeParadoxField(const FieldDef& field, const Cell& value, char* p) {
         case FieldType::Time:
             EncodeInt(RangeChecked(field, static_cast<std::int64_t>(std::llround(asReal() * 86400000.0)), 0, 86399999), p, 4);
             return;
-        case FieldType::Timestamp: EncodeDouble((asReal() + kDateShift) * 86400000.0, p); return;
+        case FieldType::Timestamp:
+            EncodeDouble((locale::ToContinuousDays(asReal()) + kDateShift) * 86400000.0, p);
+            return;
         default: throw EngineError("field " + field.name + " is of a type that cannot be written");
     }
 }

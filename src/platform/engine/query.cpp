@@ -110,8 +110,8 @@ std::string Query::SqlText() const {
 
 void Query::Open() {
     if (open_) return;
-    ResultSet r = session_->Execute(SqlText());
-    if (live_ && r.image) session_->HoldForWriting(*r.image);
+    // A live query's table is held for writing before it is read (see Session::Image).
+    ResultSet r = session_->Execute(SqlText(), live_);
     result_ = std::move(r);
     open_ = true;
     pos_ = 0;
@@ -242,6 +242,20 @@ std::int64_t Query::TableMaxInteger(std::string_view field) const {
         if (c.kind == Cell::Kind::Integer && c.integer > best) best = c.integer;
     }
     return best;
+}
+
+std::vector<std::int64_t> Query::TableIntegers(std::string_view field) const {
+    std::vector<std::int64_t> values;
+    if (!open_ || !result_.image) return values;
+    const TableImage& image = *result_.image;
+    const int f = image.file.FieldIndex(field);
+    if (f < 0) throw EngineError("field " + std::string(field) + " not found in table " + image.file.path);
+    for (std::size_t r = 0; r < image.RecordCount(); ++r) {
+        if (!image.IsLive(r)) continue;
+        Cell c = image.file.Get(r, f);
+        if (c.kind == Cell::Kind::Integer) values.push_back(c.integer);
+    }
+    return values;
 }
 
 TableImage& Query::WritableImage(const char* operation) const {

@@ -61,6 +61,8 @@ public:
     // value of an integer field over every record of the table (-1 when none).
     const void* TableIdentity() const { return open_ ? result_.image : nullptr; }
     std::int64_t TableMaxInteger(std::string_view field) const;
+    // Every value of an integer field over the live records of the table (live results only).
+    std::vector<std::int64_t> TableIntegers(std::string_view field) const;
 
     // Changes (live queries only).
     void Edit();    // on a result without rows, starts a new row instead

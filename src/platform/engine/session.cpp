@@ -18,6 +18,19 @@ std::size_t TableImage::Append(std::string record) {
     return file.records.size() - 1;
 }
 
+namespace {
+
+// The hidden column that gives a row's record number. SQLite's own names for the row id
+// (ROWID, OID, _ROWID_) mean a table's field when it has one of that name, so the record
+// number has a name of its own, one that none of the table's fields has.
+std::string RecordColumn(const TableFile& file) {
+    std::string name = "tesma_record";
+    while (file.FieldIndex(name) >= 0) name += '_';
+    return name;
+}
+
+}  // namespace
+
 // ---- the virtual table module: a table file's image as an SQL table ------------------------
 
 struct VirtualTableAccess {
@@ -46,16 +59,15 @@ struct VirtualTableAccess {
         std::string decl = "CREATE TABLE x(";
         for (std::size_t i = 0; i < image->file.fields.size(); ++i) {
             const FieldDef& f = image->file.fields[i];
-            if (i) decl += ", ";
             decl += Quote(f.name);
             switch (KindOf(f.type)) {
-                case ColumnKind::Text: decl += " TEXT"; break;
+                case ColumnKind::Text: decl += " TEXT, "; break;
                 case ColumnKind::Integer:
-                case ColumnKind::Logical: decl += " INTEGER"; break;
-                default: decl += " REAL"; break;
+                case ColumnKind::Logical: decl += " INTEGER, "; break;
+                default: decl += " REAL, "; break;
             }
         }
-        decl += ")";
+        decl += Quote(RecordColumn(image->file)) + " INTEGER HIDDEN)";
         int rc = sqlite3_declare_vtab(db, decl.c_str());
         if (rc != SQLITE_OK) {
             *err = sqlite3_mprintf("cannot declare the fields of %s: %s", image->file.path.c_str(), sqlite3_errmsg(db));
@@ -100,6 +112,10 @@ struct VirtualTableAccess {
     static int Eof(sqlite3_vtab_cursor* c) { return static_cast<Cursor*>(c)->row >= ImageOf(c)->RecordCount(); }
     static int Column(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int i) {
         TableImage* image = ImageOf(c);
+        if (static_cast<std::size_t>(i) == image->file.fields.size()) {
+            sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(static_cast<Cursor*>(c)->row));
+            return SQLITE_OK;
+        }
         const FieldDef& f = image->file.fields[static_cast<std::size_t>(i)];
         Cell cell = image->file.Get(static_cast<Cursor*>(c)->row, i);
         switch (cell.kind) {
@@ -175,10 +191,10 @@ std::vector<std::string> TableNamesIn(const std::string& sql) {
     return names;
 }
 
-// For "select * from ..." the statement that gives the rowids of the same rows in the same
-// order: the rows' values are then read from the table image, and SQLite decodes only the
-// fields that the condition and the order name.
-std::optional<std::string> RowidsOf(const std::string& sql) {
+// For "select * from ..." the place of the "*": put the record column there, and the statement
+// gives the records of the same rows in the same order; the rows' values are then read from
+// the table image, and SQLite decodes only the fields that the condition and the order name.
+std::optional<std::pair<std::size_t, std::size_t>> SelectAllStar(const std::string& sql) {
     std::size_t i = 0;
     auto skipSpace = [&] { while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i; };
     auto word = [&](std::string_view w) {
@@ -196,7 +212,7 @@ std::optional<std::string> RowidsOf(const std::string& sql) {
     if (!word("FROM")) return std::nullopt;
     skipSpace();
     if (i >= sql.size() || sql[i] != '"') return std::nullopt;
-    return sql.substr(0, star) + " rowid" + sql.substr(afterStar);
+    return std::pair{star, afterStar};
 }
 
 bool EndsWithUpper(const std::string& s, std::string_view suffix) {
@@ -232,25 +248,40 @@ std::string Session::ResolveTablePath(const std::string& name) const {
     return name + ".DB";
 }
 
-TableImage& Session::Image(const std::string& path) {
+TableImage& Session::Image(const std::string& path, bool forWriting) {
     auto disk = FindFile(path);
     if (!disk) throw EngineError("table file not found: " + path);
     struct stat st {};
     std::string key = *disk;
     if (::stat(disk->c_str(), &st) == 0) key = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
     auto it = images_.find(key);
-    if (it != images_.end()) return *it->second;
-    std::string bytes = ReadWholeFile(*disk, path);
+    if (it != images_.end()) {
+        if (forWriting) HoldForWriting(*it->second);
+        return *it->second;
+    }
+    // A table to be written is locked before it is read: another process's commit can then
+    // no longer fall between the reading and the lock, to be overwritten by this session's
+    // commit computed from the old content.
+    std::optional<FileLock> lock;
+    if (forWriting) {
+        lock = FileLock::TryExclusive(*disk);
+        if (!lock) throw EngineError("table " + path + " is locked by another process");
+    }
     auto image = std::make_unique<TableImage>();
+    std::string bytes = ReadWholeFile(*disk, path, &image->stamp);
     image->diskPath = *disk;
     image->file = EndsWithUpper(path, ".DBF") ? ParseDbase(bytes, path) : ParseParadox(bytes, path);
     image->deleted.assign(image->file.records.size(), 0);
+    image->lock = std::move(lock);
     return *images_.emplace(key, std::move(image)).first->second;
 }
 
-void Session::EnsureVirtualTable(const std::string& name) {
-    if (virtualTables_.count(name)) return;
-    TableImage& image = Image(ResolveTablePath(name));
+void Session::EnsureVirtualTable(const std::string& name, bool forWriting) {
+    if (auto known = virtualTables_.find(name); known != virtualTables_.end()) {
+        if (forWriting) HoldForWriting(*known->second);
+        return;
+    }
+    TableImage& image = Image(ResolveTablePath(name), forWriting);
     pending_ = &image;
     std::string create = "CREATE VIRTUAL TABLE temp." + VirtualTableAccess::Quote(name) + " USING tesma_table";
     char* err = nullptr;
@@ -268,19 +299,25 @@ void Session::HoldForWriting(TableImage& image) {
     if (image.lock) return;
     image.lock = FileLock::TryExclusive(image.diskPath);
     if (!image.lock) throw EngineError("table " + image.file.path + " is locked by another process");
+    // Read before the lock (by a query that only reads): it must still be the file now
+    // locked, or this session's changes would undo another process's.
+    if (StampOf(image.diskPath) != image.stamp) {
+        image.lock.reset();
+        throw EngineError("table " + image.file.path +
+                          " was changed by another process while this run was reading it; nothing is written to it");
+    }
 }
 
-ResultSet Session::Execute(const std::string& sql) {
+ResultSet Session::Execute(const std::string& sql, bool forWriting) {
     std::vector<std::string> tables = TableNamesIn(sql);
-    for (const auto& name : tables) EnsureVirtualTable(name);
+    const auto star = tables.size() == 1 ? SelectAllStar(sql) : std::nullopt;
+    const bool withRowid = star.has_value();
+    for (const auto& name : tables) EnsureVirtualTable(name, forWriting && withRowid);
 
     std::string text = sql;
-    bool withRowid = false;
-    if (tables.size() == 1) {
-        if (auto rewritten = RowidsOf(sql)) {
-            text = *rewritten;
-            withRowid = true;
-        }
+    if (withRowid) {
+        const std::string column = VirtualTableAccess::Quote(RecordColumn(virtualTables_[tables.front()]->file));
+        text = sql.substr(0, star->first) + " " + column + sql.substr(star->second);
     }
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(Db(), text.c_str(), static_cast<int>(text.size()), &stmt, nullptr) != SQLITE_OK) {
@@ -319,7 +356,12 @@ ResultSet Session::Execute(const std::string& sql) {
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW) throw EngineError("statement failed (" + std::string(sqlite3_errmsg(Db())) + "): " + sql);
         if (withRowid) {
-            result.records.push_back(static_cast<std::size_t>(sqlite3_column_int64(stmt, 0)));
+            // A record number from SQL is checked before it is ever used as an index.
+            const sqlite3_int64 record = sqlite3_column_int64(stmt, 0);
+            if (sqlite3_column_type(stmt, 0) != SQLITE_INTEGER || record < 0 ||
+                !result.image->IsLive(static_cast<std::size_t>(record)))
+                throw EngineError("statement gave no record of table " + result.image->file.path + ": " + sql);
+            result.records.push_back(static_cast<std::size_t>(record));
             continue;
         }
         std::vector<Cell> row;

@@ -20,6 +20,7 @@ struct TableImage {
     std::vector<char> deleted;  // per record: removed in this session
     bool dirty = false;
     std::optional<FileLock> lock;
+    FileStamp stamp;  // the version of the file the image was read from
 
     std::size_t RecordCount() const { return file.records.size(); }
     bool IsLive(std::size_t record) const { return record < deleted.size() && !deleted[record]; }
@@ -52,13 +53,15 @@ public:
     // Runs a statement (code page 1251 text). Every double-quoted table path in it names a
     // table file; a name without extension resolves to ".DB", then ".DBF". A statement
     // "select * from <one table> ..." gives the records of that table, which a live query may
-    // change.
-    ResultSet Execute(const std::string& sql);
+    // change; for such a query (forWriting) the table is held for writing before it is read.
+    ResultSet Execute(const std::string& sql, bool forWriting = false);
 
-    // The image of a table file, loaded on first use. Missing or damaged: EngineError.
-    TableImage& Image(const std::string& path);
+    // The image of a table file, loaded on first use; for writing, the lock is taken before
+    // the file is read. Missing or damaged: EngineError.
+    TableImage& Image(const std::string& path, bool forWriting = false);
 
-    // Takes the advisory write lock of a table; held by another process: EngineError.
+    // Takes the advisory write lock of a table; held by another process, or changed by
+    // another process since its image was read: EngineError.
     void HoldForWriting(TableImage& image);
 
     // Writes every changed table atomically, then forgets all images (the next run reads the
@@ -71,7 +74,7 @@ public:
 private:
     friend struct VirtualTableAccess;
     sqlite3* Db();
-    void EnsureVirtualTable(const std::string& name);
+    void EnsureVirtualTable(const std::string& name, bool forWriting);
     std::string ResolveTablePath(const std::string& name) const;
 
     sqlite3* db_ = nullptr;

@@ -55,7 +55,20 @@ double EncodeDate(int year, int month, int day) {
 }
 
 CivilDate DecodeDate(double date) {
-    return CivilFromDays(static_cast<long long>(std::floor(date)) + kEpochShift);
+    // The whole part is the day on both sides of zero; the fraction is only the time of day.
+    return CivilFromDays(static_cast<long long>(std::trunc(date)) + kEpochShift);
+}
+
+double WithTimeOfDay(double day, double time) { return day < 0 ? day - time : day + time; }
+
+double ToContinuousDays(double date) {
+    const double day = std::trunc(date);
+    return day + std::fabs(date - day);
+}
+
+double FromContinuousDays(double days) {
+    const double day = std::floor(days);
+    return WithTimeOfDay(day, days - day);
 }
 
 CivilTime DecodeTime(double date) {
@@ -68,7 +81,7 @@ CivilTime DecodeTime(double date) {
 
 int IsoDayOfWeek(double date) {
     // 30 December 1899 was a Saturday (6).
-    long long days = static_cast<long long>(std::floor(date));
+    long long days = static_cast<long long>(std::trunc(date));
     long long dow = ((days + 5) % 7 + 7) % 7;  // 0 = Monday
     return static_cast<int>(dow) + 1;
 }
@@ -82,7 +95,7 @@ double Now() {
     auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
     double day = EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     double time = (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(ms) / 1000.0) / 86400.0;
-    return day + time;
+    return WithTimeOfDay(day, time);
 }
 
 std::string FormatShortDate(double date, char separator) {

@@ -1,6 +1,7 @@
 #pragma once
 // Dates are day counts from 30 December 1899 (the whole part), with the time of day as the
-// fraction; 0 stands for "no date".
+// fraction; 0 stands for "no date". Before that day the count is negative and the time of day
+// is still the fraction's size: -1.25 is 29 December 1899, 06:00 (not 28 December, 18:00).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,6 +29,12 @@ bool IsValidDate(int year, int month, int day);
 double EncodeDate(int year, int month, int day);
 CivilDate DecodeDate(double date);
 CivilTime DecodeTime(double date);
+// A day count and a time of day (a fraction of a day, 0 <= time < 1) as one date value.
+double WithTimeOfDay(double day, double time);
+// A date value as a point on a continuous scale of days (as table files count time stamps),
+// and back.
+double ToContinuousDays(double date);
+double FromContinuousDays(double days);
 
 // Day of the week, Monday 1 .. Sunday 7.
 int IsoDayOfWeek(double date);
