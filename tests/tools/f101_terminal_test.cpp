@@ -140,7 +140,9 @@ TEST(F101Terminal, TheProgressLineIsCheapInBytesAndTime) {
     EXPECT_LT(screen.size(), 100u * 1024) << screen.size();
     EXPECT_NE(screen.find("\x1b[K"), std::string::npos);
     const double plain = Seconds([&] { onTerminal(Env(dir, {"TESMA_UI=silent"}), nullptr); });
-    EXPECT_LT(tty - plain, 0.6) << tty << " s on a terminal, " << plain << " s without";
+    // At most 0.6 s more: the one wait before the first run and the drawing. A sanitizer build's
+    // slower runs on a busy machine get a twentieth of the run's own time as leeway.
+    EXPECT_LT(tty - plain, 0.6 + plain / 20) << tty << " s on a terminal, " << plain << " s without";
 
     for (const std::string setting : {"TERM=dumb", "NO_COLOR=1"}) {
         std::string drawn;
