@@ -64,7 +64,7 @@ bench: deps
 # and the demo's real published sheet. A crash leaves its input in build-fuzz/; keep it in
 # fuzz/regressions/<target>/ once fixed, where the test suite replays it.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := paradox dbase query protocol
+FUZZ_TARGETS := paradox dbase query protocol pxindex
 .PHONY: fuzz
 fuzz: deps
 	@missing=""; for p in clang libclang-rt-14-dev; do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \

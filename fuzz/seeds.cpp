@@ -4,7 +4,9 @@
 #include <fstream>
 #include <iostream>
 
+#include "platform/engine/primary_index.h"
 #include "published.h"
+#include "pxindex_table.h"
 
 namespace fs = std::filesystem;
 
@@ -17,7 +19,7 @@ int main(int argc, char** argv) {
     auto rows = tesma::f101::ReadPublished((data / "sheet-2015-12-01.csv").string(), "");
     auto chart = tesma::f101::ReadChart((data / "account-signs.csv").string());
     const std::string folder = tesma::f101::WriteReportTree({(out / "tree").string(), rows.front().regn, "", 1}, rows, chart);
-    for (const char* dir : {"paradox", "query", "dbase", "protocol"}) fs::create_directories(out / dir);
+    for (const char* dir : {"paradox", "query", "dbase", "protocol", "pxindex"}) fs::create_directories(out / dir);
     for (const auto& e : fs::directory_iterator(folder)) {
         fs::copy_file(e.path(), out / "paradox" / e.path().filename(), fs::copy_options::overwrite_existing);
         fs::copy_file(e.path(), out / "query" / e.path().filename(), fs::copy_options::overwrite_existing);
@@ -43,5 +45,10 @@ int main(int argc, char** argv) {
     std::ofstream(out / "dbase" / "t.dbf", std::ios::binary) << dbf;
     std::ofstream(out / "protocol" / "p1.txt", std::ios::binary) << "**header\r\n1: E101116 text\r\n";
     std::ofstream(out / "protocol" / "p2.txt", std::ios::binary) << std::string(200, 'x') << "\x1A tail \x1A";
+    // The primary index of the fuzz target's keyed table, with 1 KiB and 2 KiB index blocks.
+    const tesma::engine::TableFile keyed = tesma::fuzzing::KeyedFuzzTable();
+    for (int kib : {1, 2})
+        std::ofstream(out / "pxindex" / ("fuzz-" + std::to_string(kib) + ".PX"), std::ios::binary)
+            << tesma::engine::BuildPrimaryIndex(tesma::engine::NewPrimaryIndex(keyed, "fuzz.PX", kib * 1024), keyed);
     return 0;
 }

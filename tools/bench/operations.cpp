@@ -16,6 +16,7 @@
 #include "f101_commands.h"
 #include "controls/procedures.h"
 #include "form101.h"
+#include "keyed_copy.h"
 #include "host/dispatcher.h"
 #include "host/run_entry.h"
 #include "platform/engine/files.h"
@@ -129,10 +130,11 @@ int main(int argc, char** argv) {
     const std::string chapterA = file(report.current, 'A');
     Row("open and scan a chapter table", report.rows[0] + 2,
         Measure(repeat, [&] { ReadWrite({chapterA}, {}); }, [&] { return ReadWrite({chapterA}, {}); }));
-    Row("commit a changed table", report.rows[0] + 2, Measure(repeat, [&] {
+    auto changeAndCommit = [&](const std::string& table) {
+        return [table] {
             engine::Session session;
             engine::Query q(true, &session);
-            q.AddLine("select * from \"" + text::FromUtf8(chapterA) + "\"");
+            q.AddLine("select * from \"" + text::FromUtf8(table) + "\"");
             q.Open();
             for (q.First(); !q.Eof(); q.Next()) {
                 q.Edit();
@@ -142,7 +144,17 @@ int main(int argc, char** argv) {
             }
             q.Close();
             session.Commit();
-        }, [&] { return ReadWrite({}, {chapterA}); }));
+        };
+    };
+    Row("commit a changed table", report.rows[0] + 2,
+        Measure(repeat, changeAndCommit(chapterA), [&] { return ReadWrite({}, {chapterA}); }));
+    // The same table keyed on ID_EKZ + NNN: records sorted, the index checked and rebuilt.
+    const std::string keyedA = (root / "keyed" / fs::path(chapterA).filename()).string();
+    fs::create_directories(root / "keyed");
+    fs::copy_file(chapterA, keyedA);
+    f101::MakeKeyed(text::FromUtf8(keyedA), {"ID_EKZ", "NNN"});
+    Row("commit a changed keyed table", report.rows[0] + 2,
+        Measure(repeat, changeAndCommit(keyedA), [&] { return ReadWrite({}, {keyedA}); }));
 
     auto run = [&](std::int32_t table, std::int32_t mode) {
         return [&, table, mode] { f101::RunOnFolder(lib, folder, {table, mode, 0, protocol, ""}); };

@@ -1,10 +1,13 @@
 #include "platform/engine/paradox.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <ctime>
 #include <set>
 
+#include "platform/engine/paradox_layout.h"
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
 
@@ -12,30 +15,10 @@ namespace tesma::engine {
 
 namespace {
 
-// Header offsets.
-constexpr int kRecordSize = 0x00, kHeaderSize = 0x02, kFileType = 0x04, kBlockSizeCode = 0x05,
-              kNumRecords = 0x06, kBlocksInUse = 0x0A, kFileBlocks = 0x0C, kFirstBlock = 0x0E,
-              kLastBlock = 0x10, kNumFields = 0x21, kKeyFields = 0x23, kEncryption1 = 0x25,
-              kFileVersion = 0x39, kMaxBlocks = 0x3A, kAutoInc = 0x49, kFirstFreeBlock = 0x4D,
-              kEncryption2 = 0x5C;
-constexpr int kBlockHeader = 6;
+using namespace layout;
+
 // Days from 1 January of the year 1 (day 1) to 30 December 1899.
 constexpr double kDateShift = 693594;
-
-unsigned U16(std::string_view b, std::size_t at) {
-    return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
-}
-std::uint32_t U32(std::string_view b, std::size_t at) {
-    return U16(b, at) | (static_cast<std::uint32_t>(U16(b, at + 2)) << 16);
-}
-void Put16(std::string& b, std::size_t at, unsigned v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& b, std::size_t at, std::uint32_t v) {
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
-}
 
 [[noreturn]] void Damaged(const std::string& path, const std::string& what) {
     throw EngineError("table file " + path + " is damaged or not a Paradox table: " + what);
@@ -53,6 +36,13 @@ FieldType TypeOfCode(unsigned code) {
         case 0x14: return FieldType::Time;
         case 0x15: return FieldType::Timestamp;
         case 0x16: return FieldType::AutoInc;
+        case 0x17: return FieldType::Bcd;
+        case 0x0C: return FieldType::Memo;
+        case 0x0E: return FieldType::FormattedMemo;
+        case 0x0D: return FieldType::Binary;
+        case 0x0F: return FieldType::Ole;
+        case 0x10: return FieldType::Graphic;
+        case 0x18: return FieldType::Bytes;
         default: return FieldType::Other;
     }
 }
@@ -69,6 +59,13 @@ unsigned CodeOfType(FieldType t) {
         case FieldType::Time: return 0x14;
         case FieldType::Timestamp: return 0x15;
         case FieldType::AutoInc: return 0x16;
+        case FieldType::Bcd: return 0x17;
+        case FieldType::Memo: return 0x0C;
+        case FieldType::FormattedMemo: return 0x0E;
+        case FieldType::Binary: return 0x0D;
+        case FieldType::Ole: return 0x0F;
+        case FieldType::Graphic: return 0x10;
+        case FieldType::Bytes: return 0x18;
         default: return 0;
     }
 }
@@ -135,6 +132,28 @@ std::int64_t RangeChecked(const FieldDef& field, std::int64_t v, std::int64_t lo
     return v;
 }
 
+// BCD: a head byte (bit 7 set for a positive value, the low six bits the number of decimals),
+// then 32 digits of four bits each, the last ones the fraction; a negative value has every
+// digit inverted.
+Cell DecodeBcd(const char* p) {
+    const auto head = static_cast<unsigned char>(p[0]);
+    const unsigned decimals = std::min(head & 0x3Fu, 32u);
+    const unsigned invert = head & 0x80 ? 0x0 : 0xF;
+    std::string digits;
+    for (unsigned i = 2; i < 34; ++i) {
+        const auto byte = static_cast<unsigned char>(p[i / 2]);
+        const unsigned nibble = ((i % 2 ? byte : byte >> 4) & 0x0F) ^ invert;
+        digits += static_cast<char>('0' + std::min(nibble, 9u));
+    }
+    std::string whole = digits.substr(0, 32 - decimals);
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    std::string exact = (whole.empty() ? "0" : whole) + (decimals ? "." + digits.substr(32 - decimals) : "");
+    if (invert && exact.find_first_not_of("0.") != std::string::npos) exact.insert(0, "-");
+    double value = 0;
+    std::from_chars(exact.data(), exact.data() + exact.size(), value);
+    return Cell::Decimal(exact, value);
+}
+
 }  // namespace
 
 Cell DecodeParadoxField(const FieldDef& field, const char* p) {
@@ -156,6 +175,7 @@ Cell DecodeParadoxField(const FieldDef& field, const char* p) {
         // A time stamp counts milliseconds on one continuous scale; a date value before
         // 30 December 1899 keeps its time of day as a positive fraction.
         case FieldType::Timestamp: return Cell::Date(locale::FromContinuousDays(DecodeDouble(p) / 86400000.0 - kDateShift));
+        case FieldType::Bcd: return DecodeBcd(p);
         default: return Cell::Blank();
     }
 }
@@ -232,7 +252,9 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
 
     t.header.assign(bytes.substr(0, headerSize));
     t.blockSize = static_cast<int>(blockCode) * 1024;
-    t.keyed = fileType == 0 || U16(bytes, kKeyFields) != 0;
+    t.keyed = fileType == kKeyedTable || U16(bytes, kKeyFields) != 0;
+    t.keyFields = static_cast<int>(U16(bytes, kKeyFields));
+    if (t.keyFields > static_cast<int>(numFields)) Damaged(path, "more key fields than fields");
 
     // Field descriptors, then the table name pointer, field name pointers, table name and names.
     const std::size_t infoAt = version >= 5 ? 0x78 : 0x58;
@@ -250,6 +272,9 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
             f.size = 17;
         }
         if (f.size == 0) Damaged(path, "field " + std::to_string(i + 1) + " has no size");
+        const bool blob = f.type == FieldType::Memo || f.type == FieldType::FormattedMemo || f.type == FieldType::Binary ||
+                          f.type == FieldType::Ole || f.type == FieldType::Graphic;
+        if (blob && f.size < 10) Damaged(path, "field " + std::to_string(i + 1) + " is shorter than a blob's head");
         int fixed = FixedSizeOf(f.type);
         if (fixed != 0 && fixed != f.size) Damaged(path, "field " + std::to_string(i + 1) + " has a wrong size");
         f.offset = offset;
@@ -265,6 +290,13 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
         f.name.assign(bytes.substr(at, end - at));
         at = end + 1;
     }
+    // Field numbers, then the name of the sort order of the texts.
+    at += numFields * 2;
+    for (std::size_t end = at; end < headerSize; ++end)
+        if (bytes[end] == 0) {
+            t.sortOrder.assign(bytes.substr(at, end - at));
+            break;
+        }
 
     // Data blocks, following the chain from the first block.
     const std::size_t fileBlocks = U16(bytes, kFileBlocks);
@@ -277,12 +309,12 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
         if (seen.size() > fileBlocks + 1) Damaged(path, "more blocks in the chain than in the file");
         std::size_t start = headerSize + (block - 1) * static_cast<std::size_t>(t.blockSize);
         if (start + kBlockHeader > bytes.size()) Damaged(path, "block " + std::to_string(block) + " lies beyond the end of the file");
-        auto last = static_cast<std::int16_t>(U16(bytes, start + 4));
-        long count = last < 0 ? (last == -t.recordSize ? 0 : -1) : last / t.recordSize + 1;
-        if (count < 0 || (last >= 0 && last % t.recordSize != 0) || static_cast<std::size_t>(count) > perBlock)
+        const long count = RecordsInBlock(U16(bytes, start + 4), t.recordSize);
+        if (count < 0 || static_cast<std::size_t>(count) > perBlock)
             Damaged(path, "block " + std::to_string(block) + " has an invalid record count");
         if (start + kBlockHeader + static_cast<std::size_t>(count) * static_cast<std::size_t>(t.recordSize) > bytes.size())
             Damaged(path, "block " + std::to_string(block) + " is cut short");
+        t.blocks.push_back({static_cast<unsigned>(block), t.records.size(), static_cast<std::size_t>(count)});
         for (long r = 0; r < count; ++r)
             t.records.emplace_back(bytes.substr(start + kBlockHeader + static_cast<std::size_t>(r) * static_cast<std::size_t>(t.recordSize),
                                                 static_cast<std::size_t>(t.recordSize)));
@@ -330,6 +362,16 @@ std::string SerializeParadox(const TableFile& t) {
         out += block;
     }
     return out;
+}
+
+void StampChange(TableFile& t) {
+    std::string& h = t.header;
+    const unsigned version = static_cast<unsigned char>(h[kFileVersion]);
+    h[kChangeCount1] = static_cast<char>(static_cast<unsigned char>(h[kChangeCount1]) + 1);
+    if (version >= 5 && h.size() >= kFieldInfo) Put16(h, kChangeCount4, (U16(h, kChangeCount4) + 1) & 0xFFFF);
+    // Version 7 tables keep the time of their last update in seconds since 1970; older versions
+    // pack it otherwise, and their stamp is left as it was rather than written in a wrong form.
+    if (version >= 0x0C && h.size() >= kFieldInfo) Put32(h, kUpdateTime, static_cast<std::uint32_t>(std::time(nullptr)));
 }
 
 TableFile CreateParadox(const std::vector<NewField>& fields, const std::string& path) {
@@ -399,6 +441,7 @@ TableFile CreateParadox(const std::vector<NewField>& fields, const std::string& 
     }
     for (std::size_t i = 0; i < n; ++i, at += 2) Put16(h, at, static_cast<unsigned>(i + 1));
     std::memcpy(h.data() + at, "ancyrr", 6);  // sort order: ANSI Cyrillic
+    t.sortOrder = "ancyrr";
     t.header = std::move(h);
     return t;
 }

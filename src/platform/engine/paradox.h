@@ -15,6 +15,11 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path);
 // records packed into a fresh chain of data blocks.
 std::string SerializeParadox(const TableFile& table);
 
+// Marks the header of a table about to be written with changed records, as the table's engine
+// does for other readers: the change counters move on and, in tables from 4.0 on, the header
+// takes the time of the update.
+void StampChange(TableFile& table);
+
 struct NewField {
     std::string name;
     FieldType type = FieldType::Alpha;

@@ -1,7 +1,9 @@
 #include "platform/engine/query.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "platform/engine/keyed_table.h"
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
 #include "platform/locale/number_format.h"
@@ -44,8 +46,21 @@ std::string CellText(const Cell& cell, ColumnKind kind) {
         case Cell::Kind::Text: return cell.text;
         case Cell::Kind::Integer: return std::to_string(cell.integer);
         case Cell::Kind::Logical: return cell.integer ? "True" : "False";
-        case Cell::Kind::Real:
+        case Cell::Kind::Real: {
+            if (kind == ColumnKind::Time) {
+                const auto seconds = static_cast<unsigned>(std::clamp(std::llround(cell.real * 86400.0), 0LL, 86399LL));
+                char buf[16];
+                std::snprintf(buf, sizeof buf, "%u:%02u:%02u", seconds / 3600 % 24, seconds / 60 % 60, seconds % 60);
+                return buf;
+            }
+            if (!cell.text.empty()) {  // an exact decimal keeps its digits
+                std::string out = cell.text;
+                if (auto point = out.find('.'); point != std::string::npos)
+                    out.replace(point, 1, std::string(1, locale::Current().decimalSeparator));
+                return out;
+            }
             return locale::GeneralNumberText(cell.real, locale::Current().decimalSeparator);
+        }
         case Cell::Kind::Date: {
             std::string out = ShortDateText(cell.real);
             if (kind == ColumnKind::DateTime) {
@@ -265,8 +280,7 @@ TableImage& Query::WritableImage(const char* operation) const {
     TableImage& image = *result_.image;
     if (image.file.format != TableFormat::Paradox)
         throw EngineError("table " + image.file.path + " is a dBASE table; changing dBASE tables is not supported");
-    if (image.file.keyed)
-        throw EngineError("table " + image.file.path + " has a primary key; changing keyed tables is not supported");
+    if (image.file.keyed && !image.primaryIndex) image.primaryIndex = OpenKeyedTableForWriting(image.diskPath, image.file);
     return image;
 }
 

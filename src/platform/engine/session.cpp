@@ -4,7 +4,9 @@
 
 #include <cstring>
 
+#include "platform/engine/blob_file.h"
 #include "platform/engine/dbase.h"
+#include "platform/engine/keyed_table.h"
 #include "platform/engine/paradox.h"
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
@@ -117,7 +119,13 @@ struct VirtualTableAccess {
             return SQLITE_OK;
         }
         const FieldDef& f = image->file.fields[static_cast<std::size_t>(i)];
-        Cell cell = image->file.Get(static_cast<Cursor*>(c)->row, i);
+        Cell cell;
+        try {
+            cell = image->file.Get(static_cast<Cursor*>(c)->row, i);
+        } catch (const EngineError& e) {  // a field that cannot be read: the statement fails
+            sqlite3_result_error(ctx, e.what(), -1);
+            return SQLITE_ERROR;
+        }
         switch (cell.kind) {
             case Cell::Kind::Blank:
                 // A blank alpha value is the empty text, so that FL_CHANGE='' matches it.
@@ -271,6 +279,10 @@ TableImage& Session::Image(const std::string& path, bool forWriting) {
     std::string bytes = ReadWholeFile(*disk, path, &image->stamp);
     image->diskPath = *disk;
     image->file = EndsWithUpper(path, ".DBF") ? ParseDbase(bytes, path) : ParseParadox(bytes, path);
+    if (image->file.format == TableFormat::Paradox && HasBlobFields(image->file)) {
+        const std::string blobs = BlobFilePath(path);
+        if (auto mb = FindFile(blobs)) image->file.blobFile = ReadWholeFile(*mb, blobs);
+    }
     image->deleted.assign(image->file.records.size(), 0);
     image->lock = std::move(lock);
     return *images_.emplace(key, std::move(image)).first->second;
@@ -401,18 +413,35 @@ void Session::Commit() {
         Session* s;
         ~Reset() { s->Discard(); }
     } reset{this};
+    // Every file is made before any is written, so that a table that cannot be written (a
+    // duplicate key, say) leaves all tables unchanged.
+    struct Output {
+        const TableImage* image;
+        std::string table, index;
+    };
+    std::vector<Output> outputs;
     for (auto& [key, image] : images_) {
         if (!image->dirty) continue;
         TableFile& file = image->file;
         if (file.format != TableFormat::Paradox)
             throw EngineError("table " + file.path + " is a dBASE table; changing dBASE tables is not supported");
         HoldForWriting(*image);
+        if (file.keyed && !image->primaryIndex) image->primaryIndex = OpenKeyedTableForWriting(image->diskPath, file);
         std::vector<std::string> kept;
         kept.reserve(file.records.size());
         for (std::size_t r = 0; r < file.records.size(); ++r)
             if (image->IsLive(r)) kept.push_back(std::move(file.records[r]));
         file.records = std::move(kept);
-        ReplaceFileAtomically(image->diskPath, SerializeParadox(file), file.path);
+        if (file.keyed) SortByKey(file);
+        StampChange(file);
+        Output out{image.get(), SerializeParadox(file), {}};
+        if (file.keyed) out.index = BuildPrimaryIndex(*image->primaryIndex, file);
+        outputs.push_back(std::move(out));
+    }
+    for (const Output& out : outputs) {
+        ReplaceFileAtomically(out.image->diskPath, out.table, out.image->file.path);
+        if (out.image->primaryIndex)
+            ReplaceFileAtomically(out.image->primaryIndex->diskPath, out.index, out.image->primaryIndex->path);
     }
 }
 

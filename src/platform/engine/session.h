@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/engine/files.h"
+#include "platform/engine/primary_index.h"
 #include "platform/engine/table_file.h"
 
 namespace tesma::engine {
@@ -20,6 +21,7 @@ struct TableImage {
     std::vector<char> deleted;  // per record: removed in this session
     bool dirty = false;
     std::optional<FileLock> lock;
+    std::optional<PrimaryIndexFile> primaryIndex;  // keyed tables: checked before the first change
     FileStamp stamp;  // the version of the file the image was read from
 
     std::size_t RecordCount() const { return file.records.size(); }

@@ -1,5 +1,6 @@
 #include "platform/engine/table_file.h"
 
+#include "platform/engine/blob_file.h"
 #include "platform/engine/dbase.h"
 #include "platform/engine/paradox.h"
 #include "platform/errors.h"
@@ -9,13 +10,16 @@ namespace tesma::engine {
 
 ColumnKind KindOf(FieldType type) {
     switch (type) {
-        case FieldType::Alpha: return ColumnKind::Text;
+        case FieldType::Alpha:
+        case FieldType::Memo:
+        case FieldType::FormattedMemo: return ColumnKind::Text;
         case FieldType::Short:
         case FieldType::Long:
         case FieldType::AutoInc: return ColumnKind::Integer;
         case FieldType::Number:
         case FieldType::Currency:
-        case FieldType::Time: return ColumnKind::Real;
+        case FieldType::Bcd: return ColumnKind::Real;
+        case FieldType::Time: return ColumnKind::Time;
         case FieldType::Date: return ColumnKind::Date;
         case FieldType::Timestamp: return ColumnKind::DateTime;
         case FieldType::Logical: return ColumnKind::Logical;
@@ -37,7 +41,18 @@ int TableFile::FieldIndex(std::string_view name) const {
 Cell TableFile::Decode(const char* record, int field) const {
     const FieldDef& f = fields[static_cast<std::size_t>(field)];
     const char* p = record + f.offset;
-    return format == TableFormat::Paradox ? DecodeParadoxField(f, p) : DecodeDbaseField(*this, f, p);
+    if (format != TableFormat::Paradox) return DecodeDbaseField(*this, f, p);
+    switch (f.type) {
+        case FieldType::Memo:
+        case FieldType::FormattedMemo: return ReadMemo(*this, f, p);
+        case FieldType::Binary:
+        case FieldType::Ole:
+        case FieldType::Graphic:
+        case FieldType::Bytes:
+            throw EngineError("field " + f.name + " of table " + path +
+                              " holds binary data (a binary, OLE, graphic or bytes field), which cannot be read as a value");
+        default: return DecodeParadoxField(f, p);
+    }
 }
 
 void TableFile::Set(std::string& record, int field, const Cell& value) const {
