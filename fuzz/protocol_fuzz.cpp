@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "host/protocol_file.h"
 #include "platform/errors.h"
+#include "runtime/protocol_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path =
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     const std::string before(reinterpret_cast<const char*>(data), size);
-    tesma::host::ProtocolFile protocol;
+    tesma::runtime::ProtocolFile protocol;
     if (protocol.Open(path) != 0) __builtin_trap();
     protocol.WriteLine("line");
     protocol.Close();

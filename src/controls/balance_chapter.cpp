@@ -2,7 +2,6 @@
 
 #include "controls/chapter_parts.h"
 #include "controls/common.h"
-#include "host/fm_contr.h"
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
 #include "runtime/arrays.h"
@@ -10,6 +9,7 @@
 #include "runtime/numbers.h"
 #include "runtime/record_access.h"
 #include "runtime/report_location.h"
+#include "runtime/run.h"
 #include "runtime/texts.h"
 
 namespace tesma::controls {
@@ -77,7 +77,7 @@ void BalanceControl::Prepare() {
     f1Rub_.Declare();
     f1Val_.Declare();
     f1Ito_.Declare();
-    host::WriteProtocolLine(c_.header);
+    WriteProtocolLine(c_.header);
     period_ = FindPeriod();
     prevExists_ = period_.prevExists;
 }

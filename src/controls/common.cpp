@@ -1,8 +1,8 @@
 #include "controls/common.h"
 
-#include "host/fm_contr.h"
 #include "runtime/conversions.h"
 #include "runtime/record_access.h"
+#include "runtime/run.h"
 #include "runtime/texts.h"
 
 namespace tesma::controls {
@@ -13,7 +13,7 @@ void Report(std::int32_t row, std::string_view code, std::string_view message) {
     line += code;
     line += ' ';
     line += message;
-    host::WriteProtocolLine(line);
+    WriteProtocolLine(line);
 }
 
 std::string Num(long double x) { return ValueToText(Value::Real(static_cast<double>(x))); }
@@ -29,7 +29,7 @@ std::string PairText(std::int32_t width, std::string_view op, long double a, lon
 
 std::string Pad(long double x, std::int32_t width) { return PadNumberText(Num(x), width); }
 
-bool MainTableTakesNewRows() { return host::FmContr->MainTableKind != "F"; }
+bool MainTableTakesNewRows() { return runtime::CurrentRun().MainTableKind != "F"; }
 
 bool DigitsOnly(std::string_view text) { return TranslateChars(text, " 0123456789", " ").empty(); }
 

@@ -3,7 +3,6 @@
 // differences of named accounts that must not be negative.
 #include "controls/common.h"
 #include "controls/procedures.h"
-#include "host/fm_contr.h"
 #include "platform/text/cp1251.h"
 #include "runtime/arrays.h"
 #include "runtime/conversions.h"
@@ -11,6 +10,7 @@
 #include "runtime/record_access.h"
 #include "runtime/report_location.h"
 #include "runtime/requisites.h"
+#include "runtime/run.h"
 #include "runtime/texts.h"
 
 namespace tesma::controls {
@@ -143,7 +143,7 @@ void CrossChecks::NonNegativeSums() {
 void CrossChecks::Run() {
     ResetArrays();
     balances_.Declare();
-    host::WriteProtocolLine(kHeader);
+    WriteProtocolLine(kHeader);
     mm_ = DatePartText("MM", ReportDate());
 
     Pass([&](const std::string& nbal) {

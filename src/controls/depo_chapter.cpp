@@ -3,12 +3,12 @@
 #include "controls/chapter_parts.h"
 #include "controls/common.h"
 #include "controls/procedures.h"
-#include "host/fm_contr.h"
 #include "platform/text/cp1251.h"
 #include "runtime/arrays.h"
 #include "runtime/conversions.h"
 #include "runtime/numbers.h"
 #include "runtime/record_access.h"
+#include "runtime/run.h"
 #include "runtime/texts.h"
 
 namespace tesma::controls {
@@ -301,7 +301,7 @@ void DepoControl::Run() {
     chart_.Declare();
     f2Ito_.Declare();
     f1Ito_.Declare();
-    host::WriteProtocolLine(kHeader);
+    WriteProtocolLine(kHeader);
     period_ = FindPeriod();
     prevExists_ = period_.prevExists;
 

@@ -3,13 +3,13 @@
 #include <functional>
 
 #include "controls/procedures.h"
-#include "host/fm_contr.h"
 #include "platform/text/cp1251.h"
 #include "runtime/arrays.h"
 #include "runtime/conversions.h"
 #include "runtime/record_access.h"
 #include "runtime/report_location.h"
 #include "runtime/requisites.h"
+#include "runtime/run.h"
 
 namespace tesma::controls {
 
@@ -17,7 +17,7 @@ using namespace tesma::literals;
 
 void FillReportRequisites() {
     ResetArrays();
-    host::WriteProtocolLine("**Заполнение реквизитов ОЭС"_cpv);
+    WriteProtocolLine("**Заполнение реквизитов ОЭС"_cpv);
     const std::string branch = BankBranchNumber();
     // With a report instance the procedure changes nothing.
     if (ValueToReal(NullToDefault(Value::Int(ReportInstanceId()), Value::Int(0))) != 0) return;

@@ -7,13 +7,13 @@
 
 #include "controls/common.h"
 #include "controls/procedures.h"
-#include "host/fm_contr.h"
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
 #include "runtime/arrays.h"
 #include "runtime/conversions.h"
 #include "runtime/record_access.h"
 #include "runtime/report_location.h"
+#include "runtime/run.h"
 #include "runtime/texts.h"
 
 namespace tesma::controls {
@@ -29,12 +29,40 @@ struct SortChapter {
     std::string_view closingTotal;  // chapter В: the total row that closes its sign's group
 };
 
-constexpr SortChapter kSortA{"**Контроль формы 101 Глава А. Баланс. Cортировка по No б/c"_cpv, "Ф_1"_cpv, false, ""};
-constexpr SortChapter kSortB{"**Контроль формы 101 Глава Б. Сортировка счетов довер.управления"_cpv, "Ф_2"_cpv, false, ""};
-constexpr SortChapter kSortV{"**Контроль формы 101 Глава В. Сортировка внебалансовых счетов"_cpv, "Ф_3"_cpv, false,
-                             "91999 (ИТОГО)"_cpv};
-constexpr SortChapter kSortG{"**Контроль формы 101 Глава Г. Сортировка баланса по срочным сделкам "_cpv, "Ф_4"_cpv, false, ""};
-constexpr SortChapter kSortD{"**Контроль формы 101 Глава Д. Сортировка счетов ДЕПО"_cpv, "Ф_5"_cpv, true, ""};
+constexpr SortChapter kSortA{
+    .header = "**Контроль формы 101 Глава А. Баланс. Cортировка по No б/c"_cpv,
+    .tableCode = "Ф_1"_cpv,
+    .textAmounts = false,
+    .closingTotal = "",
+};
+
+constexpr SortChapter kSortB{
+    .header = "**Контроль формы 101 Глава Б. Сортировка счетов довер.управления"_cpv,
+    .tableCode = "Ф_2"_cpv,
+    .textAmounts = false,
+    .closingTotal = "",
+};
+
+constexpr SortChapter kSortV{
+    .header = "**Контроль формы 101 Глава В. Сортировка внебалансовых счетов"_cpv,
+    .tableCode = "Ф_3"_cpv,
+    .textAmounts = false,
+    .closingTotal = "91999 (ИТОГО)"_cpv,
+};
+
+constexpr SortChapter kSortG{
+    .header = "**Контроль формы 101 Глава Г. Сортировка баланса по срочным сделкам "_cpv,
+    .tableCode = "Ф_4"_cpv,
+    .textAmounts = false,
+    .closingTotal = "",
+};
+
+constexpr SortChapter kSortD{
+    .header = "**Контроль формы 101 Глава Д. Сортировка счетов ДЕПО"_cpv,
+    .tableCode = "Ф_5"_cpv,
+    .textAmounts = true,
+    .closingTotal = "",
+};
 
 // The amount stores, in the order of the row's amount fields.
 constexpr std::array<const char*, 12> kAmountStores = {"VOR", "VOV", "VOI", "DOR", "DOV", "DOI",
@@ -109,7 +137,7 @@ void Sort::Clear() {
         for (FirstRow(); !RowsEnded(); NextRow()) {
             if (IsMarker()) continue;
             if (++deletions > rows_)
-                throw EngineError("rows of table " + host::FmContr->MainTableFile + " could not be deleted for sorting");
+                throw EngineError("rows of table " + runtime::CurrentRun().MainTableFile + " could not be deleted for sorting");
             deleted = true;
             DeleteRow();
         }
@@ -147,12 +175,12 @@ void Sort::Run() {
     for (const auto& store : amounts_) store.Declare();
     accounts_.Declare();
     signs_.Declare();
-    host::WriteProtocolLine(c_.header);
+    WriteProtocolLine(c_.header);
     if (!MainTableTakesNewRows()) {
         // Rows can be neither appended nor deleted in this table: a sort could only write
         // over its rows. It is left as it is.
-        host::WriteProtocolLine("СОРТИРОВКА НЕВОЗМОЖНА: В ТАБЛИЦЕ "_cp + host::FmContr->MainTableFile + " ("_cp +
-                                std::string(c_.tableCode) + ") НЕЛЬЗЯ ДОБАВЛЯТЬ И УДАЛЯТЬ СТРОКИ. ТАБЛИЦА НЕ ИЗМЕНЕНА"_cp);
+        WriteProtocolLine("СОРТИРОВКА НЕВОЗМОЖНА: В ТАБЛИЦЕ "_cp + runtime::CurrentRun().MainTableFile + " ("_cp +
+                          std::string(c_.tableCode) + ") НЕЛЬЗЯ ДОБАВЛЯТЬ И УДАЛЯТЬ СТРОКИ. ТАБЛИЦА НЕ ИЗМЕНЕНА"_cp);
         return;
     }
     Read();

@@ -1,30 +1,10 @@
 #include "host/dispatcher.h"
 
-#include <array>
 #include <optional>
-
-#include "controls/procedures.h"
 
 namespace tesma::host {
 
 namespace {
-
-struct Row {
-    std::int32_t tableId;
-    std::array<Procedure, 2> control;  // in this order; empty slots are null
-    Procedure sort;
-};
-
-using namespace tesma::controls;
-
-constexpr Row kTable[] = {
-    {TableChapterA, {ControlChapterA2, ControlChapterA1}, SortChapterA},
-    {TableChapterB, {ControlChapterB, nullptr}, SortChapterB},
-    {TableChapterV, {ControlChapterV, nullptr}, SortChapterV},
-    {TableChapterG, {ControlChapterG, nullptr}, SortChapterG},
-    {TableMessageRequisites, {FillReportRequisites, nullptr}, nullptr},
-    {TableChapterD, {ControlChapterD, nullptr}, SortChapterD},
-};
 
 std::optional<std::vector<std::function<void()>>>& Override() {
     static std::optional<std::vector<std::function<void()>>> procedures;
@@ -43,7 +23,7 @@ ScopedDispatchOverride::~ScopedDispatchOverride() {
 
 std::vector<Procedure> ProceduresFor(std::int32_t tableId, std::int32_t mode) {
     std::vector<Procedure> out;
-    for (const Row& row : kTable) {
+    for (const controls::ProcedureRow& row : controls::ProcedureTable()) {
         if (row.tableId != tableId) continue;
         if (mode == ModeControl)
             for (Procedure p : row.control)

@@ -1,23 +1,27 @@
 #pragma once
-// Which control procedures run for a pair (table id, mode), in their order.
+// Which control procedures run for a pair (table id, mode), in their order: looked up in the
+// table that the control procedures publish.
 #include <cstdint>
 #include <functional>
 #include <vector>
 
+#include "controls/procedure_table.h"
+#include "runtime/modes.h"
+
 namespace tesma::host {
 
-inline constexpr std::int32_t ModeControl = 4;
-inline constexpr std::int32_t ModeSort = 7;
-inline constexpr std::int32_t ModePrepare = 8;
+using runtime::ModeControl;
+using runtime::ModePrepare;
+using runtime::ModeSort;
 
-inline constexpr std::int32_t TableChapterA = 466472;
-inline constexpr std::int32_t TableChapterB = 466473;
-inline constexpr std::int32_t TableChapterV = 466474;
-inline constexpr std::int32_t TableChapterG = 466475;
-inline constexpr std::int32_t TableMessageRequisites = 474667;
-inline constexpr std::int32_t TableChapterD = 583102;
+using controls::TableChapterA;
+using controls::TableChapterB;
+using controls::TableChapterD;
+using controls::TableChapterG;
+using controls::TableChapterV;
+using controls::TableMessageRequisites;
 
-using Procedure = void (*)();
+using controls::Procedure;
 
 std::vector<Procedure> ProceduresFor(std::int32_t tableId, std::int32_t mode);
 

@@ -4,13 +4,8 @@
 #include <string_view>
 
 #include "host/dispatcher.h"
-#include "platform/engine/files.h"
-#include "platform/errors.h"
 #include "platform/text/cp1251.h"
-#include "runtime/arrays.h"
 #include "runtime/conversions.h"
-#include "runtime/record_access.h"
-#include "runtime/sql_text.h"
 
 using namespace tesma::literals;
 
@@ -27,8 +22,6 @@ bool DiscardChangesRequested() {
 
 TFmContr* FmContr = nullptr;
 void* HostApplication = nullptr;
-std::int32_t RowCounter = 0;
-std::int32_t OperatorCounter = 0;
 
 TFmContr::TFmContr(void* owner) : Owner(owner), Caption("Контроль"_cp), Panel1("Идет контроль"_cp) {}
 
@@ -56,8 +49,8 @@ void TFmContr::FormActivate() {
 void TFmContr::UpdateCounters() {
     ui::Backend& backend = ui::CurrentBackend();
     if (backend.Draws()) {
-        LrecNo = std::to_string(RowCounter);
-        Operator = std::to_string(OperatorCounter);
+        LrecNo = std::to_string(Context.RowCounter);
+        Operator = std::to_string(Context.OperatorCounter);
         Repaint();
     }
     backend.Pump();
@@ -76,67 +69,28 @@ void TFmContr::TimerTimer() {
 
 void TFmContr::ExecuteRun() {
     RunState = 1;
-    if (Protocol.Open(ProtocolPath) != 0) {
-        // The protocol cannot be opened: nothing runs and nothing is written.
-        ProtocolNotOpened = true;
-        RunState = 2;
-        return;
-    }
-    // Whatever happens below, the run ends with the arrays freed, the main cursor and the
-    // protocol closed, and the table changes written (or, after a failure, dropped).
-    struct Finish {
-        TFmContr* w;
+    // The run ends finished, also when it fails or cannot open its protocol.
+    struct Finished {
+        TFmContr& w;
         bool ok = false;
-        ~Finish() {
-            try {
-                FreeArrayCells();
-            } catch (...) {
-            }
-            EndRowAccess();
-            w->Q.Close();
-            w->QQQ.Close();
-            w->QQ.Close();
-            if (!ok) {
-                engine::DefaultSession().Discard();
-                w->Failed = true;
-            }
-            w->Protocol.Close();
-            w->RunState = 2;
+        ~Finished() {
+            if (!ok) w.Failed = true;
+            w.RunState = 2;
         }
-    } finish{this};
-
-    MainTableFile.clear();
-    MainTableKind.clear();
-    for (std::int32_t i = 1; i <= Lists.tables.Count(); ++i) {
-        if (Lists.TableId(i) != MainTableId) continue;
-        MainTableFile = Lists.TableFileName(i);
-        std::string kind = Lists.TableKind(i);
-        MainTableKind = kind.substr(0, 1);
-        break;
-    }
-    ResetArrays();
-    StartRowAccess();
-    Q.Close();
-    Q.ClearSql();
-    Q.AddLine("select * from " + SqlTable(engine::JoinPath(DataDir, MainTableFile + ".DB")));
-    if (InstanceId != 0) Q.AddLine(" where ID_EKZ=" + std::to_string(InstanceId));
-    if (!MainTableFile.empty()) Q.Open();
-    Dispatch(MainTableId, PassThroughArg, Mode);
-    EndRowAccess();
-    Q.Close();
-    QQQ.Close();
-    QQ.Close();
+    } finished{*this};
     // A host that only inspects a report (a dry run) asks for the run's table changes to be
     // dropped: everything is computed and checked as usual, nothing is written back.
-    if (DiscardChangesRequested()) engine::DefaultSession().Discard();
-    else engine::DefaultSession().Commit();
-    finish.ok = true;
+    Context.DiscardChanges = DiscardChangesRequested();
+    const bool ran = Context.Execute([this] { Dispatch(Context.MainTableId, Context.PassThroughArg, Context.Mode); });
+    finished.ok = true;
+    // The protocol cannot be opened: nothing ran and nothing was written.
+    if (!ran) ProtocolNotOpened = true;
 }
 
 void TFmContr::SBstopClick() {
     constexpr std::string_view kStopped = ">>>>> Прервано оператором"_cpv;
-    if (Protocol.IsOpen()) {
-        Protocol.WriteLineUnchecked(kStopped);
+    if (Context.Protocol.IsOpen()) {
+        Context.Protocol.WriteLineUnchecked(kStopped);
         Record.Line(kStopped);
     }
     Stopped = true;
@@ -144,24 +98,17 @@ void TFmContr::SBstopClick() {
 }
 
 void TFmContr::FormClose() {
-    Protocol.Close();
-    Q.Close();
-    Q.ClearSql();
+    Context.Protocol.Close();
+    Context.Q.Close();
+    Context.Q.ClearSql();
 }
 
-void TFmContr::WriteLine(std::string_view text) {
-    UpdateCounters();
-    Protocol.WriteLine(text);
+void TFmContr::ProtocolLine(std::string_view text) {
     Record.Line(text);
     if (text.substr(0, 2) == "**") {
         Lname = std::string(text.substr(2, 255));
         Repaint();
     }
-}
-
-void WriteProtocolLine(std::string_view text) {
-    if (!FmContr) throw Failure("a protocol line written outside a run");
-    FmContr->WriteLine(text);
 }
 
 }  // namespace tesma::host

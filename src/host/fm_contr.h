@@ -1,47 +1,31 @@
 #pragma once
-// The progress window: the visible progress display and the owner of the run context. Its
-// timer's first tick runs the control procedures; every protocol line and row step refreshes
-// its counters and pumps messages, so the clock ticks and the stop button works during a run.
+// The progress window: shows a control run. It owns the run context (runtime::Run), starts the
+// run at its timer's first tick, and hears of the run's progress: every protocol line and row
+// step refreshes its counters and pumps messages, so the clock ticks and the stop button works
+// during a run.
 #include <cstdint>
 #include <string>
 
-#include "host/descriptors.h"
-#include "host/protocol_file.h"
 #include "host/run_record.h"
-#include "platform/engine/query.h"
 #include "platform/ui/backend.h"
+#include "runtime/run.h"
 
 namespace tesma::host {
 
-class TFmContr final : public ui::WindowHandlers {
+class TFmContr final : public ui::WindowHandlers, public runtime::RunProgress {
 public:
     explicit TFmContr(void* owner);
 
-    // ---- run context (filled by the run entry) ----
-    std::int32_t MainTableId = 0;
-    std::int32_t PassThroughArg = 0;
-    std::int32_t Mode = 0;
-    std::int32_t InstanceId = 0;
-    std::int32_t OtherInstanceId = 0;
-    double ReportDate = 0;
-    std::string ProtocolPath;
-    std::string DataDir;
-    std::string OverrideDir;
-    HostLists Lists;
+    // ---- the run context (filled by the run entry) ----
+    runtime::Run Context{*this};
     std::uint8_t RunState = 0;  // 0 waiting, 1 running, 2 finished or stopped
-    ProtocolFile Protocol;
-    RunRecord Record;  // what the host learns of the run besides the protocol file
+
+    // ---- what the host learns of the run ----
+    RunRecord Record;  // besides the protocol file
     // How the run ended, for the host: stop pressed, protocol not opened, a failure.
     bool Stopped = false;
     bool ProtocolNotOpened = false;
     bool Failed = false;
-    std::string MainTableFile;
-    std::string MainTableKind;  // one character, or empty
-
-    // ---- query objects ----
-    engine::Query Q{true};  // the main table, live
-    engine::Query QQ;       // single-value lookups
-    engine::Query QQQ;      // the aux table
 
     // ---- controls of the window ----
     void* Owner = nullptr;
@@ -60,7 +44,6 @@ public:
     void FormClose();
     void UpdateCounters();
     void ExecuteRun();
-    void WriteLine(std::string_view text);
 
     // The window's modal display; returns when the window has closed.
     void ShowModal();
@@ -71,6 +54,9 @@ private:
     void OnTick() override { TimerTimer(); }
     void OnStopClick() override { SBstopClick(); }
     void OnClose() override { FormClose(); }
+    void RowStep() override { UpdateCounters(); }
+    void PumpNow() override { UpdateCounters(); }
+    void ProtocolLine(std::string_view text) override;
     void Repaint();
 };
 
@@ -78,12 +64,5 @@ private:
 extern TFmContr* FmContr;
 // The host's application object; kept, never dereferenced.
 extern void* HostApplication;
-// The current main-table row and the operator counter, shown in the window.
-extern std::int32_t RowCounter;
-extern std::int32_t OperatorCounter;
-
-// Appends one line to the protocol of the current run; a header line ("**...") is also shown
-// in the window.
-void WriteProtocolLine(std::string_view text);
 
 }  // namespace tesma::host

@@ -14,10 +14,11 @@ namespace tesma::host {
 
 bool RunEntry(const RunArguments& a) {
     // Snapshots of the host's lists come first.
-    HostLists lists{DescriptorList(a.forms, a.formCount, TESMA_MAX_FORMS, "form"),
-                    DescriptorList(a.tables, a.tableCount, TESMA_MAX_TABLES, "table"),
-                    DescriptorList(a.fields, a.fieldCount, TESMA_MAX_FIELDS, "field"),
-                    DescriptorList(a.extras, a.extraCount, TESMA_MAX_EXTRAS, "extra")};
+    using runtime::DescriptorList;
+    runtime::HostLists lists{DescriptorList(a.forms, a.formCount, TESMA_MAX_FORMS, "form"),
+                             DescriptorList(a.tables, a.tableCount, TESMA_MAX_TABLES, "table"),
+                             DescriptorList(a.fields, a.fieldCount, TESMA_MAX_FIELDS, "field"),
+                             DescriptorList(a.extras, a.extraCount, TESMA_MAX_EXTRAS, "extra")};
     HostApplication = a.owner;
     auto window = std::make_unique<TFmContr>(a.owner);
     struct Release {
@@ -33,17 +34,19 @@ bool RunEntry(const RunArguments& a) {
         }
     } release{window};
     FmContr = window.get();
+    runtime::CurrentRunScope current(window->Context);
     if (a.mode == ModePrepare) window->Panel1 = "Подготовка отчета"_cp;
-    window->MainTableId = a.tableId;
-    window->PassThroughArg = a.passThrough;
-    window->Mode = a.mode;
-    window->InstanceId = a.instanceId;
-    window->OtherInstanceId = 0;
-    window->ReportDate = a.reportDate;
-    window->ProtocolPath = a.protocolPath;
-    window->DataDir = a.dataDir;
-    window->OverrideDir = a.overrideDir;
-    window->Lists = std::move(lists);
+    runtime::Run& run = window->Context;
+    run.MainTableId = a.tableId;
+    run.PassThroughArg = a.passThrough;
+    run.Mode = a.mode;
+    run.InstanceId = a.instanceId;
+    run.OtherInstanceId = 0;
+    run.ReportDate = a.reportDate;
+    run.ProtocolPath = a.protocolPath;
+    run.DataDir = a.dataDir;
+    run.OverrideDir = a.overrideDir;
+    run.Lists = std::move(lists);
     window->Lname.clear();
     window->ShowModal();
     return true;

@@ -6,17 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "host/fm_contr.h"
 #include "platform/errors.h"
 #include "platform/locale/number_format.h"
 #include "platform/locale/settings.h"
 #include "platform/text/cp1251.h"
 #include "runtime/conversions.h"
 #include "runtime/row_keys.h"
+#include "runtime/run.h"
 
 namespace tesma {
 
-using host::FmContr;
+using runtime::CurrentRun;
 
 namespace {
 
@@ -69,7 +69,8 @@ void KeepSlotValues(std::size_t fromSlot) {
 }
 
 void FillRowBuffer(int start) {
-    auto& q = FmContr->Q;
+    runtime::Run& run = CurrentRun();
+    auto& q = run.Q;
     const int count = q.FieldCount();
     const engine::TableFile* table = q.RowTable();
     KeepSlotValues(count > start ? static_cast<std::size_t>(count - start) : 0);
@@ -80,7 +81,7 @@ void FillRowBuffer(int start) {
     for (int p = start; p < count; ++p) {
         const int slot = p - start + 1;
         if (slot > static_cast<int>(kSlots))
-            throw RangeError("range check error: more than 70 columns in the main table " + FmContr->MainTableFile);
+            throw RangeError("range check error: more than 70 columns in the main table " + run.MainTableFile);
         Slot& s = gRowBuffer[static_cast<std::size_t>(slot - 1)];
         s.kind = q.FieldKind(p);
         s.text.reset();
@@ -93,7 +94,7 @@ void FillRowBuffer(int start) {
     }
 }
 
-int RowStart() { return FmContr->MainTableKind == "F" ? 2 : 1; }
+int RowStart() { return CurrentRun().MainTableKind == "F" ? 2 : 1; }
 
 std::int32_t ToInt32(std::int64_t v, std::string_view field) {
     if (v < INT32_MIN || v > INT32_MAX)
@@ -128,18 +129,19 @@ void EndRowAccess() {
 }
 
 void FirstRow() {
-    auto& q = FmContr->Q;
+    runtime::Run& run = CurrentRun();
+    auto& q = run.Q;
     if (!q.Active()) q.Open();
     q.First();
     FillRowBuffer(RowStart());
-    host::RowCounter = 1;
+    run.RowCounter = 1;
     // The list is the same for every FirstRow of a run: the host's lists do not change.
     if (!gMainFieldsBuilt) {
         gMainFields.clear();
         gMainFieldNames.clear();
-        const auto& lists = FmContr->Lists;
+        const auto& lists = run.Lists;
         for (std::int32_t i = 1; i <= lists.fields.Count(); ++i) {
-            if (lists.FieldTableId(i) != FmContr->MainTableId) continue;
+            if (lists.FieldTableId(i) != run.MainTableId) continue;
             if (gMainFields.size() == kSlots)
                 throw RangeError("range check error: more than 70 field descriptors of the main table");
             gMainFields.push_back(i);
@@ -151,36 +153,40 @@ void FirstRow() {
 }
 
 void NextRow() {
-    FmContr->Q.Next();
-    ++host::RowCounter;
+    runtime::Run& run = CurrentRun();
+    run.Q.Next();
+    ++run.RowCounter;
     FillRowBuffer(RowStart());
-    FmContr->UpdateCounters();
+    run.RowStep();
 }
 
-bool RowsEnded() { return FmContr->Q.Eof(); }
+bool RowsEnded() { return CurrentRun().Q.Eof(); }
 
 void AppendRow() {
-    if (FmContr->MainTableKind == "F") return;
-    auto& q = FmContr->Q;
+    runtime::Run& run = CurrentRun();
+    if (run.MainTableKind == "F") return;
+    auto& q = run.Q;
     q.Append();
     q.SetInteger("NNN", NewRowKey());
-    if (FmContr->InstanceId != 0) q.SetInteger("ID_EKZ", FmContr->InstanceId);
+    if (run.InstanceId != 0) q.SetInteger("ID_EKZ", run.InstanceId);
     q.Post();
     FillRowBuffer(1);
-    FmContr->UpdateCounters();
+    run.RowStep();
 }
 
 void DeleteRow() {
-    if (FmContr->MainTableKind == "F") return;
-    FmContr->Q.Delete();
+    runtime::Run& run = CurrentRun();
+    if (run.MainTableKind == "F") return;
+    run.Q.Delete();
     FillRowBuffer(1);
-    FmContr->UpdateCounters();
+    run.RowStep();
 }
 
 Value GetRowField(std::string_view fieldName) {
+    runtime::Run& run = CurrentRun();
     const std::string name = text::LatinUpper(fieldName);
-    auto& q = FmContr->Q;
-    if (name == "ROW_NUM") return Value::Int(host::RowCounter);
+    auto& q = run.Q;
+    if (name == "ROW_NUM") return Value::Int(run.RowCounter);
     if (name == "NNN") return Value::Int(ToInt32(q.AsInteger(q.FieldByName("NNN")), "NNN"));
     const std::size_t slot = MainFieldSlot(name);
     if (slot == 0) return Value::Null();
@@ -192,7 +198,7 @@ Value GetRowField(std::string_view fieldName) {
         if (c == -2) c = q.FieldByName(name);
         return c;
     };
-    switch (FmContr->Lists.FieldType(gMainFields[slot - 1])) {
+    switch (run.Lists.FieldType(gMainFields[slot - 1])) {
         case 'A': return Value::Str(text::FullUpper(t.Text()));
         case 'D': return t.Empty() ? Value::Int(0) : Value::DateOf(ShortDateTextToDate(t.Text()));
         case 'I': return t.Empty() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(column()), name));
@@ -215,7 +221,7 @@ void SetRowField(std::string_view fieldName, const Value& value) {
         case ValueKind::Text: t = value.text; break;
         default: break;
     }
-    auto& q = FmContr->Q;
+    auto& q = CurrentRun().Q;
     q.Edit();
     q.SetText(name, t);
     q.Post();
@@ -229,11 +235,11 @@ std::int32_t NewRowKey() {
     auto v = static_cast<std::int64_t>(static_cast<std::uint32_t>((now - base) * 1000000.0));
     if (v > 2147483647) v -= 2147483647;
     // Without waiting for the clock: the key is unique within the main table (see RowKeyChooser).
-    if (FmContr && FmContr->Q.Active() && FmContr->Q.TableIdentity()) {
-        const void* table = FmContr->Q.TableIdentity();
+    if (runtime::Run* run = runtime::RunInProgress(); run && run->Q.Active() && run->Q.TableIdentity()) {
+        const void* table = run->Q.TableIdentity();
         if (table != gKeyTable || !gKeys) {
             gKeyTable = table;
-            gKeys.emplace(FmContr->Q.TableMaxInteger("NNN"), [] { return FmContr->Q.TableIntegers("NNN"); });
+            gKeys.emplace(run->Q.TableMaxInteger("NNN"), [] { return CurrentRun().Q.TableIntegers("NNN"); });
         }
         const std::int32_t key = gKeys->Next(v);
         gLastKey = key;
@@ -245,11 +251,11 @@ std::int32_t NewRowKey() {
     return static_cast<std::int32_t>(v);
 }
 
-bool AuxTableEnded() { return FmContr->QQQ.Eof(); }
+bool AuxTableEnded() { return CurrentRun().QQQ.Eof(); }
 
 Value GetAuxField(std::string_view fieldName) {
     const std::string name = text::LatinUpper(fieldName);
-    auto& q = FmContr->QQQ;
+    auto& q = CurrentRun().QQQ;
     if (name == "ROW_NUM") return Value::Int(q.RecNo());
     const int i = q.FindField(name);
     if (i < 0) return Value::Str("");
@@ -266,10 +272,11 @@ Value GetAuxField(std::string_view fieldName) {
 }
 
 void NextAuxRow() {
-    FmContr->QQQ.Next();
-    FmContr->UpdateCounters();
+    runtime::Run& run = CurrentRun();
+    run.QQQ.Next();
+    run.RowStep();
 }
 
-void CloseAuxTable() { FmContr->QQQ.Close(); }
+void CloseAuxTable() { CurrentRun().QQQ.Close(); }
 
 }  // namespace tesma

@@ -1,6 +1,6 @@
 #pragma once
 // Walking, reading and writing the rows of the main table (cursor Q), and walking the aux table
-// (cursor QQQ). Row steps refresh the window's counters and pump its messages.
+// (cursor QQQ). Row steps are reported to the run's progress: the window's counters and messages.
 #include <cstdint>
 #include <string_view>
 

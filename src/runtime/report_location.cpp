@@ -6,17 +6,17 @@
 #include <set>
 #include <vector>
 
-#include "host/fm_contr.h"
 #include "platform/engine/files.h"
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
 #include "runtime/conversions.h"
+#include "runtime/run.h"
 #include "runtime/sql_text.h"
 
 namespace tesma {
 
-using host::FmContr;
+using runtime::CurrentRun;
 
 namespace {
 
@@ -36,10 +36,11 @@ struct Bank {
 };
 
 Bank InstanceBank() {
-    auto& qq = FmContr->QQ;
+    runtime::Run& run = CurrentRun();
+    auto& qq = run.QQ;
     qq.Close();
     qq.ClearSql();
-    qq.AddLine("select * from " + SqlTable(Join(FmContr->DataDir, "REP_EKZ.DB")) + " where ID_EKZ=" + std::to_string(FmContr->InstanceId));
+    qq.AddLine("select * from " + SqlTable(Join(run.DataDir, "REP_EKZ.DB")) + " where ID_EKZ=" + std::to_string(run.InstanceId));
     qq.Open();
     Bank bank{qq.AsText(qq.FieldByName("REG_NUM")), qq.AsText(qq.FieldByName("FILIAL_NUM"))};
     qq.Close();
@@ -48,7 +49,7 @@ Bank InstanceBank() {
 
 // ID_EKZ of the same bank and branch in the register of `folder`; 0 when absent.
 std::int32_t SameBankInstance(const std::string& folder, const Bank& bank, std::string_view changeCondition) {
-    auto& qq = FmContr->QQ;
+    auto& qq = CurrentRun().QQ;
     qq.Close();
     qq.ClearSql();
     qq.AddLine("select * from " + SqlTable(Join(folder, "REP_EKZ.DB")) + " where REG_NUM='" + SqlQuoted(bank.regNum) +
@@ -66,7 +67,7 @@ struct TableName {
 // The table name map of another form: its rfdef.DB rows by FDORDER, FORDER, with repeated
 // file names told apart by their position.
 std::vector<TableName> ReadTableNameMap(const std::string& definitionsDir) {
-    auto& q = FmContr->QQQ;
+    auto& q = CurrentRun().QQQ;
     q.Close();
     q.ClearSql();
     q.AddLine("select * from " + SqlTable(Join(definitionsDir, "rfdef.DB")));
@@ -95,14 +96,15 @@ std::vector<TableName> ReadTableNameMap(const std::string& definitionsDir) {
 
 }  // namespace
 
-double ReportDate() { return FmContr->ReportDate; }
+double ReportDate() { return CurrentRun().ReportDate; }
 
-std::int32_t ReportInstanceId() { return FmContr->InstanceId; }
+std::int32_t ReportInstanceId() { return CurrentRun().InstanceId; }
 
 std::string CurrentFormDirName() {
-    const auto& lists = FmContr->Lists;
+    runtime::Run& run = CurrentRun();
+    const auto& lists = run.Lists;
     for (std::int32_t i = 1; i <= lists.tables.Count(); ++i) {
-        if (lists.TableId(i) != FmContr->MainTableId) continue;
+        if (lists.TableId(i) != run.MainTableId) continue;
         std::int32_t formId = lists.TableFormId(i);
         if (formId == 0) return {};
         for (std::int32_t f = 1; f <= lists.forms.Count(); ++f)
@@ -148,11 +150,12 @@ std::optional<std::set<std::string>> DatedFolderNames(std::string_view dataDir, 
 }  // namespace
 
 double PreviousReportDate() {
-    FmContr->OtherInstanceId = 0;
+    runtime::Run& run = CurrentRun();
+    run.OtherInstanceId = 0;
     Bank bank;
-    if (FmContr->InstanceId != 0) bank = InstanceBank();
-    const double start = FmContr->ReportDate;
-    const auto existing = DatedFolderNames(FmContr->DataDir, start);
+    if (run.InstanceId != 0) bank = InstanceBank();
+    const double start = run.ReportDate;
+    const auto existing = DatedFolderNames(run.DataDir, start);
     double d = start;
     bool finished = false;
     do {
@@ -161,8 +164,8 @@ double PreviousReportDate() {
             d = 0;
             finished = true;
         }
-        const std::string folder = ReplaceDateDir(FmContr->DataDir, d, FmContr->ReportDate);
-        if (folder == FmContr->DataDir) {
+        const std::string folder = ReplaceDateDir(run.DataDir, d, run.ReportDate);
+        if (folder == run.DataDir) {
             // The data folder carries no "/YYYYMMDD/" component of the reporting date, so no
             // folder of another date can be told from it: the report itself is not its own
             // previous report.
@@ -171,12 +174,12 @@ double PreviousReportDate() {
         }
         const std::string component = DateComponent(d);
         if (existing && !existing->count(component.substr(1, component.size() - 2))) continue;
-        if (engine::FileExists(Join(folder, FmContr->MainTableFile + ".DB"))) {
-            if (FmContr->InstanceId == 0) {
+        if (engine::FileExists(Join(folder, run.MainTableFile + ".DB"))) {
+            if (run.InstanceId == 0) {
                 finished = true;
             } else {
-                FmContr->OtherInstanceId = SameBankInstance(folder, bank, "FL_CHANGE=''");
-                if (FmContr->OtherInstanceId != 0) finished = true;
+                run.OtherInstanceId = SameBankInstance(folder, bank, "FL_CHANGE=''");
+                if (run.OtherInstanceId != 0) finished = true;
             }
         }
     } while (!finished);
@@ -185,7 +188,8 @@ double PreviousReportDate() {
 
 void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::string_view condition, double date) {
     if (date == 0) return;
-    auto& q = FmContr->QQQ;
+    runtime::Run& run = CurrentRun();
+    auto& q = run.QQQ;
     const std::string ref = text::LatinUpper(tableRef);
     q.Close();
     std::string qualifier, name = ref;
@@ -195,10 +199,10 @@ void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::stri
         qualifier = ref.substr(0, dot);
         name = ref.substr(dot + 1, 255);
     }
-    const std::string dated = ReplaceDateDir(FmContr->DataDir, date, FmContr->ReportDate);
+    const std::string dated = ReplaceDateDir(run.DataDir, date, run.ReportDate);
     // Another date asked for, but no date component to change: that date's folder is unknown,
     // and the current folder's table must not stand in for it.
-    const bool otherDateUnknown = date != FmContr->ReportDate && dated == FmContr->DataDir;
+    const bool otherDateUnknown = date != run.ReportDate && dated == run.DataDir;
     const bool byFileName = qualified && qualifier == "!";
     std::string folder, file;
     if (!qualified || qualifier.empty()) {
@@ -206,7 +210,7 @@ void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::stri
         if (name == "REP_EKZ") {
             file = "REP_EKZ";
         } else {
-            const auto& lists = FmContr->Lists;
+            const auto& lists = run.Lists;
             for (std::int32_t i = 1; i <= lists.tables.Count(); ++i)
                 if (lists.TableCode(i) == name) {
                     file = lists.TableFileName(i);
@@ -215,7 +219,7 @@ void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::stri
         }
     } else if (byFileName) {
         file = name;
-        folder = FmContr->OverrideDir.empty() ? dated : FmContr->OverrideDir;
+        folder = run.OverrideDir.empty() ? dated : run.OverrideDir;
     } else {
         folder = ReplacePathDir(dated, CurrentFormDirName(), qualifier);
         const std::string component = "/" + qualifier + "/";
@@ -230,7 +234,7 @@ void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::stri
             }
     }
     if (file.empty()) return;
-    if (otherDateUnknown && !(byFileName && !FmContr->OverrideDir.empty())) return;
+    if (otherDateUnknown && !(byFileName && !run.OverrideDir.empty())) return;
     if (!engine::FileExists(Join(folder, file + ".DB")) && !engine::FileExists(Join(folder, file + ".DBF"))) return;
 
     q.ClearSql();
@@ -241,36 +245,37 @@ void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::stri
         q.Open();
         return;
     }
-    const bool byInstance = FmContr->InstanceId != 0 && !byFileName;
+    const bool byInstance = run.InstanceId != 0 && !byFileName;
     if (byInstance) {
-        FmContr->OtherInstanceId = SameBankInstance(folder, InstanceBank(), "FL_CHANGE =''");
-        if (FmContr->OtherInstanceId == 0) return;
+        run.OtherInstanceId = SameBankInstance(folder, InstanceBank(), "FL_CHANGE =''");
+        if (run.OtherInstanceId == 0) return;
     }
     q.ClearSql();
     q.AddLine("select * from " + SqlTable(Join(folder, file)));
-    if (byInstance) q.AddLine(" where ID_EKZ=" + std::to_string(FmContr->OtherInstanceId));
+    if (byInstance) q.AddLine(" where ID_EKZ=" + std::to_string(run.OtherInstanceId));
     if (!condition.empty()) q.AddLine((byInstance ? " and (" : " where (") + std::string(condition) + ")");
     if (!orderBy.empty()) q.AddLine(" order by " + std::string(orderBy));
     q.Open();
 }
 
 void OpenMainRowsOnAux(std::string_view tableCode, std::string_view orderBy) {
-    auto& q = FmContr->QQQ;
+    runtime::Run& run = CurrentRun();
+    auto& q = run.QQQ;
     q.Close();
     const std::string code = text::LatinUpper(tableCode);
-    const auto& lists = FmContr->Lists;
+    const auto& lists = run.Lists;
     std::string file;
     for (std::int32_t i = 1; i <= lists.tables.Count(); ++i)
         if (lists.TableCode(i) == code) {
             file = lists.TableFileName(i);
             break;
         }
-    if (file.empty() || file != FmContr->MainTableFile) return;
+    if (file.empty() || file != run.MainTableFile) return;
     // The same rows as the main cursor's statement: the instance by its own ID_EKZ, not the
     // bank's unchanged instance that OpenAuxTable looks up in the register.
     q.ClearSql();
-    q.AddLine("select * from " + SqlTable(Join(FmContr->DataDir, file + ".DB")));
-    if (FmContr->InstanceId != 0) q.AddLine(" where ID_EKZ=" + std::to_string(FmContr->InstanceId));
+    q.AddLine("select * from " + SqlTable(Join(run.DataDir, file + ".DB")));
+    if (run.InstanceId != 0) q.AddLine(" where ID_EKZ=" + std::to_string(run.InstanceId));
     if (!orderBy.empty()) q.AddLine(" order by " + std::string(orderBy));
     q.Open();
 }

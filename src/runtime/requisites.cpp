@@ -1,6 +1,5 @@
 #include "runtime/requisites.h"
 
-#include "host/fm_contr.h"
 #include "platform/engine/files.h"
 #include "platform/executable_folder.h"
 #include "platform/errors.h"
@@ -8,18 +7,19 @@
 #include "platform/locale/settings.h"
 #include "platform/text/cp1251.h"
 #include "runtime/conversions.h"
+#include "runtime/run.h"
 #include "runtime/sql_text.h"
 #include "runtime/texts.h"
 
 namespace tesma {
 
-using host::FmContr;
+using runtime::CurrentRun;
 
 namespace {
 
 // Runs a one-value statement on QQ: the first column of the first row as text, empty when none.
 std::string FirstValue(const std::vector<std::string>& lines) {
-    auto& qq = FmContr->QQ;
+    auto& qq = CurrentRun().QQ;
     qq.Close();
     qq.ClearSql();
     for (const auto& l : lines) qq.AddLine(l);
@@ -34,7 +34,8 @@ std::string FirstValue(const std::vector<std::string>& lines) {
 }  // namespace
 
 std::string ReadFormRequisite(std::string_view code) {
-    const auto& lists = FmContr->Lists;
+    runtime::Run& run = CurrentRun();
+    const auto& lists = run.Lists;
     if (lists.tables.Count() < 1) return {};
     const std::int32_t formId = lists.TableFormId(1);
     if (formId == 0) return {};
@@ -45,10 +46,10 @@ std::string ReadFormRequisite(std::string_view code) {
             break;
         }
     if (name.empty()) return {};
-    const std::string file = engine::JoinPath(FmContr->DataDir, "REKW_" + name + ".DB");
+    const std::string file = engine::JoinPath(run.DataDir, "REKW_" + name + ".DB");
     if (!engine::FileExists(file)) return {};
     std::vector<std::string> lines{"select VAL from " + SqlTable(file) + " where code='" + SqlQuoted(code) + "'"};
-    if (FmContr->InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(FmContr->InstanceId));
+    if (run.InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(run.InstanceId));
     return FirstValue(lines);
 }
 
@@ -63,23 +64,25 @@ std::string BankRegNumber() { return ReadFormRequisite("BNK_REGN"); }
 std::string BankBranchNumber() { return ReadFormRequisite("BNK_FILN"); }
 
 Value LookupValue(std::string_view fieldName, std::string_view keyValue, std::string_view tableName) {
+    runtime::Run& run = CurrentRun();
     const std::string table = text::LatinUpper(tableName);
     if (table.find("_REKW") != std::string::npos)
         return Value::Str(table == "GU_REKW" ? ReadCommonRequisite(keyValue) : ReadFormRequisite(keyValue));
-    const auto& lists = FmContr->Lists;
+    const auto& lists = run.Lists;
     std::int32_t id = 0;
     for (std::int32_t i = 1; i <= lists.tables.Count(); ++i) {
         if (lists.TableCode(i) != table) continue;
         id = lists.TableId(i);
-        FmContr->MainTableFile = lists.TableFileName(i);
+        run.MainTableFile = lists.TableFileName(i);
     }
     if (id == 0) return Value::Int(0);
     return LookupKeyedValue(fieldName, keyValue, id);
 }
 
 Value LookupKeyedValue(std::string_view fieldName, std::string_view keyValue, std::int32_t tableId) {
+    runtime::Run& run = CurrentRun();
     const std::string name = text::LatinUpper(fieldName);
-    const auto& lists = FmContr->Lists;
+    const auto& lists = run.Lists;
     std::int32_t field = 0;
     std::string keyName;
     for (std::int32_t i = 1; i <= lists.fields.Count(); ++i) {
@@ -88,9 +91,9 @@ Value LookupKeyedValue(std::string_view fieldName, std::string_view keyValue, st
         if (lists.FieldIsKey(i)) keyName = lists.FieldName(i);
     }
     if (field == 0 || keyName.empty()) return Value::Int(0);
-    std::vector<std::string> lines{"select " + name + " from " + SqlTable(engine::JoinPath(FmContr->DataDir, FmContr->MainTableFile + ".DB")),
+    std::vector<std::string> lines{"select " + name + " from " + SqlTable(engine::JoinPath(run.DataDir, run.MainTableFile + ".DB")),
                                    " where " + keyName + " = '" + SqlQuoted(keyValue) + "'"};
-    if (FmContr->InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(FmContr->InstanceId));
+    if (run.InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(run.InstanceId));
     const std::string t = FirstValue(lines);
     switch (lists.FieldType(field)) {
         case 'A': return Value::Str(text::FullUpper(t));

@@ -10,14 +10,14 @@
 #include <filesystem>
 
 #include "host/dispatcher.h"
-#include "host/fm_contr.h"
-#include "host/protocol_file.h"
 #include "host/run_entry.h"
 #include "platform/engine/files.h"
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
+#include "runtime/protocol_file.h"
 #include "runtime/record_access.h"
+#include "runtime/run.h"
 #include "support/in_run.h"
 #include "support/report.h"
 #include "support/tables.h"
@@ -38,7 +38,7 @@ std::string WriteFailingAt(const std::string& path, const std::string& before, c
     engine::SetWriteFaultHook([&](std::string_view step, std::string_view) {
         return step == "protocol-write" && ++writes >= failingWrite ? ENOSPC : 0;
     });
-    host::ProtocolFile protocol;
+    runtime::ProtocolFile protocol;
     EXPECT_EQ(protocol.Open(path), 0);
     try {
         for (const auto& l : lines) protocol.WriteLine(l);
@@ -95,12 +95,12 @@ protected:
     bool Run(const std::string& protocol, const std::function<void()>& between = {}) {
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
         host::ScopedDispatchOverride procs({[&] {
-            host::WriteProtocolLine("**Заголовок"_cp);
+            WriteProtocolLine("**Заголовок"_cp);
             FirstRow();
             SetRowField("NBAL2", Value::Str("99999"));
             if (between) between();
-            host::WriteProtocolLine("first " + std::string(200, 'x'));
-            host::WriteProtocolLine("second");
+            WriteProtocolLine("first " + std::string(200, 'x'));
+            WriteProtocolLine("second");
         }});
         host::RunArguments a;
         a.tableId = kChapterA;
@@ -152,7 +152,7 @@ TEST_F(ProtocolPaths, AFifoWithAReaderGetsTheLinesByteForByte) {
 TEST_F(ProtocolPaths, AFifoWithoutAReaderIsAnErrorAtOnceNeverAWait) {
     const std::string fifo = tree.Dir() / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    host::ProtocolFile protocol;
+    runtime::ProtocolFile protocol;
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(protocol.Open(fifo), ENXIO);
     EXPECT_FALSE(Run(fifo) && TableChanged());

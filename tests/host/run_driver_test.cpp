@@ -12,6 +12,7 @@
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
 #include "platform/ui/scripted_backend.h"
+#include "runtime/run.h"
 #include "support/report.h"
 #include "support/tables.h"
 
@@ -60,7 +61,7 @@ protected:
 
 auto Writes(std::vector<std::string> lines) {
     return [lines] {
-        for (const auto& l : lines) host::WriteProtocolLine(l);
+        for (const auto& l : lines) WriteProtocolLine(l);
     };
 }
 
@@ -150,9 +151,9 @@ TEST_F(RunDriver, AFailureShowsItsTextKeepsTheLinesAndChangesNoTable) {
     const std::string table = dataDir + ChapterFile('A') + ".DB";
     const std::string before = FileBytes(table);
     ScopedDispatchOverride procs({[] {
-        host::WriteProtocolLine("**Контроль"_cp);
-        host::FmContr->Q.First();
-        host::FmContr->Q.Delete();
+        WriteProtocolLine("**Контроль"_cp);
+        runtime::CurrentRun().Q.First();
+        runtime::CurrentRun().Q.Delete();
         throw EngineError("table X.DB is damaged");
     }});
     EXPECT_TRUE(Run());
@@ -165,8 +166,8 @@ TEST_F(RunDriver, AFailureShowsItsTextKeepsTheLinesAndChangesNoTable) {
 TEST_F(RunDriver, AChangeMadeByASuccessfulRunReachesTheTable) {
     const std::string table = dataDir + ChapterFile('A') + ".DB";
     ScopedDispatchOverride procs({[] {
-        host::FmContr->Q.First();
-        host::FmContr->Q.Delete();
+        runtime::CurrentRun().Q.First();
+        runtime::CurrentRun().Q.Delete();
     }});
     EXPECT_TRUE(Run(host::ModeControl, 5));
     auto rows = ReadTable(table);
@@ -179,8 +180,8 @@ TEST_F(RunDriver, TheMainQueryHasTheInstanceConditionOnlyForANonZeroInstance) {
     std::vector<std::string> lines;
     int rows = 0;
     ScopedDispatchOverride procs({[&] {
-        lines = host::FmContr->Q.SqlLines();
-        rows = host::FmContr->Q.RowCount();
+        lines = runtime::CurrentRun().Q.SqlLines();
+        rows = runtime::CurrentRun().Q.RowCount();
     }});
     EXPECT_TRUE(Run(host::ModeControl, 0));
     ASSERT_EQ(lines.size(), 1u);
@@ -194,7 +195,7 @@ TEST_F(RunDriver, TheMainQueryHasTheInstanceConditionOnlyForANonZeroInstance) {
 
 TEST_F(RunDriver, AMainTableMissingFromTheListLeavesTheCursorClosed) {
     bool active = true;
-    ScopedDispatchOverride procs({[&] { active = host::FmContr->Q.Active(); }});
+    ScopedDispatchOverride procs({[&] { active = runtime::CurrentRun().Q.Active(); }});
     EXPECT_TRUE(Run(host::ModeControl, 0, 999));
     EXPECT_FALSE(active);
     EXPECT_TRUE(ui->messageBoxes.empty());
@@ -213,13 +214,13 @@ TEST_F(RunDriver, HeaderLinesAreShownInTheWindow) {
     std::vector<std::string> names;
     const std::string longHeader = "**" + std::string(300, 'h');
     ScopedDispatchOverride procs({[&] {
-        host::WriteProtocolLine("**Имя"_cp);
+        WriteProtocolLine("**Имя"_cp);
         names.push_back(host::FmContr->Lname);
-        host::WriteProtocolLine("*one star");
+        WriteProtocolLine("*one star");
         names.push_back(host::FmContr->Lname);
-        host::WriteProtocolLine("**");
+        WriteProtocolLine("**");
         names.push_back(host::FmContr->Lname);
-        host::WriteProtocolLine(longHeader);
+        WriteProtocolLine(longHeader);
         names.push_back(host::FmContr->Lname);
     }});
     EXPECT_TRUE(Run());
@@ -231,7 +232,7 @@ TEST_F(RunDriver, AFailedProtocolWriteEndsTheRunWithAMessage) {
     int lines = 0;
     engine::SetWriteFaultHook([&](std::string_view step, std::string_view) { return step == "protocol-write" ? 28 : 0; });
     ScopedDispatchOverride procs({[&] {
-        for (int i = 0; i < 100; ++i, ++lines) host::WriteProtocolLine("line of some length " + std::to_string(i));
+        for (int i = 0; i < 100; ++i, ++lines) WriteProtocolLine("line of some length " + std::to_string(i));
     }});
     EXPECT_TRUE(Run());
     engine::SetWriteFaultHook(nullptr);
@@ -241,7 +242,7 @@ TEST_F(RunDriver, AFailedProtocolWriteEndsTheRunWithAMessage) {
 }
 
 TEST_F(RunDriver, RowCounterIsShownAndOperatorCounterStaysZero) {
-    host::RowCounter = 17;
+    runtime::LibraryCounters().RowCounter = 17;
     ScopedDispatchOverride procs({[] {}});
     EXPECT_TRUE(Run());
     ASSERT_GE(ui->drawn.size(), 2u);
@@ -253,5 +254,5 @@ TEST_F(RunDriver, RowCounterIsShownAndOperatorCounterStaysZero) {
         }
     }
     EXPECT_TRUE(sawRow);
-    host::RowCounter = 0;
+    runtime::LibraryCounters().RowCounter = 0;
 }

@@ -7,8 +7,8 @@
 #include "../controls/chapter_fixture.h"
 #include "../controls/controls_fixture_a.h"
 #include "controls/procedures.h"
-#include "host/fm_contr.h"
 #include "platform/engine/files.h"
+#include "runtime/run.h"
 
 using namespace tesma;
 using namespace tesma::literals;
@@ -60,7 +60,7 @@ TEST_F(Faults, AFailedProtocolWriteLeavesOnlyWholeLines) {
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
         ui->messageBoxes.clear();
         RunInside({kChapterA, 4, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, [] {
-            for (int i = 0; i < 40; ++i) host::WriteProtocolLine("line " + std::to_string(i) + " " + std::string(37, 'x'));
+            for (int i = 0; i < 40; ++i) WriteProtocolLine("line " + std::to_string(i) + " " + std::string(37, 'x'));
         });
         engine::SetWriteFaultHook(nullptr);
         const std::string protocol = FileBytes(tree.Protocol());

@@ -5,7 +5,7 @@
 #include "../controls/chapter_fixture.h"
 #include "../controls/controls_fixture_a.h"
 #include "controls/procedures.h"
-#include "host/fm_contr.h"
+#include "platform/engine/query.h"
 #include "platform/errors.h"
 #include "runtime/conversions.h"
 #include "runtime/record_access.h"

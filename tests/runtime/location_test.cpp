@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "host/fm_contr.h"
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
-#include "runtime/report_location.h"
-#include "runtime/record_access.h"
 #include "runtime/conversions.h"
+#include "runtime/record_access.h"
+#include "runtime/report_location.h"
+#include "runtime/run.h"
 #include "support/in_run.h"
 #include "support/report.h"
 #include "support/tables.h"
@@ -61,14 +61,14 @@ TEST_F(Location, PreviousReportDateFindsTheNearestEarlierFolderOfTheSameBankAndB
     std::int32_t other = -1;
     Run(5, [&] {
         previous = PreviousReportDate();
-        other = host::FmContr->OtherInstanceId;
+        other = runtime::CurrentRun().OtherInstanceId;
     });
     EXPECT_EQ(previous, D(2025, 10, 1));
     EXPECT_EQ(other, 21);
     // Without an instance the nearest folder with the table is enough.
     Run(0, [&] {
         previous = PreviousReportDate();
-        other = host::FmContr->OtherInstanceId;
+        other = runtime::CurrentRun().OtherInstanceId;
     });
     EXPECT_EQ(previous, D(2025, 11, 1));
     EXPECT_EQ(other, 0);
@@ -105,7 +105,7 @@ TEST_F(Location, TheChartReferenceUsesTheOverrideFolderAndNoInstance) {
         5,
         [&] {
             OpenAuxTable("!.ps_work", "BS2_NUM", "", kDate);
-            lines = host::FmContr->QQQ.SqlLines();
+            lines = runtime::CurrentRun().QQQ.SqlLines();
             first = ValueToText(GetAuxField("bs2_num"));
         },
         common);
@@ -117,7 +117,7 @@ TEST_F(Location, TheChartReferenceUsesTheOverrideFolderAndNoInstance) {
     WriteParadoxTable(current + "PS_WORK.DB", {{"BS2_NUM", engine::FieldType::Alpha, 5}}, {});
     Run(5, [&] {
         OpenAuxTable("!.PS_WORK", "", "", kDate);
-        lines = host::FmContr->QQQ.SqlLines();
+        lines = runtime::CurrentRun().QQQ.SqlLines();
     });
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "select * from \"" + current + "PS_WORK\"");
@@ -132,8 +132,8 @@ TEST_F(Location, ATableOfThisFormByCodeIsLimitedToTheSameBanksInstance) {
     std::int32_t other = 0;
     Run(5, [&] {
         OpenAuxTable("Ф_1"_cp, "NBAL2", "A_P='А'"_cp, D(2025, 11, 1));
-        lines = host::FmContr->QQQ.SqlLines();
-        other = host::FmContr->OtherInstanceId;
+        lines = runtime::CurrentRun().QQQ.SqlLines();
+        other = runtime::CurrentRun().OtherInstanceId;
         for (; !AuxTableEnded(); NextAuxRow()) accounts.push_back(ValueToText(GetAuxField("NBAL2")));
     });
     EXPECT_EQ(other, 40);
@@ -143,7 +143,7 @@ TEST_F(Location, ATableOfThisFormByCodeIsLimitedToTheSameBanksInstance) {
     // Instance 0: no register lookup, no condition on ID_EKZ.
     Run(0, [&] {
         OpenAuxTable("Ф_1"_cp, "", "", D(2025, 11, 1));
-        lines = host::FmContr->QQQ.SqlLines();
+        lines = runtime::CurrentRun().QQQ.SqlLines();
     });
     EXPECT_EQ(lines, (std::vector<std::string>{"select * from \"" + nov + "CH_A\""}));
     // Unknown codes, missing folders and a missing instance leave the cursor closed.

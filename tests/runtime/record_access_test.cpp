@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "host/fm_contr.h"
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"

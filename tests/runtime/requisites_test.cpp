@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "host/fm_contr.h"
 #include "platform/executable_folder.h"
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
 #include "runtime/requisites.h"
+#include "runtime/run.h"
 #include "support/in_run.h"
 #include "support/printers.h"
 #include "support/report.h"
@@ -75,7 +75,7 @@ TEST_F(Requisites, KeyedLookupsInTablesTheHostDescribes) {
         return std::vector<Value>{LookupValue("value_rekw", "A", "OES"), LookupValue("VALUE_REKW", "B", "OES"),
                                   LookupValue("NNN", "B", "OES"), LookupValue("NNN", "C", "OES"),
                                   LookupValue("VALUE_REKW", "Z", "OES"), LookupValue("VALUE_REKW", "A", "NOTABLE"),
-                                  LookupValue("NOFIELD", "A", "OES"), Value::Str(host::FmContr->MainTableFile)};
+                                  LookupValue("NOFIELD", "A", "OES"), Value::Str(runtime::CurrentRun().MainTableFile)};
     });
     EXPECT_EQ(got, (std::vector<Value>{Value::Str("ЗНАЧ"_cp), Value::Str(""), Value::Str(""), Value::Int(42),
                                        Value::Str(""), Value::Int(0), Value::Int(0), Value::Str("OES")}));

@@ -1,11 +1,11 @@
-#include "host/descriptors.h"
+#include "runtime/descriptors.h"
 
 #include <cstring>
 
 #include "platform/errors.h"
 #include "tesma/tesmaC.h"
 
-namespace tesma::host {
+namespace tesma::runtime {
 
 DescriptorList::DescriptorList(const void* const* list, std::int32_t count, std::int32_t capacity, const char* name)
     : count_(count < 0 ? 0 : count), capacity_(capacity), name_(name) {
@@ -49,4 +49,4 @@ std::string HostLists::FieldName(std::int32_t i) const { return fields.ShortStri
 char HostLists::FieldType(std::int32_t i) const { return static_cast<char>(fields.Byte(i, TESMA_FIELD_TYPE)); }
 bool HostLists::FieldIsKey(std::int32_t i) const { return fields.Byte(i, TESMA_FIELD_IS_KEY) != 0; }
 
-}  // namespace tesma::host
+}  // namespace tesma::runtime

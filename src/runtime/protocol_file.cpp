@@ -1,4 +1,4 @@
-#include "host/protocol_file.h"
+#include "runtime/protocol_file.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -13,7 +13,7 @@
 #include "platform/engine/files.h"
 #include "platform/errors.h"
 
-namespace tesma::host {
+namespace tesma::runtime {
 
 namespace {
 
@@ -206,4 +206,4 @@ void ProtocolFile::Close() noexcept {
     fd_ = -1;
 }
 
-}  // namespace tesma::host
+}  // namespace tesma::runtime

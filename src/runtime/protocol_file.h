@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace tesma::host {
+namespace tesma::runtime {
 
 class ProtocolFile {
 public:
@@ -44,4 +44,4 @@ private:
     static constexpr std::size_t kBufferSize = 128;
 };
 
-}  // namespace tesma::host
+}  // namespace tesma::runtime

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tesma::host {
+namespace tesma::runtime {
 
 class DescriptorList {
 public:
@@ -49,4 +49,4 @@ struct HostLists {
     bool FieldIsKey(std::int32_t i) const;
 };
 
-}  // namespace tesma::host
+}  // namespace tesma::runtime

@@ -1,0 +1,100 @@
+#include "runtime/run.h"
+
+#include "platform/engine/files.h"
+#include "platform/engine/session.h"
+#include "platform/errors.h"
+#include "runtime/arrays.h"
+#include "runtime/record_access.h"
+#include "runtime/sql_text.h"
+
+namespace tesma::runtime {
+
+namespace detail {
+
+Run* gRunInProgress = nullptr;
+
+void NoRunInProgress() { throw Failure("the run context is used outside a run"); }
+
+}  // namespace detail
+
+Counters& LibraryCounters() {
+    static Counters counters;
+    return counters;
+}
+
+CurrentRunScope::CurrentRunScope(Run& run) : previous_(detail::gRunInProgress) { detail::gRunInProgress = &run; }
+
+CurrentRunScope::~CurrentRunScope() { detail::gRunInProgress = previous_; }
+
+void Run::SelectMainTable() {
+    // The first descriptor of the main table's id gives its file and kind.
+    MainTableFile.clear();
+    MainTableKind.clear();
+    for (std::int32_t i = 1; i <= Lists.tables.Count(); ++i) {
+        if (Lists.TableId(i) != MainTableId) continue;
+        MainTableFile = Lists.TableFileName(i);
+        MainTableKind = Lists.TableKind(i).substr(0, 1);
+        break;
+    }
+}
+
+bool Run::Execute(const std::function<void()>& procedures) {
+    // A protocol that cannot be opened: nothing runs and nothing is written.
+    if (Protocol.Open(ProtocolPath) != 0) return false;
+    // Whatever happens below, the run ends with the arrays freed, the cursors and the
+    // protocol closed, and the table changes written (or, after a failure, dropped).
+    struct Finish {
+        Run& run;
+        bool ok = false;
+        ~Finish() {
+            try {
+                FreeArrayCells();
+            } catch (...) {
+            }
+            EndRowAccess();
+            run.Q.Close();
+            run.QQQ.Close();
+            run.QQ.Close();
+            if (!ok) engine::DefaultSession().Discard();
+            run.Protocol.Close();
+        }
+    } finish{*this};
+
+    SelectMainTable();
+    ResetArrays();
+    StartRowAccess();
+    Q.Close();
+    Q.ClearSql();
+    Q.AddLine("select * from " + SqlTable(engine::JoinPath(DataDir, MainTableFile + ".DB")));
+    if (InstanceId != 0) Q.AddLine(" where ID_EKZ=" + std::to_string(InstanceId));
+    if (!MainTableFile.empty()) Q.Open();
+    procedures();
+    EndRowAccess();
+    Q.Close();
+    QQQ.Close();
+    QQ.Close();
+    if (DiscardChanges)
+        engine::DefaultSession().Discard();
+    else
+        engine::DefaultSession().Commit();
+    finish.ok = true;
+    return true;
+}
+
+void Run::WriteProtocolLine(std::string_view text) {
+    progress_.PumpNow();
+    Protocol.WriteLine(text);
+    progress_.ProtocolLine(text);
+}
+
+}  // namespace tesma::runtime
+
+namespace tesma {
+
+void WriteProtocolLine(std::string_view text) {
+    runtime::Run* run = runtime::RunInProgress();
+    if (!run) throw Failure("a protocol line written outside a run");
+    run->WriteProtocolLine(text);
+}
+
+}  // namespace tesma

@@ -1,0 +1,122 @@
+#pragma once
+// A control run: what the host handed over (its arguments and descriptor lists), the main
+// table found for it, the three query objects and the protocol file. The runtime operations
+// and the control procedures work on the run in progress; whoever shows the run (the progress
+// window) owns it and hears of its progress through RunProgress.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/engine/query.h"
+#include "runtime/descriptors.h"
+#include "runtime/modes.h"
+#include "runtime/protocol_file.h"
+
+namespace tesma::runtime {
+
+// What a run tells the one who shows it. Each call lets pending window messages run, so that
+// the clock ticks and the stop button is heard while the procedures work.
+class RunProgress {
+public:
+    virtual ~RunProgress() = default;
+    // The main or aux cursor moved to another row.
+    virtual void RowStep() = 0;
+    // A protocol line is about to be written.
+    virtual void PumpNow() = 0;
+    // A protocol line was written (a header line, "**...", is shown).
+    virtual void ProtocolLine(std::string_view text) = 0;
+};
+
+// The row and operator counters live as long as the library: the first tick of a run shows
+// the row that the previous run reached (0 after loading).
+struct Counters {
+    std::int32_t RowCounter = 0;
+    std::int32_t OperatorCounter = 0;  // shown, never changed by the library
+};
+Counters& LibraryCounters();
+
+class Run {
+public:
+    explicit Run(RunProgress& progress) : progress_(progress) {}
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    // ---- filled by the run entry ----
+    std::int32_t MainTableId = 0;
+    std::int32_t PassThroughArg = 0;  // handed to no procedure: none interprets it
+    std::int32_t Mode = 0;
+    std::int32_t InstanceId = 0;       // ID_EKZ of the report instance; 0: no condition
+    std::int32_t OtherInstanceId = 0;  // ID_EKZ of the same bank in a report of another date
+    double ReportDate = 0;
+    std::string ProtocolPath;
+    std::string DataDir;
+    std::string OverrideDir;
+    HostLists Lists;
+    // A dry run: everything is computed and checked as usual, no table change is written.
+    bool DiscardChanges = false;
+
+    // ---- found by the run ----
+    ProtocolFile Protocol;
+    std::string MainTableFile;
+    std::string MainTableKind;  // one character, or empty
+
+    // ---- query objects ----
+    engine::Query Q{true};  // the main table, live
+    engine::Query QQ;       // single-value lookups
+    engine::Query QQQ;      // the aux table
+
+    std::int32_t& RowCounter = LibraryCounters().RowCounter;
+    std::int32_t& OperatorCounter = LibraryCounters().OperatorCounter;
+
+    // The whole run: opens the protocol (a protocol that cannot be opened runs nothing and
+    // writes nothing: false), opens the main table on Q, runs `procedures`, and then, also
+    // when they fail, frees the control arrays, closes the queries and the protocol, and
+    // writes the table changes (or drops them after a failure or in a dry run).
+    bool Execute(const std::function<void()>& procedures);
+
+    // Appends one line to the protocol; pending messages run first.
+    void WriteProtocolLine(std::string_view text);
+    // The main or aux cursor moved: the counters are shown and pending messages run.
+    void RowStep() { progress_.RowStep(); }
+
+private:
+    void SelectMainTable();
+    RunProgress& progress_;
+};
+
+namespace detail {
+extern Run* gRunInProgress;
+[[noreturn]] void NoRunInProgress();
+}  // namespace detail
+
+// The run in progress, for as long as a CurrentRunScope holds it; null outside a run.
+inline Run* RunInProgress() noexcept { return detail::gRunInProgress; }
+// The run in progress; outside a run, a Failure.
+inline Run& CurrentRun() {
+    if (!detail::gRunInProgress) [[unlikely]]
+        detail::NoRunInProgress();
+    return *detail::gRunInProgress;
+}
+
+// Makes a run the run in progress while it lives.
+class CurrentRunScope {
+public:
+    explicit CurrentRunScope(Run& run);
+    ~CurrentRunScope();
+    CurrentRunScope(const CurrentRunScope&) = delete;
+    CurrentRunScope& operator=(const CurrentRunScope&) = delete;
+
+private:
+    Run* previous_;
+};
+
+}  // namespace tesma::runtime
+
+namespace tesma {
+
+// Appends one line to the protocol of the run in progress; a header line ("**...") is also
+// shown in the progress window.
+void WriteProtocolLine(std::string_view text);
+
+}  // namespace tesma
