@@ -106,9 +106,24 @@ TEST(F101ReadBack, NeverBlocksOnStandardOutputDevNullOrAFifo) {
     EXPECT_NE(null.status, 124) << "hung";
     const std::string fifo = dir / "protocol.fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    auto reader = std::async(std::launch::async, [&] { return ReadBytes(fifo); });
+    // The reader is there before f101 starts (one that came late would rightly be refused at
+    // once); a writer end of the test's own keeps the reader from seeing the end before f101
+    // has written, and is closed when f101 is done.
+    const int readEnd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(readEnd, 0);
+    const int keepOpen = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(keepOpen, 0);
+    ::fcntl(readEnd, F_SETFL, ::fcntl(readEnd, F_GETFL) & ~O_NONBLOCK);
+    auto reader = std::async(std::launch::async, [readEnd] {
+        std::string bytes;
+        char chunk[4096];
+        for (ssize_t n; (n = ::read(readEnd, chunk, sizeof chunk)) > 0;) bytes.append(chunk, static_cast<std::size_t>(n));
+        ::close(readEnd);
+        return bytes;
+    });
     ProcessResult piped = RunF101({"check", folder, "--chapter", "Д", "--protocol", fifo});
     EXPECT_NE(piped.status, 124) << "hung";
+    ::close(keepOpen);
     const std::string fifoBytes = reader.get();
     for (const ProcessResult* r : {&out, &null, &piped}) {
         EXPECT_EQ(r->status, 0) << r->err;
