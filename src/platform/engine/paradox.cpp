@@ -329,13 +329,7 @@ std::string SerializeParadox(const TableFile& t) {
     const std::size_t blocks = (n + perBlock - 1) / perBlock;
     if (blocks > 0xFFFF) throw EngineError("table " + t.path + " is too large for its block size");
     std::string out = t.header;
-    Put32(out, kNumRecords, static_cast<std::uint32_t>(n));
-    Put16(out, kBlocksInUse, static_cast<unsigned>(blocks));
-    Put16(out, kFileBlocks, static_cast<unsigned>(blocks));
-    Put16(out, kFirstBlock, blocks ? 1 : 0);
-    Put16(out, kLastBlock, static_cast<unsigned>(blocks));
-    Put16(out, kFirstFreeBlock, 0);
-    if (U16(out, kMaxBlocks) < blocks) Put16(out, kMaxBlocks, static_cast<unsigned>(blocks));
+    PutFreshBlockChain(out, static_cast<std::uint32_t>(n), static_cast<unsigned>(blocks));
     // Keep the auto-increment counter above every stored value.
     std::uint32_t autoInc = U32(out, kAutoInc);
     for (std::size_t f = 0; f < t.fields.size(); ++f) {

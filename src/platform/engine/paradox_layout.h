@@ -40,6 +40,18 @@ inline void Put32(std::string& b, std::size_t at, std::uint32_t v) {
     Put16(b, at + 2, v >> 16);
 }
 
+// The header counts of a file whose blocks 1..blocks form one chain laid out anew in order,
+// holding `records` records (index entries in an index file), with no free block.
+inline void PutFreshBlockChain(std::string& header, std::uint32_t records, unsigned blocks) {
+    Put32(header, kNumRecords, records);
+    Put16(header, kBlocksInUse, blocks);
+    Put16(header, kFileBlocks, blocks);
+    Put16(header, kFirstBlock, blocks ? 1 : 0);
+    Put16(header, kLastBlock, blocks);
+    Put16(header, kFirstFreeBlock, 0);
+    if (U16(header, kMaxBlocks) < blocks) Put16(header, kMaxBlocks, blocks);
+}
+
 // A 16-bit number inside an index entry: big-endian, sign bit flipped.
 inline unsigned EntryShort(std::string_view b, std::size_t at) {
     return ((static_cast<unsigned char>(b[at]) << 8) | static_cast<unsigned char>(b[at + 1])) ^ 0x8000u;

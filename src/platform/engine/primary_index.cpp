@@ -233,13 +233,7 @@ std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& ta
             out += block;
         }
     }
-    Put32(out, kNumRecords, static_cast<std::uint32_t>(totalEntries));
-    Put16(out, kBlocksInUse, static_cast<unsigned>(totalBlocks));
-    Put16(out, kFileBlocks, static_cast<unsigned>(totalBlocks));
-    Put16(out, kFirstBlock, totalBlocks ? 1 : 0);
-    Put16(out, kLastBlock, static_cast<unsigned>(totalBlocks));
-    Put16(out, kFirstFreeBlock, 0);
-    if (U16(out, kMaxBlocks) < totalBlocks) Put16(out, kMaxBlocks, static_cast<unsigned>(totalBlocks));
+    PutFreshBlockChain(out, static_cast<std::uint32_t>(totalEntries), static_cast<unsigned>(totalBlocks));
     Put16(out, kIndexRoot, totalBlocks ? 1 : 0);
     out[kIndexLevels] = static_cast<char>(levels.size());
     return out;
