@@ -194,7 +194,10 @@ TEST_F(WriteSafety, TwoProcessesIncrementingOneTableNeverLoseAnUpdate) {
         total += commits;
         ::wait(nullptr);
     }
-    EXPECT_GT(total, kRounds / 2);
+    // Enough rounds went through for the race to mean something. A round may rightly fail (the
+    // table held by the other process, or changed since it was read), and on a busy machine
+    // half of them or more do; the lost update would show in the counter below.
+    EXPECT_GE(total, kRounds / 4);
     auto rows = ReadTable(path);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0].integer, total);  // every run applied after the one before
