@@ -34,6 +34,40 @@ enum {
     TESMA_TABLE_CHAPTER_D = 583102
 };
 
+/*
+ * Environment variables a host may set before a call. Each is read when the call starts.
+ *
+ * TESMA_ENV_UI                 "tty": draw the progress window as a line on the terminal;
+ *                              "silent": draw nothing and start the run without the first
+ *                              half-second wait. Unset: whether standard error is a terminal
+ *                              decides.
+ * TESMA_ENV_MESSAGES           a file that receives the run's message boxes, one UTF-8 line
+ *                              each, instead of the screen (the host then shows them itself).
+ * TESMA_ENV_PROTOCOL_COPY      a file that receives every line the run appended to the protocol,
+ *                              the same bytes (code page 1251, CR LF), so that a host need not
+ *                              read the protocol file back.
+ * TESMA_ENV_OUTCOME            a file that receives one word, then a line feed, when the call
+ *                              ends: one of the TESMA_OUTCOME_* words below.
+ * TESMA_ENV_DISCARD_CHANGES    any value but empty or "0": a dry run. Every control runs and
+ *                              writes its protocol lines as usual, and no table change is
+ *                              written back.
+ *
+ * The three files may be regular files or anything that opens for writing without waiting (a
+ * host typically passes /proc/self/fd/N of an anonymous memory file, so nothing is left behind
+ * however the call ends).
+ */
+#define TESMA_ENV_UI "TESMA_UI"
+#define TESMA_ENV_MESSAGES "TESMA_MESSAGES"
+#define TESMA_ENV_PROTOCOL_COPY "TESMA_PROTOCOL_COPY"
+#define TESMA_ENV_OUTCOME "TESMA_OUTCOME"
+#define TESMA_ENV_DISCARD_CHANGES "TESMA_DISCARD_CHANGES"
+
+/* How a call ended, as written to the TESMA_ENV_OUTCOME file. */
+#define TESMA_OUTCOME_FINISHED "finished"       /* the procedures ran to their end */
+#define TESMA_OUTCOME_STOPPED "stopped"         /* the operator pressed stop, before or during the run */
+#define TESMA_OUTCOME_FAILED "failed"           /* a failure ended the run; no table change was written */
+#define TESMA_OUTCOME_NO_PROTOCOL "no-protocol" /* the protocol file could not be opened: nothing ran */
+
 /* Capacities of the lists. */
 enum {
     TESMA_MAX_FORMS = 100,
@@ -105,6 +139,36 @@ bool FormIsChecked(int32_t table_id, int32_t mode);
 
 #ifdef __cplusplus
 }
+
+/* The same contract for C++ hosts and for the library itself, as typed constants. */
+#include <cstdint>
+#include <string_view>
+
+namespace tesma::contract {
+
+inline constexpr std::int32_t kModeControl = TESMA_MODE_CONTROL;
+inline constexpr std::int32_t kModeSort = TESMA_MODE_SORT;
+inline constexpr std::int32_t kModePrepare = TESMA_MODE_PREPARE;
+
+inline constexpr std::int32_t kTableChapterA = TESMA_TABLE_CHAPTER_A;
+inline constexpr std::int32_t kTableChapterB = TESMA_TABLE_CHAPTER_B;
+inline constexpr std::int32_t kTableChapterV = TESMA_TABLE_CHAPTER_V;
+inline constexpr std::int32_t kTableChapterG = TESMA_TABLE_CHAPTER_G;
+inline constexpr std::int32_t kTableChapterD = TESMA_TABLE_CHAPTER_D;
+inline constexpr std::int32_t kTableMessageRequisites = TESMA_TABLE_MESSAGE_REQUISITES;
+
+inline constexpr std::string_view kEnvUi = TESMA_ENV_UI;
+inline constexpr std::string_view kEnvMessages = TESMA_ENV_MESSAGES;
+inline constexpr std::string_view kEnvProtocolCopy = TESMA_ENV_PROTOCOL_COPY;
+inline constexpr std::string_view kEnvOutcome = TESMA_ENV_OUTCOME;
+inline constexpr std::string_view kEnvDiscardChanges = TESMA_ENV_DISCARD_CHANGES;
+
+inline constexpr std::string_view kOutcomeFinished = TESMA_OUTCOME_FINISHED;
+inline constexpr std::string_view kOutcomeStopped = TESMA_OUTCOME_STOPPED;
+inline constexpr std::string_view kOutcomeFailed = TESMA_OUTCOME_FAILED;
+inline constexpr std::string_view kOutcomeNoProtocol = TESMA_OUTCOME_NO_PROTOCOL;
+
+}  // namespace tesma::contract
 #endif
 
 #endif /* TESMA_TESMAC_H */

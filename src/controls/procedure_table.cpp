@@ -6,13 +6,15 @@ namespace tesma::controls {
 
 namespace {
 
+using namespace tesma::contract;
+
 constexpr ProcedureRow kTable[] = {
-    {.tableId = TableChapterA, .control = {ControlChapterA2, ControlChapterA1}, .sort = SortChapterA},
-    {.tableId = TableChapterB, .control = {ControlChapterB, nullptr}, .sort = SortChapterB},
-    {.tableId = TableChapterV, .control = {ControlChapterV, nullptr}, .sort = SortChapterV},
-    {.tableId = TableChapterG, .control = {ControlChapterG, nullptr}, .sort = SortChapterG},
-    {.tableId = TableMessageRequisites, .control = {FillReportRequisites, nullptr}, .sort = nullptr},
-    {.tableId = TableChapterD, .control = {ControlChapterD, nullptr}, .sort = SortChapterD},
+    {.tableId = kTableChapterA, .control = {ControlChapterA2, ControlChapterA1}, .sort = SortChapterA},
+    {.tableId = kTableChapterB, .control = {ControlChapterB, nullptr}, .sort = SortChapterB},
+    {.tableId = kTableChapterV, .control = {ControlChapterV, nullptr}, .sort = SortChapterV},
+    {.tableId = kTableChapterG, .control = {ControlChapterG, nullptr}, .sort = SortChapterG},
+    {.tableId = kTableMessageRequisites, .control = {FillReportRequisites, nullptr}, .sort = nullptr},
+    {.tableId = kTableChapterD, .control = {ControlChapterD, nullptr}, .sort = SortChapterD},
 };
 
 }  // namespace

@@ -5,14 +5,9 @@
 #include <cstdint>
 #include <span>
 
-namespace tesma::controls {
+#include "tesma/tesmaC.h"
 
-inline constexpr std::int32_t TableChapterA = 466472;
-inline constexpr std::int32_t TableChapterB = 466473;
-inline constexpr std::int32_t TableChapterV = 466474;
-inline constexpr std::int32_t TableChapterG = 466475;
-inline constexpr std::int32_t TableMessageRequisites = 474667;
-inline constexpr std::int32_t TableChapterD = 583102;
+namespace tesma::controls {
 
 using Procedure = void (*)();
 

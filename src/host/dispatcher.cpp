@@ -25,10 +25,10 @@ std::vector<Procedure> ProceduresFor(std::int32_t tableId, std::int32_t mode) {
     std::vector<Procedure> out;
     for (const controls::ProcedureRow& row : controls::ProcedureTable()) {
         if (row.tableId != tableId) continue;
-        if (mode == ModeControl)
+        if (mode == contract::kModeControl)
             for (Procedure p : row.control)
                 if (p) out.push_back(p);
-        if (mode == ModeSort && row.sort) out.push_back(row.sort);
+        if (mode == contract::kModeSort && row.sort) out.push_back(row.sort);
         break;
     }
     return out;

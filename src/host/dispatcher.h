@@ -6,20 +6,8 @@
 #include <vector>
 
 #include "controls/procedure_table.h"
-#include "runtime/modes.h"
 
 namespace tesma::host {
-
-using runtime::ModeControl;
-using runtime::ModePrepare;
-using runtime::ModeSort;
-
-using controls::TableChapterA;
-using controls::TableChapterB;
-using controls::TableChapterD;
-using controls::TableChapterG;
-using controls::TableChapterV;
-using controls::TableMessageRequisites;
 
 using controls::Procedure;
 

@@ -6,6 +6,7 @@
 #include "host/dispatcher.h"
 #include "platform/text/cp1251.h"
 #include "runtime/conversions.h"
+#include "tesma/tesmaC.h"
 
 using namespace tesma::literals;
 
@@ -14,7 +15,7 @@ namespace tesma::host {
 namespace {
 
 bool DiscardChangesRequested() {
-    const char* v = std::getenv("TESMA_DISCARD_CHANGES");
+    const char* v = std::getenv(TESMA_ENV_DISCARD_CHANGES);
     return v && *v && std::string_view(v) != "0";
 }
 

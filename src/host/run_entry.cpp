@@ -35,7 +35,7 @@ bool RunEntry(const RunArguments& a) {
     } release{window};
     FmContr = window.get();
     runtime::CurrentRunScope current(window->Context);
-    if (a.mode == ModePrepare) window->Panel1 = "Подготовка отчета"_cp;
+    if (a.mode == contract::kModePrepare) window->Panel1 = "Подготовка отчета"_cp;
     runtime::Run& run = window->Context;
     run.MainTableId = a.tableId;
     run.PassThroughArg = a.passThrough;

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "tesma/tesmaC.h"
+
 namespace tesma::host {
 
 namespace {
@@ -29,7 +31,7 @@ void WriteAll(int fd, std::string_view bytes) noexcept {
 
 }  // namespace
 
-RunRecord::RunRecord() : copy_(OpenNamed("TESMA_PROTOCOL_COPY")), outcome_(OpenNamed("TESMA_OUTCOME")) {}
+RunRecord::RunRecord() : copy_(OpenNamed(TESMA_ENV_PROTOCOL_COPY)), outcome_(OpenNamed(TESMA_ENV_OUTCOME)) {}
 
 RunRecord::~RunRecord() {
     if (copy_ >= 0) ::close(copy_);
@@ -47,7 +49,8 @@ void RunRecord::Line(std::string_view text) noexcept {
 }
 
 void RunRecord::End(RunEnding ending) noexcept {
-    constexpr std::string_view kWords[] = {"finished\n", "stopped\n", "failed\n", "no-protocol\n"};
+    constexpr std::string_view kWords[] = {TESMA_OUTCOME_FINISHED "\n", TESMA_OUTCOME_STOPPED "\n", TESMA_OUTCOME_FAILED "\n",
+                                           TESMA_OUTCOME_NO_PROTOCOL "\n"};
     WriteAll(outcome_, kWords[static_cast<int>(ending)]);
 }
 

@@ -1,14 +1,8 @@
 #pragma once
-// What a host without a screen learns of a run besides the protocol file itself, through two
-// files it names in the environment:
-//   TESMA_PROTOCOL_COPY  receives every protocol line the run appended, the same bytes
-//                        (code page 1251, CR LF), so a host need not read the protocol back;
-//   TESMA_OUTCOME        receives one word when the call ends: "finished", "stopped" (the
-//                        operator pressed stop, before or during the run), "failed" (a failure
-//                        ended the run) or "no-protocol" (the protocol file could not be opened,
-//                        so nothing ran).
-// Either may be a regular file or anything that can be opened for writing without waiting
-// (a host typically passes /proc/self/fd/N of an anonymous memory file).
+// What a host without a screen learns of a run besides the protocol file itself: the copy of
+// the appended lines and the word saying how the call ended, written to the files the host
+// names in the environment (TESMA_ENV_PROTOCOL_COPY and TESMA_ENV_OUTCOME of tesmaC.h, which
+// documents both).
 #include <string_view>
 
 namespace tesma::host {

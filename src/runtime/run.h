@@ -10,7 +10,6 @@
 
 #include "platform/engine/query.h"
 #include "runtime/descriptors.h"
-#include "runtime/modes.h"
 #include "runtime/protocol_file.h"
 
 namespace tesma::runtime {

@@ -19,7 +19,7 @@ protected:
         Write(kPrevious, 'A', PreviousA());
         WriteChart(ChartA());
     }
-    std::string Control() { return ChapterReport::Run(kChapterA, controls::ControlChapterA1); }
+    std::string Control() { return ChapterReport::Run(contract::kTableChapterA, controls::ControlChapterA1); }
 };
 
 }  // namespace
@@ -199,7 +199,7 @@ TEST_F(ChapterA, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
     Write(kDate, 'A', {{"79999 (ИТОГО)", "П", kStale}, {"79999 (ИТОГО)", "П", kStale}, {"79999 (ИТОГО)", "А", kStale},
                        {"20202", "А"}});
     Write(kPrevious, 'A', {{"20202", "А"}});
-    EXPECT_EQ(RunExported(kChapterA, 4), Lines({"**Контроль формы 101 Глава А. Баланс 2-я часть",
+    EXPECT_EQ(RunExported(contract::kTableChapterA, 4), Lines({"**Контроль формы 101 Глава А. Баланс 2-я часть",
                                                  "4: E101136 В РЕКВИЗИТАХ СОСТОЯНИЕ КО МОЖЕТ БЫТЬ ТОЛЬКО БУКВОЙ D,O ИЛИ L,  А НЕ <>",
                                                  kHeader}));
     EXPECT_EQ(TotalRows(Rows('A'), "79999 (ИТОГО)"), (std::vector<std::string>{"А sums", "П sums"}));
@@ -208,7 +208,7 @@ TEST_F(ChapterA, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
     Write(kDate, 'A', {{"79999 (ИТОГО)", "А", kStale}, {"79999 (ИТОГО)", "П", kStale}, {"79999 (ИТОГО)", "А", kStale},
                        {"79999 (ИТОГО)", "П", kStale}, {"79999 (ИТОГО)", "П", kStale}, {"79999 (ИТОГО)", "А", kStale},
                        {"20202", "А"}});
-    EXPECT_EQ(RunExported(kChapterA, 4), Lines({"**Контроль формы 101 Глава А. Баланс 2-я часть",
+    EXPECT_EQ(RunExported(contract::kTableChapterA, 4), Lines({"**Контроль формы 101 Глава А. Баланс 2-я часть",
                                                  "7: E101136 В РЕКВИЗИТАХ СОСТОЯНИЕ КО МОЖЕТ БЫТЬ ТОЛЬКО БУКВОЙ D,O ИЛИ L,  А НЕ <>",
                                                  kHeader}));
     EXPECT_EQ(TotalRows(Rows('A'), "79999 (ИТОГО)"), (std::vector<std::string>{"А sums", "П sums"}));
@@ -221,7 +221,7 @@ TEST_F(ChapterA, NumbersInMessagesAreNeverCut) {
     auto current = CurrentA();
     current[2].a[2] = 512122095554817445.0;  // 30102 VX_ITOG, wider than its 15 places
     Write(kDate, 'A', current);
-    const std::string out = RunExported(kChapterA, 4);
+    const std::string out = RunExported(contract::kTableChapterA, 4);
     EXPECT_NE(out.find(text::FromUtf8(
                   "2: W101114 ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ Б/С 20202А  ИТОГО 1.12122095554817E17 <> 100\r\n")),
               std::string::npos)

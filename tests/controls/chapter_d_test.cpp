@@ -27,7 +27,7 @@ protected:
                                     {"", "", r.vx, "", "", r.ak, "", "", r.pas, "", "", r.is}, key++));
         WriteParadoxTable(TablePath(date, 'D'), DepoFields(), cells);
     }
-    std::string Control() { return ChapterReport::Run(kChapterD, controls::ControlChapterD); }
+    std::string Control() { return ChapterReport::Run(contract::kTableChapterD, controls::ControlChapterD); }
 };
 
 }  // namespace
@@ -103,7 +103,7 @@ TEST_F(ChapterD, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
     WriteDepo(kDate, {{"98999 (ИТОГО)", "П", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
                       {"98999 (ИТОГО)", "А", "1", "1", "1", "1"}, {"98010", "А", "0", "0", "0", "0"}});
     WriteDepo(kPrevious, {{"98010", "А", "", "", "", "0"}});
-    EXPECT_EQ(RunExported(kChapterD, 4), Lines({kHeader}));
+    EXPECT_EQ(RunExported(contract::kTableChapterD, 4), Lines({kHeader}));
     EXPECT_EQ(totals(), (std::vector<std::string>{"А 0.0000 0.0000", "П 0.0000 0.0000"}));
 
     // Six adjacent old total rows leave two active ones written as "98999 (ИТОГО)" behind: the
@@ -112,7 +112,7 @@ TEST_F(ChapterD, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
                       {"98999 (ИТОГО)", "А", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
                       {"98999 (ИТОГО)", "П", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "А", "1", "1", "1", "1"},
                       {"98010", "А", "0", "0", "0", "0"}});
-    EXPECT_EQ(RunExported(kChapterD, 4), Lines({kHeader}));
+    EXPECT_EQ(RunExported(contract::kTableChapterD, 4), Lines({kHeader}));
     EXPECT_EQ(totals(), (std::vector<std::string>{"А 0.0000 0.0000", "П 0.0000 0.0000"}));
 }
 
@@ -120,13 +120,13 @@ TEST_F(ChapterD, AnEmptyPreviousOutgoingBalanceIsZero) {
     WriteDepo(kDate, {{"98010", "А", "0.0000", "0", "0", "0"}, {"98020", "П", "0", "0", "0", "0"}});
     // 98010 present now with 0.0000, 98030 gone since: neither had a previous balance.
     WriteDepo(kPrevious, {{"98010", "А", "", "", "", ""}, {"98020", "П", "", "", "", "0"}, {"98030", "П", "", "", "", ""}});
-    EXPECT_EQ(RunExported(kChapterD, 4), Lines({kHeader}));
+    EXPECT_EQ(RunExported(contract::kTableChapterD, 4), Lines({kHeader}));
 }
 
 TEST_F(ChapterD, NumbersInMessagesAreNeverCut) {
     WriteDepo(kDate, {{"98010", "А", "0", "0", "0", "0"}, {"98020", "П", "0", "0", "0", "0"}});
     WriteDepo(kPrevious, {{"98010", "А", "", "", "", "0"}, {"98020", "П", "", "", "", "0"},
                           {"98030", "П", "", "", "", "112122095554817445.0000"}});
-    EXPECT_EQ(RunExported(kChapterD, 4),
+    EXPECT_EQ(RunExported(contract::kTableChapterD, 4),
               Lines({kHeader, "2: W101134 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХОДЯЩЕГО -НЕТ Б/С 98030П112122095554817445.0000 <> 0"}));
 }

@@ -33,7 +33,7 @@ protected:
 TEST_F(OtherChapters, CleanChaptersGiveTheirHeadersAlone) {
     Write(kDate, 'B', {{"80101", "А", Balance(10, 5, 0, true)}, {"80201", "П", Balance(10, 0, 5, false)}});
     Write(kPrevious, 'B', {{"80101", "А", Balance(0, 0, -10, true)}, {"80201", "П", Balance(0, 0, 10, false)}});
-    EXPECT_EQ(Control(kChapterB, controls::ControlChapterB), Lines({kHeaderB}));
+    EXPECT_EQ(Control(contract::kTableChapterB, controls::ControlChapterB), Lines({kHeaderB}));
     auto rows = Rows('B');
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[2][1].text, "89999 (ИТОГО)"_cp);
@@ -44,24 +44,24 @@ TEST_F(OtherChapters, CleanChaptersGiveTheirHeadersAlone) {
                        {"99998", "А", Balance(3, 0, 0, true)}, {"99999", "П", Balance(7, 0, 0, false)}});
     Write(kPrevious, 'V', {{"90701", "А", Balance(0, 7, 0, true)}, {"91203", "П", Balance(0, 0, 3, false)},
                            {"99998", "А", Balance(0, 3, 0, true)}, {"99999", "П", Balance(0, 0, 7, false)}});
-    EXPECT_EQ(Control(kChapterV, controls::ControlChapterV), Lines({kHeaderV}));
+    EXPECT_EQ(Control(contract::kTableChapterV, controls::ControlChapterV), Lines({kHeaderV}));
 
     Write(kDate, 'G', {{"93001", "А", Balance(5, 0, 0, true)}, {"93002", "П", Balance(5, 0, 0, false)}});
     Write(kPrevious, 'G', {{"93001", "А", Balance(0, 5, 0, true)}, {"93002", "П", Balance(0, 0, 5, false)}});
-    EXPECT_EQ(Control(kChapterG, controls::ControlChapterG), Lines({kHeaderG}));
+    EXPECT_EQ(Control(contract::kTableChapterG, controls::ControlChapterG), Lines({kHeaderG}));
 }
 
 TEST_F(OtherChapters, AnEmptyChapterStillReportsVanishedAccountsThenEnds) {
     Write(kDate, 'B', {{"79999", "А"}, {"89999 (ИТОГО)", "А"}});
     Write(kPrevious, 'B', {{"80101", "А", Balance(0, 4, 0, true)}});
-    EXPECT_EQ(Control(kChapterB, controls::ControlChapterB),
+    EXPECT_EQ(Control(contract::kTableChapterB, controls::ControlChapterB),
               Lines({kHeaderB, "1: E101197 СЧЕТ НЕ ПРИНАДЛЕЖИТ ДАННОМУ ДАПАЗОНУ СЧЕТОВ: <79999>",
                      "2: W101132 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ Б/С 80101А  РУБЛИ              4 <> 0",
                      "2: W101134 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ Б/С 80101А  ИТОГО              4 <> 0",
                      "2: W101198 СЧЕТА ДОВЕРИТЕЛЬНОГО УПРАВЛЕНИЯ ВВЕДЕНЫ НУЛЕВЫЕ"}));
     // Without any earlier report: no W101101 either.
     std::filesystem::remove(TablePath(kPrevious, 'B'));
-    EXPECT_EQ(Control(kChapterB, controls::ControlChapterB),
+    EXPECT_EQ(Control(contract::kTableChapterB, controls::ControlChapterB),
               Lines({kHeaderB, "1: E101197 СЧЕТ НЕ ПРИНАДЛЕЖИТ ДАННОМУ ДАПАЗОНУ СЧЕТОВ: <79999>",
                      "2: W101198 СЧЕТА ДОВЕРИТЕЛЬНОГО УПРАВЛЕНИЯ ВВЕДЕНЫ НУЛЕВЫЕ"}));
 }
@@ -71,7 +71,7 @@ TEST_F(OtherChapters, OffBalanceSpecialAccountsAndTheirSum) {
                        {"99998", "А", Balance(3, 0, 0, true)}, {"99999", "П", Balance(8, 0, 0, false)},
                        {"91999", "П"}, {"99997", "А"}});
     std::filesystem::remove(tree.DateDir(kDate) + "PS_WORK.DB");  // no E101177 here
-    EXPECT_EQ(Control(kChapterV, controls::ControlChapterV),
+    EXPECT_EQ(Control(contract::kTableChapterV, controls::ControlChapterV),
               Lines({kHeaderV, "6: E101197 СЧЕТ НЕ ПРИНАДЛЕЖИТ ДАННОМУ ДАПАЗОНУ СЧЕТОВ:  <99997>",
                      "6: W101101 ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА 01.11.2025 - ОТСУТСТВУЕТ. CРАВНЕНИЯ НЕ БУДЕТ...",
                      "1: E101107 ОТСУТСТВУЕТ В ПЛАНЕ СЧЕТОВ Б/С 90701А",
@@ -90,7 +90,7 @@ TEST_F(OtherChapters, NegativeAmountsAndWideSumsInTheOtherChapters) {
     odd[11] = 6;  // and the balance equation of totals holds again
     Write(kDate, 'G', {{"93001", "А", odd}, {"93002", "П", Balance(-5, 0, 0, false)}});
     Write(kPrevious, 'G', {{"93001", "А", Balance(0, 5, 0, true)}, {"93002", "П", Balance(0, 0, -5, false)}});
-    EXPECT_EQ(Control(kChapterG, controls::ControlChapterG),
+    EXPECT_EQ(Control(contract::kTableChapterG, controls::ControlChapterG),
               Lines({kHeaderG, "1: W101114 ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ Б/С 93001А  ИТОГО              5 <> 6",
                      "1: E101117 ВХОДЯЩИЙ ОСТАТОК  Б/С 93001А  ИТОГО <>  РУБЛИ + ВАЛЮТА                         6 <> 5+0",
                      "1: E101120 ИСХОДЯЩИЙ ОСТАТОК Б/С 93001А  ИТОГО <>  РУБЛИ + ВАЛЮТА                         6 <> 5+0",
@@ -108,9 +108,9 @@ TEST_F(OtherChapters, EachChapterEndsWithExactlyOneTotalRowOfEachSign) {
         std::int32_t table;
         std::string header, total, account;
     };
-    for (const Case& c : {Case{'B', kChapterB, kHeaderB, "89999 (ИТОГО)", "80101"},
-                          Case{'V', kChapterV, kHeaderV, "91999 (ИТОГО)", "90701"},
-                          Case{'G', kChapterG, kHeaderG, "97999 (ИТОГО)", "93001"}}) {
+    for (const Case& c : {Case{'B', contract::kTableChapterB, kHeaderB, "89999 (ИТОГО)", "80101"},
+                          Case{'V', contract::kTableChapterV, kHeaderV, "91999 (ИТОГО)", "90701"},
+                          Case{'G', contract::kTableChapterG, kHeaderG, "97999 (ИТОГО)", "93001"}}) {
         Write(kDate, c.chapter, {{c.total, "П", stale}, {c.total, "П", stale}, {c.total, "А", stale}, {c.account, "А"}});
         Write(kPrevious, c.chapter, {{c.account, "А"}});
         EXPECT_EQ(RunExported(c.table, 4), Lines({c.header})) << c.chapter;
@@ -125,7 +125,7 @@ TEST_F(OtherChapters, NumbersInMessagesAreNeverCut) {
     Write(kDate, 'B', {{"80101", "А", Balance(10, 5, 0, true)}, {"80201", "П", Balance(10, 0, 5, false)}});
     Write(kPrevious, 'B', {{"80101", "А", Balance(0, 0, -10, true)}, {"80201", "П", Balance(0, 0, 10, false)},
                            {"80301", "П", Balance(0, 0, 112122095554817445.0, false)}});
-    EXPECT_EQ(RunExported(kChapterB, 4),
+    EXPECT_EQ(RunExported(contract::kTableChapterB, 4),
               Lines({kHeaderB,
                      "2: W101132 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ Б/С 80301П  РУБЛИ 1.12122095554817E17 <> 0",
                      "2: W101134 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ Б/С 80301П  ИТОГО 1.12122095554817E17 <> 0"}));

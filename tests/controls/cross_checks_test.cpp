@@ -26,7 +26,7 @@ protected:
         WriteRequisites(dir + "REKW_F101.DB", requisites);
         std::filesystem::remove(tree.Protocol());
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
-        RunInside({kChapterA, 4, 0, date, tree.Protocol(), dir, ""}, records, controls::ControlChapterA2);
+        RunInside({contract::kTableChapterA, 4, 0, date, tree.Protocol(), dir, ""}, records, controls::ControlChapterA2);
         return FileBytes(tree.Protocol());
     }
     const double kJanuary = locale::EncodeDate(2013, 1, 1);
@@ -55,7 +55,7 @@ TEST_F(CrossChecks, MalformedRequisitesAreReportedAndMeanNoBranches) {
     std::filesystem::remove(tree.DateDir(kDate) + "REKW_F101.DB");
     std::filesystem::remove(tree.Protocol());
     hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
-    RunInside({kChapterA, 4, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, controls::ControlChapterA2);
+    RunInside({contract::kTableChapterA, 4, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, controls::ControlChapterA2);
     EXPECT_EQ(FileBytes(tree.Protocol()),
               Lines({kHeader, "0: E101136 В РЕКВИЗИТАХ СОСТОЯНИЕ КО МОЖЕТ БЫТЬ ТОЛЬКО БУКВОЙ D,O ИЛИ L,  А НЕ <>"}));
 }

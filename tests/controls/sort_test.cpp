@@ -39,7 +39,7 @@ TEST_F(Sorting, RowsComeBackInAccountOrderGroupedBySign) {
     // x (А), y (П), z (А), w (a blank sign); x before z in account order.
     Write(kDate, 'A', {{"30102", "П", Amt(1)}, {"20202", "А", Amt(2)}, {"40702", "А", Amt(3)}, {"10207", "", Amt(4)},
                        {"", "А", Amt(5)}, {"30109", "а", Amt(6)}, {"79999 (ИТОГО)", "А", Amt(5)}});
-    EXPECT_EQ(Sort(kChapterA, controls::SortChapterA),
+    EXPECT_EQ(Sort(contract::kTableChapterA, controls::SortChapterA),
               Lines({"**Контроль формы 101 Глава А. Баланс. Cортировка по No б/c"}));
     EXPECT_EQ(Order('A'), (std::vector<std::string>{"10207| ", "30109|а", "20202|А", "40702|А", "79999 (ИТОГО)|А", "30102|П"}));
     auto rows = Rows('A');
@@ -51,7 +51,7 @@ TEST_F(Sorting, RowsComeBackInAccountOrderGroupedBySign) {
 TEST_F(Sorting, TheOffBalanceTotalRowClosesItsGroup) {
     Write(kDate, 'V', {{"91999 (ИТОГО)", "П"}, {"99999", "П"}, {"91999 (ИТОГО)", "А"}, {"90701", "А"}, {"99998", "А"},
                        {"91203", "П"}});
-    EXPECT_EQ(Sort(kChapterV, controls::SortChapterV),
+    EXPECT_EQ(Sort(contract::kTableChapterV, controls::SortChapterV),
               Lines({"**Контроль формы 101 Глава В. Сортировка внебалансовых счетов"}));
     EXPECT_EQ(Order('V'), (std::vector<std::string>{"90701|А", "99998|А", "91999 (ИТОГО)|А", "91203|П", "99999|П",
                                                     "91999 (ИТОГО)|П"}));
@@ -61,7 +61,7 @@ TEST_F(Sorting, DepositoryAmountsStayTextsWithZeroDefaults) {
     WriteParadoxTable(TablePath(kDate, 'D'), DepoFields(),
                       {DepoRow(0, "98020", "П"_cp, {"", "", "112233445566778899.1234", "", "", "", "", "", "", "", "", "1"}),
                        DepoRow(0, "98010", "А"_cp, {"1.5", "", "", "", "", "", "", "", "", "", "", ""})});
-    EXPECT_EQ(Sort(kChapterD, controls::SortChapterD), Lines({"**Контроль формы 101 Глава Д. Сортировка счетов ДЕПО"}));
+    EXPECT_EQ(Sort(contract::kTableChapterD, controls::SortChapterD), Lines({"**Контроль формы 101 Глава Д. Сортировка счетов ДЕПО"}));
     auto rows = Rows('D');
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][1].text, "98010");
@@ -73,11 +73,11 @@ TEST_F(Sorting, DepositoryAmountsStayTextsWithZeroDefaults) {
 
 TEST_F(Sorting, TablesWithoutAccountsAreLeftAsTheyWere) {
     Write(kDate, 'G', {});
-    EXPECT_EQ(Sort(kChapterG, controls::SortChapterG),
+    EXPECT_EQ(Sort(contract::kTableChapterG, controls::SortChapterG),
               Lines({"**Контроль формы 101 Глава Г. Сортировка баланса по срочным сделкам "}));
     EXPECT_TRUE(Rows('G').empty());
     Write(kDate, 'G', {{"", "А", Amt(1)}, {"", "П", Amt(2)}});
-    Sort(kChapterG, controls::SortChapterG);
+    Sort(contract::kTableChapterG, controls::SortChapterG);
     auto rows = Rows('G');
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][3].real, 1);
@@ -90,7 +90,7 @@ TEST_F(Sorting, ASortThatFailsPartWayKeepsEveryOldRow) {
     WriteParadoxTable(TablePath(kDate, 'B'), ChapterFields(),
                       {ChapterRow(0, "30102", "П"_cp), bad, ChapterRow(0, "10207", "А"_cp)});
     const std::string before = FileBytes(TablePath(kDate, 'B'));
-    Sort(kChapterB, controls::SortChapterB);
+    Sort(contract::kTableChapterB, controls::SortChapterB);
     ASSERT_EQ(ui->messageBoxes.size(), 1u);
     EXPECT_EQ(FileBytes(TablePath(kDate, 'B')), before);
 }
@@ -100,7 +100,7 @@ TEST_F(Sorting, TheThreeThousandAndFirstRowStopsTheSortBeforeAnyChange) {
     for (int i = 0; i < 3001; ++i) many.push_back({std::to_string(20000 + i), "А"});
     Write(kDate, 'A', many);
     const std::string before = FileBytes(TablePath(kDate, 'A'));
-    Sort(kChapterA, controls::SortChapterA);
+    Sort(contract::kTableChapterA, controls::SortChapterA);
     ASSERT_EQ(ui->messageBoxes.size(), 2u);
     EXPECT_EQ(ui->messageBoxes[0], "Превышен максимальный размер 3000 массива BS2P"_cp);
     EXPECT_EQ(FileBytes(TablePath(kDate, 'A')), before);
@@ -144,7 +144,7 @@ TEST_F(SortingKeepsRows, ATableOfKindFIsNotSortedAndNotChanged) {
     // Nothing to sort: the marker's texts must not land on the first row.
     WriteKindF({{"", "П"}, {"", "А"}});
     std::string before = FileBytes(TablePath(kDate, 'A'));
-    EXPECT_EQ(RunExported(kChapterA, 7, 0, KindF()), Lines({kSortHeaderA, refusal}));
+    EXPECT_EQ(RunExported(contract::kTableChapterA, 7, 0, KindF()), Lines({kSortHeaderA, refusal}));
     EXPECT_EQ(FileBytes(TablePath(kDate, 'A')), before);
 
     // Rows to sort: the sort ends at once (a child process, so that a sort that never ends
@@ -154,7 +154,7 @@ TEST_F(SortingKeepsRows, ATableOfKindFIsNotSortedAndNotChanged) {
     EXPECT_EXIT(
         {
             ::alarm(20);
-            RunExported(kChapterA, 7, 0, KindF());
+            RunExported(contract::kTableChapterA, 7, 0, KindF());
             std::_Exit(0);
         },
         ::testing::ExitedWithCode(0), "");
@@ -165,7 +165,7 @@ TEST_F(SortingKeepsRows, ATableOfKindFIsNotSortedAndNotChanged) {
 TEST_F(SortingKeepsRows, SignsOfEitherCaseOfIoAndTheMarkersAccountTextSortLikeAnyOtherRow) {
     Write(kDate, 'A', {{"30102", "А", Amt(1)}, {"20202", "ё", Amt(2)}, {"УДАЛИ", "Ё", Amt(3)}, {"10207", "Ё", Amt(4)},
                        {"удали", "ё", Amt(5)}, {"40702", "П", Amt(6)}});
-    EXPECT_EQ(RunExported(kChapterA, 7), Lines({kSortHeaderA}));
+    EXPECT_EQ(RunExported(contract::kTableChapterA, 7), Lines({kSortHeaderA}));
     EXPECT_EQ(Order('A', 0), (std::vector<std::string>{"10207|Ё", "20202|ё", "УДАЛИ|Ё", "удали|ё", "30102|А", "40702|П"}));
     auto rows = Rows('A');
     ASSERT_EQ(rows.size(), 6u);
@@ -180,7 +180,7 @@ TEST_F(SortingKeepsRows, ASortOfOneInstanceReadsClearsAndWritesBackOnlyItsOwnRow
                       {ChapterRow(1, "80201", "П"_cp, {}, 1), ChapterRow(3, "80302", "П"_cp, {.vxRub = 3}, 2),
                        ChapterRow(1, "80101", "А"_cp, {}, 3), ChapterRow(3, "80105", "А"_cp, {.vxRub = 5}, 4),
                        ChapterRow(3, "80103", "А"_cp, {.vxRub = 7}, 5)});
-    EXPECT_EQ(RunExported(kChapterB, 7, 3),
+    EXPECT_EQ(RunExported(contract::kTableChapterB, 7, 3),
               Lines({"**Контроль формы 101 Глава Б. Сортировка счетов довер.управления"}));
     EXPECT_EQ(Order('B', 3), (std::vector<std::string>{"80103|А", "80105|А", "80302|П"}));
     EXPECT_EQ(Order('B', 1), (std::vector<std::string>{"80201|П", "80101|А"}));  // untouched, in place
@@ -208,7 +208,7 @@ protected:
         if (branch != "<none>") req.push_back({"BNK_FILN", branch, instance});
         WriteRequisites(dir + "REKW_F101.DB", req);
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
-        RunInside({kMessageRequisites, 4, instance, kDate, tree.Protocol(), dir, ""}, records, controls::FillReportRequisites);
+        RunInside({contract::kTableMessageRequisites, 4, instance, kDate, tree.Protocol(), dir, ""}, records, controls::FillReportRequisites);
         std::vector<std::string> out;
         for (const auto& r : ReadTable(dir + "OES.DB")) out.push_back(r[1].text + "=" + r[2].text);
         return out;

@@ -103,8 +103,8 @@ protected:
             WriteProtocolLine("second");
         }});
         host::RunArguments a;
-        a.tableId = kChapterA;
-        a.mode = host::ModeControl;
+        a.tableId = contract::kTableChapterA;
+        a.mode = contract::kModeControl;
         a.reportDate = kDate;
         a.protocolPath = protocol;
         a.dataDir = dataDir;

@@ -37,7 +37,7 @@ protected:
     }
     void TearDown() override { ui::SetBackend(nullptr); }
 
-    bool Run(std::int32_t mode = host::ModeControl, std::int32_t instance = 0, std::int32_t tableId = kChapterA,
+    bool Run(std::int32_t mode = contract::kModeControl, std::int32_t instance = 0, std::int32_t tableId = contract::kTableChapterA,
              std::string protocol = {}) {
         host::RunArguments a;
         a.tableId = tableId;
@@ -124,26 +124,26 @@ TEST_F(RunDriver, StopDuringARunPutsTheInterruptionLineBetweenAndTheRestStillRun
 TEST_F(RunDriver, AProtocolInAMissingFolderRunsNothingAndWritesNothing) {
     bool ran = false;
     ScopedDispatchOverride procs({[&] { ran = true; }});
-    EXPECT_TRUE(Run(host::ModeControl, 0, kChapterA, tree.Dir() / "missing/protocol.txt"));
+    EXPECT_TRUE(Run(contract::kModeControl, 0, contract::kTableChapterA, tree.Dir() / "missing/protocol.txt"));
     EXPECT_FALSE(ran);
     EXPECT_FALSE(std::filesystem::exists(tree.Dir() / "missing"));
     EXPECT_TRUE(ui->messageBoxes.empty());
     // A folder in place of the protocol file: the same.
     std::filesystem::create_directories(tree.Dir() / "folder");
-    EXPECT_TRUE(Run(host::ModeControl, 0, kChapterA, tree.Dir() / "folder"));
+    EXPECT_TRUE(Run(contract::kModeControl, 0, contract::kTableChapterA, tree.Dir() / "folder"));
     EXPECT_FALSE(ran);
 }
 
 TEST_F(RunDriver, ModePrepareAppendsNothingButCutsTheEndOfFileMark) {
-    EXPECT_TRUE(Run(host::ModePrepare));
+    EXPECT_TRUE(Run(contract::kModePrepare));
     EXPECT_EQ(Protocol(), "");  // created empty
     EXPECT_EQ(ui->drawn.front().panel, "Подготовка отчета"_cp);
     WriteBytes(tree.Protocol(), std::string(300, 'x') + "\r\n\x1A junk \x1A");
-    EXPECT_TRUE(Run(host::ModePrepare));
+    EXPECT_TRUE(Run(contract::kModePrepare));
     EXPECT_EQ(Protocol(), std::string(300, 'x') + "\r\n");
     // A mark further back than the last 128 bytes stays.
     WriteBytes(tree.Protocol(), "a\x1A" + std::string(200, 'y'));
-    EXPECT_TRUE(Run(host::ModePrepare));
+    EXPECT_TRUE(Run(contract::kModePrepare));
     EXPECT_EQ(Protocol(), "a\x1A" + std::string(200, 'y'));
 }
 
@@ -169,7 +169,7 @@ TEST_F(RunDriver, AChangeMadeByASuccessfulRunReachesTheTable) {
         runtime::CurrentRun().Q.First();
         runtime::CurrentRun().Q.Delete();
     }});
-    EXPECT_TRUE(Run(host::ModeControl, 5));
+    EXPECT_TRUE(Run(contract::kModeControl, 5));
     auto rows = ReadTable(table);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][1].text, "30202");
@@ -183,11 +183,11 @@ TEST_F(RunDriver, TheMainQueryHasTheInstanceConditionOnlyForANonZeroInstance) {
         lines = runtime::CurrentRun().Q.SqlLines();
         rows = runtime::CurrentRun().Q.RowCount();
     }});
-    EXPECT_TRUE(Run(host::ModeControl, 0));
+    EXPECT_TRUE(Run(contract::kModeControl, 0));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "select * from \"" + dataDir + "CH_A.DB\"");
     EXPECT_EQ(rows, 3);
-    EXPECT_TRUE(Run(host::ModeControl, 5));
+    EXPECT_TRUE(Run(contract::kModeControl, 5));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], " where ID_EKZ=5");
     EXPECT_EQ(rows, 2);
@@ -196,7 +196,7 @@ TEST_F(RunDriver, TheMainQueryHasTheInstanceConditionOnlyForANonZeroInstance) {
 TEST_F(RunDriver, AMainTableMissingFromTheListLeavesTheCursorClosed) {
     bool active = true;
     ScopedDispatchOverride procs({[&] { active = runtime::CurrentRun().Q.Active(); }});
-    EXPECT_TRUE(Run(host::ModeControl, 0, 999));
+    EXPECT_TRUE(Run(contract::kModeControl, 0, 999));
     EXPECT_FALSE(active);
     EXPECT_TRUE(ui->messageBoxes.empty());
 }
@@ -204,7 +204,7 @@ TEST_F(RunDriver, AMainTableMissingFromTheListLeavesTheCursorClosed) {
 TEST_F(RunDriver, ACountBeyondTheListCapacityIsARangeFailureNotAnOverread) {
     ScopedDispatchOverride procs({Writes({"x"})});
     tableCount = 500;
-    EXPECT_TRUE(Run(host::ModeControl, 0, 999));
+    EXPECT_TRUE(Run(contract::kModeControl, 0, 999));
     ASSERT_EQ(ui->messageBoxes.size(), 1u);
     EXPECT_NE(ui->messageBoxes[0].find("table list"), std::string::npos);
     EXPECT_EQ(Protocol(), "");

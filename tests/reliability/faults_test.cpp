@@ -26,7 +26,7 @@ protected:
         WriteChart(ChartA());
     }
     void TearDown() override { engine::SetWriteFaultHook(nullptr); }
-    std::string Control() { return ChapterReport::Run(kChapterA, controls::ControlChapterA1); }
+    std::string Control() { return ChapterReport::Run(contract::kTableChapterA, controls::ControlChapterA1); }
 };
 
 }  // namespace
@@ -59,7 +59,7 @@ TEST_F(Faults, AFailedProtocolWriteLeavesOnlyWholeLines) {
         std::filesystem::remove(tree.Protocol());
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
         ui->messageBoxes.clear();
-        RunInside({kChapterA, 4, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, [] {
+        RunInside({contract::kTableChapterA, 4, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, [] {
             for (int i = 0; i < 40; ++i) WriteProtocolLine("line " + std::to_string(i) + " " + std::string(37, 'x'));
         });
         engine::SetWriteFaultHook(nullptr);
@@ -83,7 +83,7 @@ TEST_F(Faults, HostilePathsAndValues) {
         std::filesystem::copy(tree.DateDir(kPrevious), root + "/F101/20251101/", std::filesystem::copy_options::recursive);
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
         const std::string protocol = root + "/protocol.txt";
-        RunInside({kChapterA, 4, 0, kDate, text::FromUtf8(protocol), text::FromUtf8(dir), ""}, records,
+        RunInside({contract::kTableChapterA, 4, 0, kDate, text::FromUtf8(protocol), text::FromUtf8(dir), ""}, records,
                   controls::ControlChapterA1);
         EXPECT_TRUE(ui->messageBoxes.empty()) << folder << ": " << (ui->messageBoxes.empty() ? "" : ui->messageBoxes[0]);
         EXPECT_EQ(FileBytes(text::FromUtf8(protocol)), Lines({kHeader})) << folder;
@@ -94,7 +94,7 @@ TEST_F(Faults, HostilePathsAndValues) {
     Write(kDate, 'A', current);
     const std::string before = FileBytes(TablePath(kDate, 'A'));
     ui->messageBoxes.clear();
-    EXPECT_EQ(ChapterReport::Run(kChapterA, controls::ControlChapterA2),
+    EXPECT_EQ(ChapterReport::Run(contract::kTableChapterA, controls::ControlChapterA2),
               Lines({"**Контроль формы 101 Глава А. Баланс 2-я часть"}));
     ASSERT_EQ(ui->messageBoxes.size(), 1u);
     EXPECT_NE(ui->messageBoxes[0].find("range check error"), std::string::npos);

@@ -37,7 +37,7 @@ protected:
     std::string SortA() {
         std::filesystem::remove(tree.Protocol());
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
-        RunInside({kChapterA, 7, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, controls::SortChapterA);
+        RunInside({contract::kTableChapterA, 7, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, controls::SortChapterA);
         return FileBytes(tree.Protocol());
     }
     // The rows of chapter А without their keys and extra fields.
@@ -60,7 +60,7 @@ TEST_F(RunSafety, AChapterTableWithRowidFieldsIsControlledAndSortedAsWithout) {
     Write(kPrevious, 'A', PreviousA());
     WriteChart(ChartA());
     Write(kDate, 'A', CurrentA());
-    const std::string control = ChapterReport::Run(kChapterA, controls::ControlChapterA1);
+    const std::string control = ChapterReport::Run(contract::kTableChapterA, controls::ControlChapterA1);
     const auto controlled = RowsA();
     const std::string sort = SortA();
     const auto sorted = RowsA();
@@ -68,7 +68,7 @@ TEST_F(RunSafety, AChapterTableWithRowidFieldsIsControlledAndSortedAsWithout) {
 
     for (const auto& extra : std::vector<std::vector<std::string>>{{"ROWID"}, {"OID", "_ROWID_"}, {"rowid", "oid", "_rowid_"}}) {
         WriteWithExtraFields(CurrentA(), extra);
-        EXPECT_EQ(ChapterReport::Run(kChapterA, controls::ControlChapterA1), control) << extra[0];
+        EXPECT_EQ(ChapterReport::Run(contract::kTableChapterA, controls::ControlChapterA1), control) << extra[0];
         EXPECT_EQ(RowsA(), controlled) << extra[0];
         EXPECT_EQ(SortA(), sort) << extra[0];
         EXPECT_EQ(RowsA(), sorted) << extra[0];  // every row once, none doubled or dropped
@@ -167,7 +167,7 @@ TEST_F(RunSafety, ATableHoldingTheLargestKeyStillTakesNewRows) {
     WriteParadoxTable(TablePath(kDate, 'A'), ChapterFields(), rows);
     std::vector<std::int32_t> keys;
     hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
-    RunInside({kChapterA, 4, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, [&] {
+    RunInside({contract::kTableChapterA, 4, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, [&] {
         FirstRow();
         for (int i = 0; i < 5; ++i) {
             AppendRow();
@@ -183,7 +183,7 @@ TEST_F(RunSafety, ATableHoldingTheLargestKeyStillTakesNewRows) {
     Write(kPrevious, 'A', PreviousA());
     WriteChart(ChartA());
     Write(kDate, 'A', CurrentA());
-    const std::string control = ChapterReport::Run(kChapterA, controls::ControlChapterA1);
+    const std::string control = ChapterReport::Run(contract::kTableChapterA, controls::ControlChapterA1);
     const auto controlled = RowsA();
     const std::string sort = SortA();
     const auto sorted = RowsA();
@@ -192,7 +192,7 @@ TEST_F(RunSafety, ATableHoldingTheLargestKeyStillTakesNewRows) {
     rows = Rows('A');
     rows[2][15] = engine::Cell::Integer(2147483647);
     WriteParadoxTable(TablePath(kDate, 'A'), ChapterFields(), rows);
-    EXPECT_EQ(ChapterReport::Run(kChapterA, controls::ControlChapterA1), control);
+    EXPECT_EQ(ChapterReport::Run(contract::kTableChapterA, controls::ControlChapterA1), control);
     EXPECT_EQ(RowsA(), controlled);
     EXPECT_EQ(SortA(), sort);
     EXPECT_EQ(RowsA(), sorted);

@@ -26,7 +26,7 @@ protected:
         WriteRepEkz(current, {{5, "1481", "0", ""}, {6, "1481", "7", ""}});
     }
     void Run(std::int32_t instance, const std::function<void()>& body, std::string overrideDir = {}) {
-        RunInside({466472, 4, instance, kDate, tree.Protocol(), current, overrideDir}, records, body);
+        RunInside({contract::kTableChapterA, contract::kModeControl, instance, kDate, tree.Protocol(), current, overrideDir}, records, body);
         EXPECT_TRUE(ui->messageBoxes.empty()) << (ui->messageBoxes.empty() ? "" : ui->messageBoxes[0]);
     }
     std::string Folder(double date) { return tree.DateDir(date); }
@@ -196,7 +196,7 @@ TEST_F(Location, AFolderWithoutItsDateComponentHasNoPreviousReport) {
     std::string bare = current.substr(0, current.size() - 1);
     double previous = -1;
     bool ended = false;
-    RunInside({466472, 4, 0, kDate, tree.Protocol(), bare, ""}, records, [&] {
+    RunInside({contract::kTableChapterA, contract::kModeControl, 0, kDate, tree.Protocol(), bare, ""}, records, [&] {
         previous = PreviousReportDate();
         OpenAuxTable("Ф_1"_cp, "", "", D(2025, 11, 1));
         ended = AuxTableEnded();

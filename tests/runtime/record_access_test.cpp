@@ -83,7 +83,7 @@ TEST_F(RecordAccess, WritingAppendingAndDeletingRows) {
     std::vector<std::int32_t> keys;
     std::string bufferedAfterSet;
     Run(
-        records, kChapterA,
+        records, contract::kTableChapterA,
         [&] {
             FirstRow();
             SetRowField("A_P", Value::Str("А"_cp));
@@ -150,7 +150,7 @@ TEST_F(RecordAccess, AuxFieldsByColumnType) {
                        {Cell::Text("30102"), Cell::Date(45000), Cell::Integer(3), Cell::Blank()}});
     hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
     std::vector<Value> got;
-    Run(records, kChapterA, [&] {
+    Run(records, contract::kTableChapterA, [&] {
         OpenAuxTable("!.PS_WORK", "BS2_NUM", "", kDate);
         for (; !AuxTableEnded(); NextAuxRow())
             for (const char* f : {"BS2_NUM", "PS_ACC_DATE_END", "CNT", "RATE", "MISSING", "row_num"})

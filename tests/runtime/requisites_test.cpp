@@ -35,7 +35,7 @@ protected:
     std::vector<Value> Run(std::int32_t instance, const std::function<std::vector<Value>()>& body,
                            const hostkit::DescriptorSet* set = nullptr) {
         std::vector<Value> out;
-        RunInside({466472, 4, instance, kDate, tree.Protocol(), dir, ""}, set ? *set : records, [&] { out = body(); });
+        RunInside({contract::kTableChapterA, contract::kModeControl, instance, kDate, tree.Protocol(), dir, ""}, set ? *set : records, [&] { out = body(); });
         EXPECT_TRUE(ui->messageBoxes.empty()) << (ui->messageBoxes.empty() ? "" : ui->messageBoxes[0]);
         return out;
     }

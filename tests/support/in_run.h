@@ -8,12 +8,13 @@
 #include "descriptor_records.h"
 #include "host/run_entry.h"
 #include "platform/ui/scripted_backend.h"
+#include "tesma/tesmaC.h"
 
 namespace tesma::testing {
 
 struct RunSetup {
-    std::int32_t tableId = 466472;
-    std::int32_t mode = 4;
+    std::int32_t tableId = contract::kTableChapterA;
+    std::int32_t mode = contract::kModeControl;
     std::int32_t instance = 0;
     double date = 0;
     std::string protocol;

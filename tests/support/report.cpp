@@ -15,12 +15,12 @@ std::string ChapterFile(char chapterLatin) { return std::string("CH_") + chapter
 std::vector<hostkit::FormRecord> Form101Forms() { return {{kForm101, "F101"}}; }
 
 std::vector<hostkit::TableRecord> Form101Tables() {
-    return {{kChapterA, kForm101, "Ф_1"_cp, ChapterFile('A'), ""},
-            {kChapterB, kForm101, "Ф_2"_cp, ChapterFile('B'), ""},
-            {kChapterV, kForm101, "Ф_3"_cp, ChapterFile('V'), ""},
-            {kChapterG, kForm101, "Ф_4"_cp, ChapterFile('G'), ""},
-            {kChapterD, kForm101, "Ф_5"_cp, ChapterFile('D'), ""},
-            {kMessageRequisites, kForm101, "OES", "OES", ""}};
+    return {{contract::kTableChapterA, kForm101, "Ф_1"_cp, ChapterFile('A'), ""},
+            {contract::kTableChapterB, kForm101, "Ф_2"_cp, ChapterFile('B'), ""},
+            {contract::kTableChapterV, kForm101, "Ф_3"_cp, ChapterFile('V'), ""},
+            {contract::kTableChapterG, kForm101, "Ф_4"_cp, ChapterFile('G'), ""},
+            {contract::kTableChapterD, kForm101, "Ф_5"_cp, ChapterFile('D'), ""},
+            {contract::kTableMessageRequisites, kForm101, "OES", "OES", ""}};
 }
 
 namespace {
@@ -30,15 +30,15 @@ const char* const kAmountNames[] = {"VX_RUB",     "VX_VAL",     "VX_ITOG",     "
 
 std::vector<hostkit::FieldRecord> Form101Fields() {
     std::vector<hostkit::FieldRecord> out;
-    for (std::int32_t id : {kChapterA, kChapterB, kChapterV, kChapterG, kChapterD}) {
+    for (std::int32_t id : {contract::kTableChapterA, contract::kTableChapterB, contract::kTableChapterV, contract::kTableChapterG, contract::kTableChapterD}) {
         out.push_back({id, "NBAL2", 'A', false});
         out.push_back({id, "A_P", 'A', false});
-        for (const char* n : kAmountNames) out.push_back({id, n, id == kChapterD ? 'A' : 'N', false});
+        for (const char* n : kAmountNames) out.push_back({id, n, id == contract::kTableChapterD ? 'A' : 'N', false});
         out.push_back({id, "NNN", 'I', true});
     }
-    out.push_back({kMessageRequisites, "KEY_REKW", 'A', true});
-    out.push_back({kMessageRequisites, "VALUE_REKW", 'A', false});
-    out.push_back({kMessageRequisites, "NNN", 'I', false});
+    out.push_back({contract::kTableMessageRequisites, "KEY_REKW", 'A', true});
+    out.push_back({contract::kTableMessageRequisites, "VALUE_REKW", 'A', false});
+    out.push_back({contract::kTableMessageRequisites, "NNN", 'I', false});
     return out;
 }
 

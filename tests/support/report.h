@@ -10,12 +10,11 @@
 #include "platform/engine/cell.h"
 #include "platform/engine/paradox.h"
 #include "support/temp_dir.h"
+#include "tesma/tesmaC.h"
 
 namespace tesma::testing {
 
 inline constexpr std::int32_t kForm101 = 101;
-inline constexpr std::int32_t kChapterA = 466472, kChapterB = 466473, kChapterV = 466474, kChapterG = 466475,
-                              kMessageRequisites = 474667, kChapterD = 583102;
 
 // The chapter tables' file names in the dated folder.
 std::string ChapterFile(char chapterLatin);  // 'A', 'B', 'V', 'G', 'D'

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tesma/tesmaC.h"
+
 namespace tesma::bench {
 
 namespace fs = std::filesystem;
@@ -32,7 +34,7 @@ std::pair<double, int> Timed(const std::vector<std::string>& args, const std::st
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         if (!std::freopen(output.c_str(), "w", stdout)) ::_exit(126);
-        ::setenv("TESMA_UI", "silent", 1);
+        ::setenv(TESMA_ENV_UI, "silent", 1);
         ::execv(args[0].c_str(), argv.data());
         ::_exit(127);
     }

@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     const std::string population = argc > 1 ? argv[1] : "";
     const fs::path root = fs::temp_directory_path() / ("tesma-bench-" + std::to_string(::getpid()));
     fs::remove_all(root);
-    ::setenv("TESMA_UI", "silent", 1);
+    ::setenv(TESMA_ENV_UI, "silent", 1);
     bench::SyntheticReport report = bench::BuildSyntheticReport(root.string(), 2998);
     f101::ReportFolder folder = f101::OpenReportFolder(report.current);
     hostkit::Library lib(f101::LibraryPath());
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
                     hostkit::DescriptorSet records(folder.forms, folder.tables, folder.fields);
                     host::RunArguments a;
                     a.tableId = c.tableId;
-                    a.mode = 4;
+                    a.mode = contract::kModeControl;
                     a.reportDate = folder.date;
                     a.protocolPath = text::FromUtf8(protocol);
                     a.dataDir = folder.dirCp;
@@ -180,18 +180,18 @@ int main(int argc, char** argv) {
                 }, [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));
         }
         Row(std::string("control of chapter ") + names[i] + (c.latin == 'A' ? " (full)" : ""), rows,
-            Measure(repeat, run(c.tableId, 4), [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));
+            Measure(repeat, run(c.tableId, contract::kModeControl), [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));
         ++i;
     }
     i = 0;
     for (const auto& c : f101::kChapters) {
         Row(std::string("sort of chapter ") + names[i], report.rows[i] + 2,
-            Measure(repeat, run(c.tableId, 7), [&] {
+            Measure(repeat, run(c.tableId, contract::kModeSort), [&] {
                 return ReadWrite({file(report.current, c.latin)}, {file(report.current, c.latin)});
             }));
         ++i;
     }
-    Row("requisites filling", 8, Measure(repeat, run(f101::kMessageRequisitesId, 4), [&] {
+    Row("requisites filling", 8, Measure(repeat, run(contract::kTableMessageRequisites, contract::kModeControl), [&] {
             return ReadWrite({report.current + "F101_OES.DB", report.current + "REKW_F101.DB"}, {report.current + "F101_OES.DB"});
         }));
     fs::remove_all(root);

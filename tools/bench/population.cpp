@@ -49,7 +49,7 @@ int RunPopulation(const std::string& sheets, const std::string& library) {
                 f101::ReportFolder folder = f101::OpenReportFolder(folders[i]);
                 for (const auto& c : f101::kChapters) {
                     if (folder.TablePath(c.tableId).empty()) continue;
-                    auto outcome = f101::RunOnFolder(lib, folder, {c.tableId, 4, 0, folder.dir + "protocol.txt", ""});
+                    auto outcome = f101::RunOnFolder(lib, folder, {c.tableId, contract::kModeControl, 0, folder.dir + "protocol.txt", ""});
                     for (const auto& line : f101::ParseProtocol(outcome.appended))
                         if (!line.code.empty()) ++counts[line.code];
                     if (!outcome.messages.empty()) ++counts["(failed runs)"];

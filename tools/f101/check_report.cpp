@@ -81,7 +81,7 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
                 stopped = true;
                 break;
             }
-            RunRequest request{c.tableId, 4, instance, protocol, o.overrideDir, o.dryRun};
+            RunRequest request{c.tableId, contract::kModeControl, instance, protocol, o.overrideDir, o.dryRun};
             RunOutcome outcome = RunOnFolder(lib, folder, request);
             const RunContext context{folder.dir, std::string(c.cyrillic),
                                      fs::path(folder.TablePath(c.tableId)).filename().string(), "balance"};

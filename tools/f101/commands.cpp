@@ -49,7 +49,7 @@ int SortChapter(const std::string& dir, const std::string& chapter, std::int32_t
         const std::int32_t chosen = ChooseInstance(folder, instance);
         hostkit::Library lib(LibraryPath());
         RunSession session(json);
-        for (const Chapter& c : chapters) session.Run(lib, folder, {c.tableId, 7, chosen, DefaultProtocol(folder, protocol), ""});
+        for (const Chapter& c : chapters) session.Run(lib, folder, {c.tableId, contract::kModeSort, chosen, DefaultProtocol(folder, protocol), ""});
         return session.ExitStatus();
     });
 }
@@ -57,13 +57,13 @@ int SortChapter(const std::string& dir, const std::string& chapter, std::int32_t
 int Fill(const std::string& dir, std::int32_t instance, const std::string& protocol, bool json) {
     return Guarded([&] {
         ReportFolder folder = OpenReportFolder(dir);
-        if (folder.TablePath(kMessageRequisitesId).empty())
+        if (folder.TablePath(contract::kTableMessageRequisites).empty())
             throw std::runtime_error(folder.dir + ": no requisites table of the electronic report message (code OES)");
         // The requisites are filled for the report as a whole: no instance unless one is asked for.
         const std::int32_t chosen = instance > 0 ? ChooseInstance(folder, instance) : 0;
         hostkit::Library lib(LibraryPath());
         RunSession session(json);
-        session.Run(lib, folder, {kMessageRequisitesId, 4, chosen, DefaultProtocol(folder, protocol), ""});
+        session.Run(lib, folder, {contract::kTableMessageRequisites, contract::kModeControl, chosen, DefaultProtocol(folder, protocol), ""});
         return session.ExitStatus();
     });
 }

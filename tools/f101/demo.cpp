@@ -93,8 +93,8 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
         hostkit::Library lib(LibraryPath());
         RunSession session(json);
         for (const Chapter& c : kChapters)
-            session.Run(lib, folder, {c.tableId, 4, folder.onlyInstance, folder.dir + "protocol.txt", ""});
-        session.Run(lib, folder, {kMessageRequisitesId, 4, 0, folder.dir + "protocol.txt", ""});
+            session.Run(lib, folder, {c.tableId, contract::kModeControl, folder.onlyInstance, folder.dir + "protocol.txt", ""});
+        session.Run(lib, folder, {contract::kTableMessageRequisites, contract::kModeControl, 0, folder.dir + "protocol.txt", ""});
         std::cerr << "f101 demo: " << session.Errors() << " error line(s), " << session.Warnings()
                   << " warning line(s); protocol in " << folder.dir << "protocol.txt\n";
         // The demo's findings are its point: only a failure or a stop is not a clean demo.

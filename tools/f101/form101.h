@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "tesma/tesmaC.h"
+
 namespace tesma::f101 {
 
 inline constexpr std::int32_t kForm101 = 101;
@@ -21,15 +23,15 @@ struct Chapter {
 };
 
 inline constexpr std::array<Chapter, 5> kChapters = {{
-    {'A', "А", 466472, "Ф_1", "F101_1", "79999"},
-    {'B', "Б", 466473, "Ф_2", "F101_2", "89999"},
-    {'V', "В", 466474, "Ф_3", "F101_3", "91999"},
-    {'G', "Г", 466475, "Ф_4", "F101_4", "97999"},
-    {'D', "Д", 583102, "Ф_5", "F101_5", "98999"},
+    {'A', "А", contract::kTableChapterA, "Ф_1", "F101_1", "79999"},
+    {'B', "Б", contract::kTableChapterB, "Ф_2", "F101_2", "89999"},
+    {'V', "В", contract::kTableChapterV, "Ф_3", "F101_3", "91999"},
+    {'G', "Г", contract::kTableChapterG, "Ф_4", "F101_4", "97999"},
+    {'D', "Д", contract::kTableChapterD, "Ф_5", "F101_5", "98999"},
 }};
 
-// The requisites table of the electronic report message: table id 474667, table code "OES".
-inline constexpr std::int32_t kMessageRequisitesId = 474667;
+// The requisites table of the electronic report message (contract::kTableMessageRequisites):
+// its table code and the file the import writes.
 inline constexpr std::string_view kMessageRequisitesCode = "OES";
 inline constexpr std::string_view kMessageRequisitesFile = "F101_OES";
 

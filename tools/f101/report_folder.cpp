@@ -85,7 +85,7 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
         t.id = ++otherId;
         for (const Chapter& c : kChapters)
             if (t.code == text::FromUtf8(c.code)) t.id = c.tableId;
-        if (t.code == kMessageRequisitesCode) t.id = kMessageRequisitesId;
+        if (t.code == kMessageRequisitesCode) t.id = contract::kTableMessageRequisites;
         if (t.code.empty() || t.fileName.empty()) continue;
         r.tables.push_back(t);
     }

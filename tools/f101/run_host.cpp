@@ -22,10 +22,11 @@ struct ScopedVariable {
 };
 
 RunEnd EndFrom(const std::string& word, bool anyMessage) {
-    if (word.rfind("stopped", 0) == 0) return RunEnd::Stopped;
-    if (word.rfind("no-protocol", 0) == 0) return RunEnd::NoProtocol;
-    if (word.rfind("failed", 0) == 0 || anyMessage) return RunEnd::Failed;
-    if (word.rfind("finished", 0) == 0) return RunEnd::Finished;
+    const auto says = [&](std::string_view outcome) { return word.rfind(outcome, 0) == 0; };
+    if (says(contract::kOutcomeStopped)) return RunEnd::Stopped;
+    if (says(contract::kOutcomeNoProtocol)) return RunEnd::NoProtocol;
+    if (says(contract::kOutcomeFailed) || anyMessage) return RunEnd::Failed;
+    if (says(contract::kOutcomeFinished)) return RunEnd::Finished;
     return RunEnd::Failed;  // the library said nothing of how the run ended
 }
 
@@ -46,11 +47,11 @@ RunOutcome RunOnFolder(hostkit::Library& lib, const ReportFolder& folder, const 
     const std::string protocol = text::FromUtf8(request.protocol, true);
     const std::string overrideDir = request.overrideDir.empty() ? std::string() : text::FromUtf8(request.overrideDir, true);
     {
-        ScopedVariable m("TESMA_MESSAGES", messages.Path()), c("TESMA_PROTOCOL_COPY", copy.Path()),
-            o("TESMA_OUTCOME", outcome.Path());
+        ScopedVariable m(TESMA_ENV_MESSAGES, messages.Path()), c(TESMA_ENV_PROTOCOL_COPY, copy.Path()),
+            o(TESMA_ENV_OUTCOME, outcome.Path());
         std::optional<ScopedVariable> discard;
-        if (request.discardChanges) discard.emplace("TESMA_DISCARD_CHANGES", "1");
-        else ::unsetenv("TESMA_DISCARD_CHANGES");
+        if (request.discardChanges) discard.emplace(TESMA_ENV_DISCARD_CHANGES, "1");
+        else ::unsetenv(TESMA_ENV_DISCARD_CHANGES);
         lib.RunControl1(nullptr, request.tableId, 0, request.mode, request.instance, folder.date, protocol.c_str(),
                         folder.dirCp.c_str(), overrideDir.c_str(), records.Forms(), records.FormCount(), records.Tables(),
                         records.TableCount(), records.Fields(), records.FieldCount(), nullptr, 0);

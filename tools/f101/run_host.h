@@ -12,7 +12,7 @@ namespace tesma::f101 {
 
 struct RunRequest {
     std::int32_t tableId = 0;
-    std::int32_t mode = 4;
+    std::int32_t mode = contract::kModeControl;
     std::int32_t instance = 0;
     std::string protocol;     // UTF-8 path
     std::string overrideDir;  // UTF-8 path, may be empty

@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "platform/text/cp1251.h"
+#include "tesma/tesmaC.h"
 
 namespace tesma::ui {
 
@@ -46,7 +47,7 @@ void Backend::ShowModal(WindowHandlers& window) {
 }
 
 void Backend::ShowError(const std::string& text) {
-    if (const char* log = std::getenv("TESMA_MESSAGES"); log && *log) {
+    if (const char* log = std::getenv(TESMA_ENV_MESSAGES); log && *log) {
         if (FILE* f = std::fopen(log, "a")) {
             std::string line = text::ToUtf8(text);
             for (char& c : line)
@@ -104,7 +105,7 @@ std::unique_ptr<Backend>& Slot() {
 Backend& CurrentBackend() {
     auto& slot = Slot();
     if (!slot) {
-        const char* choice = std::getenv("TESMA_UI");
+        const char* choice = std::getenv(TESMA_ENV_UI);
         bool tty = choice ? std::strcmp(choice, "tty") == 0 : ::isatty(STDERR_FILENO) == 1;
         slot = tty ? MakeTerminalBackend() : MakeSilentBackend();
     }
