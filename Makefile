@@ -80,3 +80,13 @@ fuzz: deps
 	  fi; \
 	  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE)' build-fuzz/fuzz_$$t.log; \
 	done
+
+# Source layout: .clang-format (clang-format 14, Debian) is the style; CI fails on any file that
+# differs from it. `make format` rewrites the tracked sources in place.
+.PHONY: format format-check format-deps
+format-deps:
+	@dpkg -s clang-format >/dev/null 2>&1 || { SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq clang-format; }
+format: format-deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+format-check: format-deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror

@@ -7,7 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
-        tesma::engine::TableFile t = tesma::engine::ParseDbase(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.DBF");
+        tesma::engine::TableFile t =
+            tesma::engine::ParseDbase(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.DBF");
         for (std::size_t r = 0; r < t.records.size(); ++r)
             for (std::size_t f = 0; f < t.fields.size(); ++f) (void)t.Get(r, static_cast<int>(f));
     } catch (const tesma::EngineError&) {

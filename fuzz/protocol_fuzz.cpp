@@ -11,7 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path =
-        (std::filesystem::temp_directory_path() / ("tesma-fuzz-protocol-" + std::to_string(::getpid()) + ".txt")).string();
+        (std::filesystem::temp_directory_path() / ("tesma-fuzz-protocol-" + std::to_string(::getpid()) + ".txt"))
+            .string();
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

@@ -14,7 +14,8 @@ namespace {
 
 const std::string& Folder() {
     static const std::string dir = [] {
-        std::string d = (std::filesystem::temp_directory_path() / ("tesma-fuzz-" + std::to_string(::getpid()))).string();
+        std::string d =
+            (std::filesystem::temp_directory_path() / ("tesma-fuzz-" + std::to_string(::getpid()))).string();
         std::filesystem::create_directories(d);
         return d;
     }();

@@ -69,12 +69,7 @@ enum {
 #define TESMA_OUTCOME_NO_PROTOCOL "no-protocol" /* the protocol file could not be opened: nothing ran */
 
 /* Capacities of the lists. */
-enum {
-    TESMA_MAX_FORMS = 100,
-    TESMA_MAX_TABLES = 120,
-    TESMA_MAX_FIELDS = 1200,
-    TESMA_MAX_EXTRAS = 12000
-};
+enum { TESMA_MAX_FORMS = 100, TESMA_MAX_TABLES = 120, TESMA_MAX_FIELDS = 1200, TESMA_MAX_EXTRAS = 12000 };
 
 /*
  * Byte offsets of the fields the library reads in the host's records. A short string is one
@@ -100,11 +95,7 @@ enum {
 };
 
 /* Minimum record sizes that hold every field above (a short string takes up to 256 bytes). */
-enum {
-    TESMA_FORM_DESCRIPTOR_SIZE = 361,
-    TESMA_TABLE_DESCRIPTOR_SIZE = 538,
-    TESMA_FIELD_DESCRIPTOR_SIZE = 493
-};
+enum { TESMA_FORM_DESCRIPTOR_SIZE = 361, TESMA_TABLE_DESCRIPTOR_SIZE = 538, TESMA_FIELD_DESCRIPTOR_SIZE = 493 };
 
 /*
  * Runs the control procedures of one table for one reporting date, showing a progress

@@ -41,7 +41,9 @@ private:
         if (c_.offBalance) return (n > c_.lower && n < c_.upper) || n == 99998 || n == 99999;
         return n > c_.chartFrom;
     }
-    std::string Label(const std::string& nbal, const std::string& ap) const { return std::string(kAccount) + nbal + ap; }
+    std::string Label(const std::string& nbal, const std::string& ap) const {
+        return std::string(kAccount) + nbal + ap;
+    }
     void Line(std::string_view code, const std::string& message) { Report(row_, code, message); }
 
     void Prepare();
@@ -167,8 +169,8 @@ void BalanceControl::VanishedAccounts() {
 }
 
 void BalanceControl::ReadChart() {
-    const long double last =
-        chart_.Load(period_.d, [&](long double n) { return InChart(n); }, c_.offBalance ? 0 : c_.chartStop);
+    const long double last = chart_.Load(
+        period_.d, [&](long double n) { return InChart(n); }, c_.offBalance ? 0 : c_.chartStop);
     if (c_.family == ChapterFamily::A && last == 0)
         Line("E101177", "СПРАВОЧНИК PS_WORK - ПЛАН СЧЕТОВ ПУСТОЙ...  ПРОИЗОШЛО РАЗРУШЕНИЕ ДАННЫХ?!..."_cp);
 }
@@ -195,18 +197,22 @@ void BalanceControl::CheckRow(const Amounts& a, const std::string& nbal, const s
                     period_);
     const std::string currency = chart_.CurrencyRule(n);
     if ((a[VX_VAL] != 0 || a[OB_AK_VAL] != 0 || a[OB_PAS_VAL] != 0 || a[IS_VAL] != 0) && currency == "R")
-        Line("W101104", "НЕДОПУСТИМЫ ВАЛЮТНЫЕ ОСТАТКИ/ОБОРОТЫ "_cp + std::string(kAccount) + nbal + "  <" + Num(a[VX_VAL]) +
-                            "><" + Num(a[OB_AK_VAL]) + "><" + Num(a[OB_PAS_VAL]) + "><" + Num(a[IS_VAL]) + ">");
+        Line("W101104", "НЕДОПУСТИМЫ ВАЛЮТНЫЕ ОСТАТКИ/ОБОРОТЫ "_cp + std::string(kAccount) + nbal + "  <" +
+                            Num(a[VX_VAL]) + "><" + Num(a[OB_AK_VAL]) + "><" + Num(a[OB_PAS_VAL]) + "><" +
+                            Num(a[IS_VAL]) + ">");
     if ((a[VX_RUB] != 0 || a[OB_AK_RUB] != 0 || a[OB_PAS_RUB] != 0 || a[IS_RUB] != 0) && currency == "V")
-        Line("W101104", "НЕДОПУСТИМЫ РУБЛЕВЫЕ ОСТАТКИ/ОБОРОТЫ "_cp + std::string(kAccount) + nbal + "  <" + Num(a[VX_RUB]) +
-                            "><" + Num(a[OB_AK_RUB]) + "><" + Num(a[OB_PAS_RUB]) + "><" + Num(a[IS_RUB]) + ">");
+        Line("W101104", "НЕДОПУСТИМЫ РУБЛЕВЫЕ ОСТАТКИ/ОБОРОТЫ "_cp + std::string(kAccount) + nbal + "  <" +
+                            Num(a[VX_RUB]) + "><" + Num(a[OB_AK_RUB]) + "><" + Num(a[OB_PAS_RUB]) + "><" +
+                            Num(a[IS_RUB]) + ">");
     if (!signKnown)
         Line("E101111", "АКТИВНЫЙ ИЛИ ПАССИВНЫЙ?  НЕОБХОДИМО ПРОСТАВИТЬ ПРИЗНАК "_cp + std::string(kAccount) + nbal);
     if (prevExists_) {
         const std::string lead = "ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ "_cp + label;
         const long double rub = f2Rub_[n], val = f2Val_[n], ito = f2Ito_[n];  // missing cells are 0
-        if (CompareNumbers("<>", rub, a[VX_RUB])) Line("W101112", lead + std::string(kRub) + PairText(14, "<>", rub, a[VX_RUB]));
-        if (CompareNumbers("<>", val, a[VX_VAL])) Line("W101113", lead + std::string(kVal) + PairText(14, "<>", val, a[VX_VAL]));
+        if (CompareNumbers("<>", rub, a[VX_RUB]))
+            Line("W101112", lead + std::string(kRub) + PairText(14, "<>", rub, a[VX_RUB]));
+        if (CompareNumbers("<>", val, a[VX_VAL]))
+            Line("W101113", lead + std::string(kVal) + PairText(14, "<>", val, a[VX_VAL]));
         if (CompareNumbers("<>", ito, a[VX_ITOG]))
             Line("W101114", lead + std::string(kItog) + PairText(14, "<>", ito, a[VX_ITOG]));
     }
@@ -224,8 +230,10 @@ void BalanceControl::CheckRows() {
         const std::string ap = ValueToText(GetRowField("A_P"));
         const bool total = IsTotal(nbalValue);
         if (c_.offBalance && !nbal.empty() && !total) {
-            if (nbal == "99999" || nbal == "99998") specialSum_ += a[IS_ITOG];
-            else otherSum_ += a[IS_ITOG];
+            if (nbal == "99999" || nbal == "99998")
+                specialSum_ += a[IS_ITOG];
+            else
+                otherSum_ += a[IS_ITOG];
         }
         if (nbal.empty()) continue;
         const std::string acc = SubText(nbal, 1, 5);
@@ -256,16 +264,18 @@ void BalanceControl::CheckRows() {
             std::string_view name;
             Amount in, debit, credit, out;
         };
-        for (const BalanceCheck& b : {BalanceCheck{"E101121", "E101124", kRub, VX_RUB, OB_AK_RUB, OB_PAS_RUB, IS_RUB},
-                                      BalanceCheck{"E101122", "E101125", kVal, VX_VAL, OB_AK_VAL, OB_PAS_VAL, IS_VAL},
-                                      BalanceCheck{"E101123", "E101126", kItog, VX_ITOG, OB_AK_ITOG, OB_PAS_ITOG, IS_ITOG}}) {
+        for (const BalanceCheck& b :
+             {BalanceCheck{"E101121", "E101124", kRub, VX_RUB, OB_AK_RUB, OB_PAS_RUB, IS_RUB},
+              BalanceCheck{"E101122", "E101125", kVal, VX_VAL, OB_AK_VAL, OB_PAS_VAL, IS_VAL},
+              BalanceCheck{"E101123", "E101126", kItog, VX_ITOG, OB_AK_ITOG, OB_PAS_ITOG, IS_ITOG}}) {
             const std::string lead = "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " " + std::string(b.name) + " " + Num(a[b.in]);
             if (ap == kActive && CompareNumbers("<>", a[b.out], a[b.in] + a[b.debit] - a[b.credit]))
                 Line(b.activeCode, lead + "+" + Num(a[b.debit]) + "-" + Num(a[b.credit]) + " <> " + Num(a[b.out]));
         }
-        for (const BalanceCheck& b : {BalanceCheck{"E101121", "E101124", kRub, VX_RUB, OB_AK_RUB, OB_PAS_RUB, IS_RUB},
-                                      BalanceCheck{"E101122", "E101125", kVal, VX_VAL, OB_AK_VAL, OB_PAS_VAL, IS_VAL},
-                                      BalanceCheck{"E101123", "E101126", kItog, VX_ITOG, OB_AK_ITOG, OB_PAS_ITOG, IS_ITOG}}) {
+        for (const BalanceCheck& b :
+             {BalanceCheck{"E101121", "E101124", kRub, VX_RUB, OB_AK_RUB, OB_PAS_RUB, IS_RUB},
+              BalanceCheck{"E101122", "E101125", kVal, VX_VAL, OB_AK_VAL, OB_PAS_VAL, IS_VAL},
+              BalanceCheck{"E101123", "E101126", kItog, VX_ITOG, OB_AK_ITOG, OB_PAS_ITOG, IS_ITOG}}) {
             const std::string lead = "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " " + std::string(b.name) + " " + Num(a[b.in]);
             if (ap == kPassive && CompareNumbers("<>", a[b.out], a[b.in] - a[b.debit] + a[b.credit]))
                 Line(b.passiveCode, lead + "-" + Num(a[b.debit]) + "+" + Num(a[b.credit]) + " <> " + Num(a[b.out]));
@@ -360,8 +370,8 @@ void BalanceControl::ChapterChecks() {
     sideSum("ПАССИВ.ИСХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, P, IS_RUB, IS_VAL, IS_ITOG);
     sideSum(" АКТИВ.ИСХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, A, IS_RUB, IS_VAL, IS_ITOG);
     if (CompareNumbers("<>", debit, credit))
-        Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТИВНЫМ И ПАССИВНЫМ  "_cp + " (" + Num(debit) +
-                            " <> " + Num(credit) + ")");
+        Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТИВНЫМ И ПАССИВНЫМ  "_cp + " (" +
+                            Num(debit) + " <> " + Num(credit) + ")");
 }
 
 void BalanceControl::Run() {
@@ -372,23 +382,25 @@ void BalanceControl::Run() {
         if (!hasRows_) return;
         if (!prevExists_) {
             // "CРАВНЕНИЯ" begins with a Latin C, as the message has always been stored.
-            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy + " - ОТСУТСТВУЕТ. C"_cp +
-                                "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
+            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy +
+                                " - ОТСУТСТВУЕТ. C"_cp + "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
         } else {
             prevExists_ = LoadPrevious();
             if (!prevExists_) {
-                Line("W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
+                Line("W101102",
+                     "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
                 prevExists_ = true;  // an empty previous report is still compared, as all zeros
             }
         }
     } else {
         if (hasRows_ && !prevExists_)
-            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy + " - ОТСУТСТВУЕТ. C"_cp +
-                                "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
+            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy +
+                                " - ОТСУТСТВУЕТ. C"_cp + "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
         if (prevExists_) {
             prevExists_ = LoadPrevious();
             if (!prevExists_ && hasRows_) {
-                Line("W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
+                Line("W101102",
+                     "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
                 prevExists_ = true;
             }
         }
@@ -404,8 +416,8 @@ void BalanceControl::Run() {
     row_ = RemoveTotals(false);
     CheckRows();
     if (c_.offBalance && CompareNumbers("<>", specialSum_, otherSum_))
-        Line("E101336", "СУММА ВНЕБ.СЧЕТОВ ПО АКТИВУ+ПАССИВУ(КР.99999,99998) НЕ РАВНА СЧ.99998+99999  ("_cp + Num(otherSum_) +
-                            "<>" + Num(specialSum_) + ")");
+        Line("E101336", "СУММА ВНЕБ.СЧЕТОВ ПО АКТИВУ+ПАССИВУ(КР.99999,99998) НЕ РАВНА СЧ.99998+99999  ("_cp +
+                            Num(otherSum_) + "<>" + Num(specialSum_) + ")");
     if (row_ == 2) row_ = RemoveTotals(true);
     WriteTotals(kActive, activeTotalSeen_, active_);
     WriteTotals(kPassive, passiveTotalSeen_, passive_);

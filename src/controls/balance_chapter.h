@@ -17,7 +17,7 @@ enum class ChapterFamily {
 struct BalanceChapter {
     ChapterFamily family;
     std::string_view header;
-    std::string_view tableCode;   // "Ф_1".."Ф_4"
+    std::string_view tableCode;     // "Ф_1".."Ф_4"
     std::string_view totalAccount;  // "79999"
     std::string_view totalText;     // "79999 (ИТОГО)"
     // Accounts of the chapter in pass 1: lower < n <= upper, or (off-balance) lower < n < upper
@@ -34,10 +34,10 @@ struct BalanceChapter {
     // Rows of the previous report for the vanished-account check: whole account text digits
     // only (А, Б, В) or its first five characters (Г).
     bool vanishedByFirstFive;
-    std::string_view rangeMessage;      // E101197, up to the "<"
-    std::string_view negativeMessage;   // E101116 start
-    std::string_view emptyMessage;      // W101198 (Б, В, Г)
-    int sumPad;                         // width of the total in E101117..E101120
+    std::string_view rangeMessage;     // E101197, up to the "<"
+    std::string_view negativeMessage;  // E101116 start
+    std::string_view emptyMessage;     // W101198 (Б, В, Г)
+    int sumPad;                        // width of the total in E101117..E101120
 };
 
 void ControlBalanceChapter(const BalanceChapter& chapter);

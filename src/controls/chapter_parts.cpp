@@ -61,12 +61,17 @@ long double Chart::Load(double date, const std::function<bool(long double)>& kee
         plaN_[n] = bs2;
         pDmqy_[n] = ValueToText(GetAuxField("PS_ZERO"));
         const std::string ap = TrimText(ValueToText(GetAuxField("AP")));
-        if (ap == "1" || ap == "А"_cpv) plAp_[n] = "А"_cp;
-        else if (ap == "2" || ap == "П"_cpv) plAp_[n] = "П"_cp;
-        else if (ap == "0" || ap == "А/П"_cpv) plAp_[n] = "А/П"_cp;
+        if (ap == "1" || ap == "А"_cpv)
+            plAp_[n] = "А"_cp;
+        else if (ap == "2" || ap == "П"_cpv)
+            plAp_[n] = "П"_cp;
+        else if (ap == "0" || ap == "А/П"_cpv)
+            plAp_[n] = "А/П"_cp;
         std::string rv = ValueToText(GetAuxField("PS_ACC_CURRENCY"));
-        if (TrimText(rv) == "1") rv = "R";
-        else if (TrimText(rv) == "2") rv = "V";
+        if (TrimText(rv) == "1")
+            rv = "R";
+        else if (TrimText(rv) == "2")
+            rv = "V";
         plRv_[n] = rv;
         // The rest of the chart is not needed.
         if (stopAbove != 0 && n > stopAbove) stop = true;
@@ -93,7 +98,8 @@ void Chart::CheckRow(const RowFacts& r, const Period& period) {
         const std::string& mm = period.mm;
         const bool quarterEnd = mm == "03" || mm == "06" || mm == "09" || mm == "12";
         if (rule == "D") Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ДНЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
-        if (rule == "M") Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ МЕСЯЦА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (rule == "M")
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ МЕСЯЦА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
         if (quarterEnd && rule == "Q")
             Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ КВАРТАЛА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
         if (mm == "06" && rule == "H")
@@ -105,7 +111,8 @@ void Chart::CheckRow(const RowFacts& r, const Period& period) {
     if (CompareNumbers("<", end, period.m1))
         Report(r.row, "E101028", "СЧЕТ ЗАКРЫТ ДО НАЧАЛА ОТЧЕТНОГО ПЕРИОДА "_cp + r.label);
     if (CompareNumbers(">=", end, period.m1) && CompareNumbers("<", end, period.d) && r.outgoingNonZero)
-        Report(r.row, "E101030", "СЧЕТ ЗАКРЫТ В ОТЧЕТНОМ ПЕРИОДЕ. ИСХОДЯЩИЕ ОСТАТКИ НЕДОПУСТИМЫ "_cp + r.label + r.closedTail);
+        Report(r.row, "E101030",
+               "СЧЕТ ЗАКРЫТ В ОТЧЕТНОМ ПЕРИОДЕ. ИСХОДЯЩИЕ ОСТАТКИ НЕДОПУСТИМЫ "_cp + r.label + r.closedTail);
 }
 
 std::int32_t RemoveTotalRows(const std::function<bool()>& currentRowIsTotal) {
@@ -124,7 +131,8 @@ void ForEachAuxRow(std::string_view tableRef, std::string_view orderBy, double d
     CloseAuxTable();
 }
 
-void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, const TotalRule& totals, bool countEmpty) {
+void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, const TotalRule& totals,
+                     bool countEmpty) {
     int count = 0;
     std::string previous = "NULL";
     ForEachAuxRow(tableRef, "NBAL2", date, [&] {
@@ -141,7 +149,8 @@ void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, c
         if (previous == nbal) Report(row, "E1010125", "НЕ УНИКАЛЕН?! - Б/С "_cp + nbal + "  - ИСПРАВЬТЕ..!"_cp);
         previous = nbal;
     });
-    if (count == 1) Report(row, "E101199", "НЕТ ОДНОЙ ИЗ ИТОГОВЫХ СТРОК БАЛАНСА - <"_cp + std::string(totals.text) + ">");
+    if (count == 1)
+        Report(row, "E101199", "НЕТ ОДНОЙ ИЗ ИТОГОВЫХ СТРОК БАЛАНСА - <"_cp + std::string(totals.text) + ">");
     if (count == 0) Report(row, "E101199", "НЕТ ИТОГОВЫХ СТРОК  БАЛАНСА - <"_cp + std::string(totals.text) + ">");
 }
 

@@ -47,8 +47,8 @@ public:
         long double account;
         std::string acc, label, ap;
         bool outgoingNonZero;
-        std::string restTail;     // after the label in W101108
-        std::string closedTail;   // after the label in E101030
+        std::string restTail;    // after the label in W101108
+        std::string closedTail;  // after the label in E101030
     };
     void CheckRow(const RowFacts& r, const Period& period);
     // The chart's currency rule of an account (after CheckRow has looked it up).
@@ -68,6 +68,7 @@ void ForEachAuxRow(std::string_view tableRef, std::string_view orderBy, double d
 
 // E1010125 for each account repeated in NBAL2 order, then E101199 when there are not two total
 // rows. `countEmpty`: rows without an account count as total rows.
-void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, const TotalRule& totals, bool countEmpty);
+void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, const TotalRule& totals,
+                     bool countEmpty);
 
 }  // namespace tesma::controls

@@ -14,10 +14,23 @@
 namespace tesma::controls {
 
 // The twelve amount fields of a chapter row, in field order.
-inline constexpr std::array<const char*, 12> kAmountFields = {
-    "VX_RUB",     "VX_VAL",     "VX_ITOG", "OB_AK_RUB", "OB_AK_VAL", "OB_AK_ITOG",
-    "OB_PAS_RUB", "OB_PAS_VAL", "OB_PAS_ITOG", "IS_RUB", "IS_VAL",    "IS_ITOG"};
-enum Amount { VX_RUB, VX_VAL, VX_ITOG, OB_AK_RUB, OB_AK_VAL, OB_AK_ITOG, OB_PAS_RUB, OB_PAS_VAL, OB_PAS_ITOG, IS_RUB, IS_VAL, IS_ITOG };
+inline constexpr std::array<const char*, 12> kAmountFields = {"VX_RUB",      "VX_VAL",     "VX_ITOG",    "OB_AK_RUB",
+                                                              "OB_AK_VAL",   "OB_AK_ITOG", "OB_PAS_RUB", "OB_PAS_VAL",
+                                                              "OB_PAS_ITOG", "IS_RUB",     "IS_VAL",     "IS_ITOG"};
+enum Amount {
+    VX_RUB,
+    VX_VAL,
+    VX_ITOG,
+    OB_AK_RUB,
+    OB_AK_VAL,
+    OB_AK_ITOG,
+    OB_PAS_RUB,
+    OB_PAS_VAL,
+    OB_PAS_ITOG,
+    IS_RUB,
+    IS_VAL,
+    IS_ITOG
+};
 using Amounts = std::array<long double, 12>;
 
 // A finding line: "<row>: <code> <message>".

@@ -55,8 +55,10 @@ private:
 
 void CrossChecks::HeadOfficeWithoutBranches() {
     // "ПPИ" is written with a Latin P, as the messages have always been stored.
-    const std::string first = "НЕ ДОЛЖНО БЫТЬ СЧЕТА П"_cp + "P" + "И КОЛИЧЕСТВЕ ФИЛИАЛОВ = 0. НЕОБХОДИМЫ ПОЯСНЕНИЯ. Б/С "_cp;
-    const std::string others = "НЕ ДОЛЖНО БЫТЬ СЧЕТА П"_cp + "P" + "И КОЛИЧЕСТВЕ ФИЛИАЛОВ = 0 . НЕОБХОДИМЫ ПОЯСНЕНИЯ. Б/С "_cp;
+    const std::string first =
+        "НЕ ДОЛЖНО БЫТЬ СЧЕТА П"_cp + "P" + "И КОЛИЧЕСТВЕ ФИЛИАЛОВ = 0. НЕОБХОДИМЫ ПОЯСНЕНИЯ. Б/С "_cp;
+    const std::string others =
+        "НЕ ДОЛЖНО БЫТЬ СЧЕТА П"_cp + "P" + "И КОЛИЧЕСТВЕ ФИЛИАЛОВ = 0 . НЕОБХОДИМЫ ПОЯСНЕНИЯ. Б/С "_cp;
     struct Forbidden {
         const char* account;
         const char* code;
@@ -78,7 +80,8 @@ void CrossChecks::Branch() {
         if (mm_ == "01" && (nbal == "70301" || nbal == "70401" || nbal == "70501")) {
             const Value stored = GetRowField("IS_ITOG");
             if (CompareNumbers(">", AmountOf(stored), 0))
-                Line("E101145", "НЕ ДОЛЖНО БЫТЬ ОСТАТКОВ У ФИЛИАЛОВ НА КОНЕЦ ГОДА, "_cp + nbal + "=(" + ValueToText(stored) + ")");
+                Line("E101145",
+                     "НЕ ДОЛЖНО БЫТЬ ОСТАТКОВ У ФИЛИАЛОВ НА КОНЕЦ ГОДА, "_cp + nbal + "=(" + ValueToText(stored) + ")");
         }
         const std::string group = SubText(nbal, 1, 3);
         if (group == "102" || group == "104" || group == "105") Line("E101146", notInBranch + nbal);
@@ -90,11 +93,12 @@ void CrossChecks::YearEndPairs() {
         const char* code;
         int a, b;
     };
-    for (const Pair& p : {Pair{"W101149", 30301, 30302}, Pair{"W101150", 30303, 30304}, Pair{"W101151", 30305, 30306}}) {
+    for (const Pair& p :
+         {Pair{"W101149", 30301, 30302}, Pair{"W101150", 30303, 30304}, Pair{"W101151", 30305, 30306}}) {
         const std::string a = std::to_string(p.a), b = std::to_string(p.b);
         if (CompareNumbers("<>", F(p.a), F(p.b)))
-            Line(p.code, "ОСТАТКИ НА СЧЕТАХ "_cp + a + " И "_cp + b + " ДОЛЖНЫ БЫТЬ РАВНЫ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. ("_cp + a + "=" +
-                             Num(F(p.a)) + ") <>(" + b + "=" + Num(F(p.b)) + ")");
+            Line(p.code, "ОСТАТКИ НА СЧЕТАХ "_cp + a + " И "_cp + b + " ДОЛЖНЫ БЫТЬ РАВНЫ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. ("_cp +
+                             a + "=" + Num(F(p.a)) + ") <>(" + b + "=" + Num(F(p.b)) + ")");
     }
     struct Exclusive {
         const char* code;
@@ -104,8 +108,8 @@ void CrossChecks::YearEndPairs() {
                                Exclusive{"W101154", 70401, 70501}, Exclusive{"W101155", 70501, 70401}}) {
         const std::string p = std::to_string(e.positive), z = std::to_string(e.mustBeZero);
         if (F(e.mustBeZero) != 0 && CompareNumbers(">", F(e.positive), 0))
-            Line(e.code, "ЕСЛИ "_cp + p + ">0, ТО "_cp + z + " ДОЛЖЕН БЫТЬ = 0. НЕОБХОДИМЫ ПОЯСНЕНИЯ.  "_cp + Num(F(e.positive)) +
-                             ">0,  " + Num(F(e.mustBeZero)) + "<>0");
+            Line(e.code, "ЕСЛИ "_cp + p + ">0, ТО "_cp + z + " ДОЛЖЕН БЫТЬ = 0. НЕОБХОДИМЫ ПОЯСНЕНИЯ.  "_cp +
+                             Num(F(e.positive)) + ">0,  " + Num(F(e.mustBeZero)) + "<>0");
     }
 }
 
@@ -158,7 +162,8 @@ void CrossChecks::Run() {
     }
     nfil_ = ValueToText(LookupValue("ZNACH", "BNK_NFIL", "K3_REKW"));
     if (!TranslateChars(nfil_, " 0123456789", " ").empty()) {
-        Line("E101137", "В РЕКВИЗИТАХ КОЛИЧЕСТВО ФИЛИАЛОВ МОЖЕТ БЫТЬ ТОЛЬКО ЦИФРОВЫМ И БЕЗ ПРОБЕЛОВ  <"_cp + nfil_ + ">");
+        Line("E101137",
+             "В РЕКВИЗИТАХ КОЛИЧЕСТВО ФИЛИАЛОВ МОЖЕТ БЫТЬ ТОЛЬКО ЦИФРОВЫМ И БЕЗ ПРОБЕЛОВ  <"_cp + nfil_ + ">");
         nfil_.clear();
     } else if (TranslateChars(nfil_, " 0", " ").empty()) {
         nfil_.clear();  // no branches

@@ -27,7 +27,9 @@ std::string Normalised(const std::string& text) { return AddNumberTexts(text, "0
 
 // An outgoing balance of the previous report, normalised; an empty one is "0.0000", as an
 // empty amount counts as "0" wherever an amount is entered.
-std::string PreviousAmount(const Value& stored) { return Normalised(ValueToText(NullToDefault(stored, Value::Str("0")))); }
+std::string PreviousAmount(const Value& stored) {
+    return Normalised(ValueToText(NullToDefault(stored, Value::Str("0"))));
+}
 
 // Whether a number text stands for a value below zero: a minus sign and a digit other than 0.
 bool IsNegative(const std::string& text) {
@@ -138,7 +140,8 @@ void DepoControl::LoadPrevious() {
         if (Valid(is)) {
             f2Ito_[n] = PreviousAmount(is);
         } else {
-            Line("E46100", "СЧЕТ- "_cp + Num(n) + ". ВХОДЯЩИЙ ОСТАТОК ВВЕДЕН НЕКОРРЕКТНО - <"_cp + ValueToText(is) + ">");
+            Line("E46100",
+                 "СЧЕТ- "_cp + Num(n) + ". ВХОДЯЩИЙ ОСТАТОК ВВЕДЕН НЕКОРРЕКТНО - <"_cp + ValueToText(is) + ">");
             f2Ito_[n] = std::string(kZero);
         }
         prevExists_ = true;
@@ -173,7 +176,8 @@ void DepoControl::CheckRows() {
         const std::string vx = CheckDepoAmount(Normalised(Text("VX_ITOG")), nbal, ap);
         SetRowField("OB_AK_RUB", zero);
         SetRowField("OB_AK_VAL", zero);
-        const std::string oa = CheckDepoAmount(ValueToText(NullToDefault(GetRowField("OB_AK_ITOG"), Value::Str("0"))), nbal, ap);
+        const std::string oa =
+            CheckDepoAmount(ValueToText(NullToDefault(GetRowField("OB_AK_ITOG"), Value::Str("0"))), nbal, ap);
         SetRowField("OB_PAS_RUB", zero);
         SetRowField("OB_PAS_VAL", zero);
         const std::string op = CheckDepoAmount(Normalised(Text("OB_PAS_ITOG")), nbal, ap);
@@ -192,7 +196,8 @@ void DepoControl::CheckRows() {
         if (acc != kTotals.account) {
             if (TrimText(nbal).size() > 5)
                 Line("E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО 5 ЦИФР  <"_cp + nbal + ">");
-            if (!signKnown) Line("E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label);
+            if (!signKnown)
+                Line("E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label);
             const long double n = TextToNumber(acc);
             chart_.CheckRow({row_, n, acc, label, ap, is != kZero, " (" + is + ")", " (" + is + ")"}, period_);
             if (!signKnown) Line("E101111", "АКТИВНЫЙ ИЛИ ПАССИВНЫЙ?  НЕОБХОДИМО ПРОСТАВИТЬ ПРИЗНАК Б/С "_cp + nbal);
@@ -200,11 +205,12 @@ void DepoControl::CheckRows() {
                 if (!f2Ito_.Has(n)) f2Ito_[n] = std::string(kZero);
                 const std::string previous = f2Ito_[n];
                 if (previous != vx)
-                    Line("W101114", "ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ "_cp + label + " (" + previous + "<>" + vx + ")");
+                    Line("W101114",
+                         "ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ "_cp + label + " (" + previous + "<>" + vx + ")");
             }
             if (IsNegative(vx) || IsNegative(oa) || IsNegative(op) || IsNegative(is))
-                Line("E101116", "НЕДОПУСТИМ ОТРИЦАТЕЛЬНЫЙ ОСТАТОК "_cp + label + " (" + vx + "," + oa + "," + op + "," + is +
-                                    ") -ИСПРАВИТЬ!"_cp);
+                Line("E101116", "НЕДОПУСТИМ ОТРИЦАТЕЛЬНЫЙ ОСТАТОК "_cp + label + " (" + vx + "," + oa + "," + op + "," +
+                                    is + ") -ИСПРАВИТЬ!"_cp);
         }
         if (ap == "А"_cpv && is != SubtractNumberTexts(AddNumberTexts(vx, oa), op))
             Line("E101123", "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " (" + vx + "+" + oa + "-" + op + "<>" + is + ")");
@@ -288,12 +294,14 @@ void DepoControl::WriteTotals(std::string_view sign, bool seen, const TextSums& 
 void DepoControl::ChapterChecks() {
     const std::string tail = "Б/С "_cp;
     if (passive_.vx != active_.vx)
-        Line("E101229", "НЕ РАВНЫ ИТОГОВЫЕ ВХ. ОСТАТКИ ПО АКТ./ПАССИВНЫМ "_cp + tail + " ( " + passive_.vx + "<>" + active_.vx + ")");
+        Line("E101229", "НЕ РАВНЫ ИТОГОВЫЕ ВХ. ОСТАТКИ ПО АКТ./ПАССИВНЫМ "_cp + tail + " ( " + passive_.vx + "<>" +
+                            active_.vx + ")");
     if (passive_.is != active_.is)
-        Line("E101230", "НЕ РАВНЫ ИТОГОВЫЕ ИСХ.ОСТАТКИ ПО АКТ./ПАССИВНЫМ "_cp + tail + " (" + passive_.is + "<>" + active_.is + ")");
+        Line("E101230", "НЕ РАВНЫ ИТОГОВЫЕ ИСХ.ОСТАТКИ ПО АКТ./ПАССИВНЫМ "_cp + tail + " (" + passive_.is + "<>" +
+                            active_.is + ")");
     if (AddNumberTexts(active_.ak, passive_.ak) != AddNumberTexts(active_.pas, passive_.pas))
-        Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТ./ПАССИВНЫМ "_cp + tail + " (" + active_.ak + "+" +
-                            passive_.ak + "<>" + active_.pas + "+" + passive_.pas + ")");
+        Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТ./ПАССИВНЫМ "_cp + tail + " (" +
+                            active_.ak + "+" + passive_.ak + "<>" + active_.pas + "+" + passive_.pas + ")");
 }
 
 void DepoControl::Run() {
@@ -312,7 +320,8 @@ void DepoControl::Run() {
     if (prevExists_) {
         LoadPrevious();
         if (!prevExists_ && hasRows_) {
-            Line("W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
+            Line("W101102",
+                 "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
             prevExists_ = true;
         }
     }
@@ -321,7 +330,8 @@ void DepoControl::Run() {
         Line("W101198", "СЧЕТА ДЕПО ВВЕДЕНЫ НУЛЕВЫЕ"_cp);
         return;
     }
-    chart_.Load(period_.d, [](long double n) { return n > 97999; }, 98999);
+    chart_.Load(
+        period_.d, [](long double n) { return n > 97999; }, 98999);
     row_ = RemoveTotalRows([] {
         const std::string nbal = Text("NBAL2");
         return !nbal.empty() && SubText(nbal, 1, 5) == kTotals.account;

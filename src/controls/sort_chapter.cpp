@@ -25,7 +25,7 @@ namespace {
 struct SortChapter {
     std::string_view header;
     std::string_view tableCode;
-    bool textAmounts;              // chapter Д: amounts are decimal texts
+    bool textAmounts;               // chapter Д: amounts are decimal texts
     std::string_view closingTotal;  // chapter В: the total row that closes its sign's group
 };
 
@@ -91,7 +91,7 @@ private:
 
     const SortChapter& c_;
     std::int32_t n_ = 0;
-    std::int64_t rows_ = 0;       // rows of the table before the marker came
+    std::int64_t rows_ = 0;        // rows of the table before the marker came
     std::int64_t markerKey_ = -1;  // NNN of the marker row; -1 while there is none
     std::vector<ControlArray<Amount>> amounts_;
     ControlArray<std::string> accounts_{"BS2P"}, signs_{"A_P"};
@@ -108,8 +108,10 @@ void Sort::Read() {
         signs_[n_] = ValueToText(NullToDefault(GetAuxField("A_P"), Value::Str(" ")));
         for (std::size_t i = 0; i < kAmountFields.size(); ++i) {
             const Value v = GetAuxField(kAmountFields[i]);
-            if (c_.textAmounts) amounts_[i][n_] = ValueToText(NullToDefault(v, Value::Str("0.0000")));
-            else amounts_[i][n_] = ValueToReal(NullToDefault(v, Value::Int(0)));
+            if (c_.textAmounts)
+                amounts_[i][n_] = ValueToText(NullToDefault(v, Value::Str("0.0000")));
+            else
+                amounts_[i][n_] = ValueToReal(NullToDefault(v, Value::Int(0)));
         }
     }
     CloseAuxTable();
@@ -137,7 +139,8 @@ void Sort::Clear() {
         for (FirstRow(); !RowsEnded(); NextRow()) {
             if (IsMarker()) continue;
             if (++deletions > rows_)
-                throw EngineError("rows of table " + runtime::CurrentRun().MainTableFile + " could not be deleted for sorting");
+                throw EngineError("rows of table " + runtime::CurrentRun().MainTableFile +
+                                  " could not be deleted for sorting");
             deleted = true;
             DeleteRow();
         }
@@ -155,8 +158,10 @@ void Sort::WriteBack(const std::function<bool(const std::string&, const std::str
         SetRowField("A_P", Value::Str(sign));
         for (std::size_t i = 0; i < kAmountFields.size(); ++i) {
             const Amount& a = amounts_[i][k];
-            if (const auto* text = std::get_if<std::string>(&a)) SetRowField(kAmountFields[i], Value::Str(*text));
-            else SetRowField(kAmountFields[i], Value::Real(static_cast<double>(std::get<long double>(a))));
+            if (const auto* text = std::get_if<std::string>(&a))
+                SetRowField(kAmountFields[i], Value::Str(*text));
+            else
+                SetRowField(kAmountFields[i], Value::Real(static_cast<double>(std::get<long double>(a))));
         }
     }
 }

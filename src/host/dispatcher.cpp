@@ -17,9 +17,7 @@ ScopedDispatchOverride::ScopedDispatchOverride(std::vector<std::function<void()>
     Override() = std::move(procedures);
 }
 
-ScopedDispatchOverride::~ScopedDispatchOverride() {
-    Override().reset();
-}
+ScopedDispatchOverride::~ScopedDispatchOverride() { Override().reset(); }
 
 std::vector<Procedure> ProceduresFor(std::int32_t tableId, std::int32_t mode) {
     std::vector<Procedure> out;

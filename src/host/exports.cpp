@@ -30,26 +30,30 @@ const char* OrEmpty(const char* s) { return s ? s : ""; }
 
 extern "C" {
 
-[[gnu::visibility("default")]] bool RunControl1(void* owner, int32_t table_id, int32_t pass_through, int32_t mode, int32_t instance_id,
-                              double report_date, const char* protocol_path, const char* data_dir,
-                              const char* override_dir, const void* const* forms, int32_t form_count,
-                              const void* const* tables, int32_t table_count, const void* const* fields,
-                              int32_t field_count, const void* const* extras, int32_t extra_count) {
+[[gnu::visibility("default")]] bool RunControl1(void* owner, int32_t table_id, int32_t pass_through, int32_t mode,
+                                                int32_t instance_id, double report_date, const char* protocol_path,
+                                                const char* data_dir, const char* override_dir,
+                                                const void* const* forms, int32_t form_count, const void* const* tables,
+                                                int32_t table_count, const void* const* fields, int32_t field_count,
+                                                const void* const* extras, int32_t extra_count) {
     return Run({owner, table_id, pass_through, mode, instance_id, report_date, OrEmpty(protocol_path),
                 OrEmpty(data_dir), OrEmpty(override_dir), forms, form_count, tables, table_count, fields, field_count,
                 extras, extra_count});
 }
 
-[[gnu::visibility("default")]] bool RunControl(void* owner, int32_t table_id, int32_t pass_through, int32_t mode, int32_t instance_id,
-                             double report_date, const char* protocol_path, const char* data_dir,
-                             const void* const* forms, int32_t form_count, const void* const* tables,
-                             int32_t table_count, const void* const* fields, int32_t field_count,
-                             const void* const* extras, int32_t extra_count) {
+[[gnu::visibility("default")]] bool RunControl(void* owner, int32_t table_id, int32_t pass_through, int32_t mode,
+                                               int32_t instance_id, double report_date, const char* protocol_path,
+                                               const char* data_dir, const void* const* forms, int32_t form_count,
+                                               const void* const* tables, int32_t table_count,
+                                               const void* const* fields, int32_t field_count,
+                                               const void* const* extras, int32_t extra_count) {
     return Run({owner, table_id, pass_through, mode, instance_id, report_date, OrEmpty(protocol_path),
                 OrEmpty(data_dir), std::string(), forms, form_count, tables, table_count, fields, field_count, extras,
                 extra_count});
 }
 
-[[gnu::visibility("default")]] bool FormIsChecked(int32_t table_id, int32_t mode) { return tesma::host::FormIsChecked(table_id, mode); }
+[[gnu::visibility("default")]] bool FormIsChecked(int32_t table_id, int32_t mode) {
+    return tesma::host::FormIsChecked(table_id, mode);
+}
 
 }  // extern "C"

@@ -25,10 +25,10 @@ bool RunEntry(const RunArguments& a) {
         std::unique_ptr<TFmContr>& w;
         ~Release() {
             TFmContr& ran = *w;
-            ran.Record.End(ran.Stopped             ? RunEnding::Stopped
-                           : ran.ProtocolNotOpened ? RunEnding::NoProtocol
+            ran.Record.End(ran.Stopped                                    ? RunEnding::Stopped
+                           : ran.ProtocolNotOpened                        ? RunEnding::NoProtocol
                            : ran.Failed || std::uncaught_exceptions() > 0 ? RunEnding::Failed
-                                                                             : RunEnding::Finished);
+                                                                          : RunEnding::Finished);
             FmContr = nullptr;
             w.reset();
         }

@@ -49,8 +49,8 @@ void RunRecord::Line(std::string_view text) noexcept {
 }
 
 void RunRecord::End(RunEnding ending) noexcept {
-    constexpr std::string_view kWords[] = {TESMA_OUTCOME_FINISHED "\n", TESMA_OUTCOME_STOPPED "\n", TESMA_OUTCOME_FAILED "\n",
-                                           TESMA_OUTCOME_NO_PROTOCOL "\n"};
+    constexpr std::string_view kWords[] = {TESMA_OUTCOME_FINISHED "\n", TESMA_OUTCOME_STOPPED "\n",
+                                           TESMA_OUTCOME_FAILED "\n", TESMA_OUTCOME_NO_PROTOCOL "\n"};
     WriteAll(outcome_, kWords[static_cast<int>(ending)]);
 }
 

@@ -33,16 +33,16 @@ struct Slots {
 struct Array {
     std::string name;  // Latin-upper-cased
     Slots slots;
-    std::int32_t limit = 0;        // the size of its first declaration,
-    std::uint64_t limitAsOf = 0;   // as of this count of declarations
+    std::int32_t limit = 0;       // the size of its first declaration,
+    std::uint64_t limitAsOf = 0;  // as of this count of declarations
 };
 
 struct State {
     std::array<Declaration, kMaxDeclarations> declarations;
     std::unordered_map<std::string, std::int32_t> firstDeclaration;  // name -> size of its first entry
-    std::vector<Array> arrays;  // a procedure has a dozen or so
+    std::vector<Array> arrays;                                       // a procedure has a dozen or so
     std::uint64_t declarationsMade = 1;
-    std::uint64_t generation = 1;  // changes whenever the arrays are freed
+    std::uint64_t generation = 1;   // changes whenever the arrays are freed
     std::size_t longNameCells = 0;  // cells of names that never match a stored name
 };
 
@@ -138,7 +138,8 @@ std::int32_t Index(std::string_view arrayName, long double key, ArrayCache* cach
     }
     const std::int32_t limit = array->limit;
     if (slot > limit)
-        ui::CurrentBackend().ShowError("Превышен максимальный размер "_cp + std::to_string(limit) + " массива "_cp + name);
+        ui::CurrentBackend().ShowError("Превышен максимальный размер "_cp + std::to_string(limit) + " массива "_cp +
+                                       name);
     return slot;
 }
 
@@ -158,7 +159,9 @@ std::int32_t ArrayIndex(std::string_view arrayName, long double key, ArrayCache&
     return Index(arrayName, key, &cache);
 }
 
-bool ArrayHasKey(std::string_view arrayName, long double key, ArrayCache& cache) { return HasKey(arrayName, key, &cache); }
+bool ArrayHasKey(std::string_view arrayName, long double key, ArrayCache& cache) {
+    return HasKey(arrayName, key, &cache);
+}
 
 bool ArrayHasKey(std::string_view arrayName, long double key) { return HasKey(arrayName, key, nullptr); }
 

@@ -13,34 +13,47 @@ namespace tesma {
 
 Value NullToDefault(const Value& value, const Value& def) {
     switch (value.kind) {
-        case ValueKind::Unassigned: throw InvalidValueError("invalid value: an unassigned value has no default");
-        case ValueKind::Text: return value.text.empty() ? def : value;
-        case ValueKind::Null: return def;
-        default: return value;
+        case ValueKind::Unassigned:
+            throw InvalidValueError("invalid value: an unassigned value has no default");
+        case ValueKind::Text:
+            return value.text.empty() ? def : value;
+        case ValueKind::Null:
+            return def;
+        default:
+            return value;
     }
 }
 
 std::string ValueToText(const Value& value) {
     switch (value.kind) {
-        case ValueKind::Text: return value.text;
+        case ValueKind::Text:
+            return value.text;
         case ValueKind::SmallInt:
-        case ValueKind::Integer: return std::to_string(value.integer);
-        case ValueKind::Double: return locale::GeneralNumberText(value.real, '.');
-        case ValueKind::Date: return locale::FormatShortDate(value.real, '.');
-        default: return {};
+        case ValueKind::Integer:
+            return std::to_string(value.integer);
+        case ValueKind::Double:
+            return locale::GeneralNumberText(value.real, '.');
+        case ValueKind::Date:
+            return locale::FormatShortDate(value.real, '.');
+        default:
+            return {};
     }
 }
 
 long double ValueToReal(const Value& value) {
     switch (value.kind) {
         case ValueKind::SmallInt:
-        case ValueKind::Integer: return value.integer;
+        case ValueKind::Integer:
+            return value.integer;
         case ValueKind::Single:
         case ValueKind::Double:
         case ValueKind::Currency:
-        case ValueKind::Date: return value.real;
-        case ValueKind::Text: return TextToNumber(value.text);
-        default: return 0;
+        case ValueKind::Date:
+            return value.real;
+        case ValueKind::Text:
+            return TextToNumber(value.text);
+        default:
+            return 0;
     }
 }
 
@@ -110,24 +123,36 @@ std::string FormatPattern(std::string_view pattern, double date) {
         switch (c) {
             case 'Y': {
                 char buf[16];
-                if (run <= 2) std::snprintf(buf, sizeof buf, "%02d", d.year % 100);
-                else std::snprintf(buf, sizeof buf, "%04d", d.year);
+                if (run <= 2)
+                    std::snprintf(buf, sizeof buf, "%02d", d.year % 100);
+                else
+                    std::snprintf(buf, sizeof buf, "%04d", d.year);
                 out += buf;
                 break;
             }
             case 'M':
-                if (afterHour) out += run >= 2 ? TwoDigits(t.minute) : std::to_string(t.minute);
-                else out += run >= 2 ? TwoDigits(d.month) : std::to_string(d.month);
+                if (afterHour)
+                    out += run >= 2 ? TwoDigits(t.minute) : std::to_string(t.minute);
+                else
+                    out += run >= 2 ? TwoDigits(d.month) : std::to_string(d.month);
                 afterHour = false;
                 break;
-            case 'D': out += run >= 2 ? TwoDigits(d.day) : std::to_string(d.day); break;
+            case 'D':
+                out += run >= 2 ? TwoDigits(d.day) : std::to_string(d.day);
+                break;
             case 'H':
                 out += run >= 2 ? TwoDigits(t.hour) : std::to_string(t.hour);
                 afterHour = true;
                 break;
-            case 'N': out += run >= 2 ? TwoDigits(t.minute) : std::to_string(t.minute); break;
-            case 'S': out += run >= 2 ? TwoDigits(t.second) : std::to_string(t.second); break;
-            default: out.append(run, c); break;
+            case 'N':
+                out += run >= 2 ? TwoDigits(t.minute) : std::to_string(t.minute);
+                break;
+            case 'S':
+                out += run >= 2 ? TwoDigits(t.second) : std::to_string(t.second);
+                break;
+            default:
+                out.append(run, c);
+                break;
         }
         if (c != 'H' && c != 'M' && c != ':' && c != ' ') afterHour = false;
         i += run;

@@ -140,10 +140,14 @@ std::string UnsignedArithmetic(Op op, std::string_view a, std::string_view b) {
 std::string Arithmetic(Op op, std::string_view a, std::string_view b) {
     if (!IsNumberText(a) || !IsNumberText(b)) return {};
     bool negA = false, negB = false;
-    if (a[0] == '+') a.remove_prefix(1);
-    else if (a[0] == '-') negA = true, a.remove_prefix(1);
-    if (b[0] == '+') b.remove_prefix(1);
-    else if (b[0] == '-') negB = true, b.remove_prefix(1);
+    if (a[0] == '+')
+        a.remove_prefix(1);
+    else if (a[0] == '-')
+        negA = true, a.remove_prefix(1);
+    if (b[0] == '+')
+        b.remove_prefix(1);
+    else if (b[0] == '-')
+        negB = true, b.remove_prefix(1);
     if (op == Op::Add) {
         if (negA && !negB) return Arithmetic(Op::Subtract, b, a);
         if (!negA && negB) return Arithmetic(Op::Subtract, a, b);

@@ -119,7 +119,8 @@ int ProtocolFile::Open(std::string_view path) {
             ::close(fd);
             return err;
         }
-        const std::size_t kept = eof ? static_cast<std::size_t>(static_cast<const char*>(eof) - tail) : static_cast<std::size_t>(n);
+        const std::size_t kept =
+            eof ? static_cast<std::size_t>(static_cast<const char*>(eof) - tail) : static_cast<std::size_t>(n);
         endsInCR_ = kept > 0 && tail[kept - 1] == '\r';
     }
     const off_t end = ::lseek(fd, 0, SEEK_END);

@@ -35,7 +35,7 @@ private:
     void Put(std::string_view bytes);
     void Flush();
     int fd_ = -1;
-    bool regular_ = true;  // a regular file (not a device or a FIFO)
+    bool regular_ = true;    // a regular file (not a device or a FIFO)
     bool endsInCR_ = false;  // the last byte that reached the file is a CR (its LF may follow)
     std::string path_;
     long long end_ = 0;      // file offset after the bytes written so far

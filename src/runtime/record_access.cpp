@@ -199,11 +199,16 @@ Value GetRowField(std::string_view fieldName) {
         return c;
     };
     switch (run.Lists.FieldType(gMainFields[slot - 1])) {
-        case 'A': return Value::Str(text::FullUpper(t.Text()));
-        case 'D': return t.Empty() ? Value::Int(0) : Value::DateOf(ShortDateTextToDate(t.Text()));
-        case 'I': return t.Empty() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(column()), name));
-        case 'N': return t.Empty() ? Value::Str("") : Value::Real(q.AsReal(column()));
-        default: return Value::Null();
+        case 'A':
+            return Value::Str(text::FullUpper(t.Text()));
+        case 'D':
+            return t.Empty() ? Value::Int(0) : Value::DateOf(ShortDateTextToDate(t.Text()));
+        case 'I':
+            return t.Empty() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(column()), name));
+        case 'N':
+            return t.Empty() ? Value::Str("") : Value::Real(q.AsReal(column()));
+        default:
+            return Value::Null();
     }
 }
 
@@ -214,12 +219,21 @@ void SetRowField(std::string_view fieldName, const Value& value) {
     std::string t;
     switch (value.kind) {
         case ValueKind::SmallInt:
-        case ValueKind::Integer: t = std::to_string(value.integer); break;
+        case ValueKind::Integer:
+            t = std::to_string(value.integer);
+            break;
         case ValueKind::Single:
-        case ValueKind::Double: t = locale::GeneralNumberText(value.real, locale::Current().decimalSeparator); break;
-        case ValueKind::Date: t = engine::CellText(engine::Cell::Date(value.real), engine::ColumnKind::Date); break;
-        case ValueKind::Text: t = value.text; break;
-        default: break;
+        case ValueKind::Double:
+            t = locale::GeneralNumberText(value.real, locale::Current().decimalSeparator);
+            break;
+        case ValueKind::Date:
+            t = engine::CellText(engine::Cell::Date(value.real), engine::ColumnKind::Date);
+            break;
+        case ValueKind::Text:
+            t = value.text;
+            break;
+        default:
+            break;
     }
     auto& q = CurrentRun().Q;
     q.Edit();
@@ -262,12 +276,17 @@ Value GetAuxField(std::string_view fieldName) {
     // By the column's data type; the empty text stands for a blank integer or real.
     const engine::Cell cell = q.Value(i);
     switch (q.FieldKind(i)) {
-        case engine::ColumnKind::Text: return Value::Str(engine::CellText(cell, engine::ColumnKind::Text));
-        case engine::ColumnKind::Integer: return cell.IsBlank() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(i), name));
-        case engine::ColumnKind::Real: return cell.IsBlank() ? Value::Str("") : Value::Real(q.AsReal(i));
+        case engine::ColumnKind::Text:
+            return Value::Str(engine::CellText(cell, engine::ColumnKind::Text));
+        case engine::ColumnKind::Integer:
+            return cell.IsBlank() ? Value::Str("") : Value::Int(ToInt32(q.AsInteger(i), name));
+        case engine::ColumnKind::Real:
+            return cell.IsBlank() ? Value::Str("") : Value::Real(q.AsReal(i));
         case engine::ColumnKind::Date:
-        case engine::ColumnKind::DateTime: return Value::DateOf(q.AsDate(i));
-        default: return Value::Str(q.AsText(i));
+        case engine::ColumnKind::DateTime:
+            return Value::DateOf(q.AsDate(i));
+        default:
+            return Value::Str(q.AsText(i));
     }
 }
 

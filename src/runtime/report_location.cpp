@@ -40,7 +40,8 @@ Bank InstanceBank() {
     auto& qq = run.QQ;
     qq.Close();
     qq.ClearSql();
-    qq.AddLine("select * from " + SqlTable(Join(run.DataDir, "REP_EKZ.DB")) + " where ID_EKZ=" + std::to_string(run.InstanceId));
+    qq.AddLine("select * from " + SqlTable(Join(run.DataDir, "REP_EKZ.DB")) +
+               " where ID_EKZ=" + std::to_string(run.InstanceId));
     qq.Open();
     Bank bank{qq.AsText(qq.FieldByName("REG_NUM")), qq.AsText(qq.FieldByName("FILIAL_NUM"))};
     qq.Close();
@@ -78,7 +79,8 @@ std::vector<TableName> ReadTableNameMap(const std::string& definitionsDir) {
               order = q.FieldByName("FORDER");
     for (q.First(); !q.Eof(); q.Next()) {
         if (map.size() == 120)
-            throw RangeError("range check error: more than 120 table definitions in " + Join(definitionsDir, "rfdef.DB"));
+            throw RangeError("range check error: more than 120 table definitions in " +
+                             Join(definitionsDir, "rfdef.DB"));
         std::string file = q.AsText(table).substr(0, 40);
         if (q.AsInteger(toIdf) != 0) file = (file + "_" + q.AsText(order)).substr(0, 40);
         map.push_back({q.AsText(code).substr(0, 10), file});
@@ -140,8 +142,8 @@ std::optional<std::set<std::string>> DatedFolderNames(std::string_view dataDir, 
     if (pos == std::string_view::npos) return std::nullopt;
     std::error_code ec;
     std::set<std::string> names;
-    for (std::filesystem::directory_iterator it(engine::DiskPath(std::string(dataDir.substr(0, pos + 1))), ec), end; !ec && it != end;
-         it.increment(ec))
+    for (std::filesystem::directory_iterator it(engine::DiskPath(std::string(dataDir.substr(0, pos + 1))), ec), end;
+         !ec && it != end; it.increment(ec))
         names.insert(it->path().filename().string());
     if (ec) return std::nullopt;
     return names;
@@ -225,7 +227,8 @@ void OpenAuxTable(std::string_view tableRef, std::string_view orderBy, std::stri
         const std::string component = "/" + qualifier + "/";
         auto pos = folder.find(component);
         if (pos == std::string::npos) return;
-        const std::string definitions = folder.substr(0, pos + 1 + qualifier.size()) + "/" + DatePartText("YYYYMMDD", date);
+        const std::string definitions =
+            folder.substr(0, pos + 1 + qualifier.size()) + "/" + DatePartText("YYYYMMDD", date);
         if (!engine::FileExists(Join(definitions, "rfdef.DB"))) return;
         for (const TableName& entry : ReadTableNameMap(definitions))
             if (entry.code == name) {

@@ -1,8 +1,8 @@
 #include "runtime/requisites.h"
 
 #include "platform/engine/files.h"
-#include "platform/executable_folder.h"
 #include "platform/errors.h"
+#include "platform/executable_folder.h"
 #include "platform/locale/number_format.h"
 #include "platform/locale/settings.h"
 #include "platform/text/cp1251.h"
@@ -91,17 +91,21 @@ Value LookupKeyedValue(std::string_view fieldName, std::string_view keyValue, st
         if (lists.FieldIsKey(i)) keyName = lists.FieldName(i);
     }
     if (field == 0 || keyName.empty()) return Value::Int(0);
-    std::vector<std::string> lines{"select " + name + " from " + SqlTable(engine::JoinPath(run.DataDir, run.MainTableFile + ".DB")),
-                                   " where " + keyName + " = '" + SqlQuoted(keyValue) + "'"};
+    std::vector<std::string> lines{
+        "select " + name + " from " + SqlTable(engine::JoinPath(run.DataDir, run.MainTableFile + ".DB")),
+        " where " + keyName + " = '" + SqlQuoted(keyValue) + "'"};
     if (run.InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(run.InstanceId));
     const std::string t = FirstValue(lines);
     switch (lists.FieldType(field)) {
-        case 'A': return Value::Str(text::FullUpper(t));
-        case 'D': return t.empty() ? Value::Int(0) : Value::DateOf(ShortDateTextToDate(t));
+        case 'A':
+            return Value::Str(text::FullUpper(t));
+        case 'D':
+            return t.empty() ? Value::Int(0) : Value::DateOf(ShortDateTextToDate(t));
         case 'I': {
             if (t.empty()) return Value::Str("");
             auto v = locale::ParseInteger(TrimText(t));
-            if (!v || *v < INT32_MIN || *v > INT32_MAX) throw ConversionError("'" + t + "' is not a valid integer value");
+            if (!v || *v < INT32_MIN || *v > INT32_MAX)
+                throw ConversionError("'" + t + "' is not a valid integer value");
             return Value::Int(static_cast<std::int32_t>(*v));
         }
         case 'N': {
@@ -110,7 +114,8 @@ Value LookupKeyedValue(std::string_view fieldName, std::string_view keyValue, st
             if (!v) throw ConversionError("'" + t + "' is not a valid floating point value");
             return Value::Real(static_cast<double>(*v));
         }
-        default: return Value::Int(0);
+        default:
+            return Value::Int(0);
     }
 }
 

@@ -28,8 +28,10 @@ std::string TranslateChars(std::string_view text, std::string_view fromChars, st
     out.reserve(text.size());
     for (char c : text) {
         auto p = fromChars.find(c);
-        if (p == std::string_view::npos) out += c;
-        else if (p < toChars.size()) out += toChars[p];
+        if (p == std::string_view::npos)
+            out += c;
+        else if (p < toChars.size())
+            out += toChars[p];
     }
     return out;
 }

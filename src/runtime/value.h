@@ -43,12 +43,17 @@ struct Value {
 // For test failure messages: the kind code and the content.
 inline std::string DescribeValue(const Value& v) {
     switch (v.kind) {
-        case ValueKind::Text: return "text '" + v.text + "'";
+        case ValueKind::Text:
+            return "text '" + v.text + "'";
         case ValueKind::SmallInt:
-        case ValueKind::Integer: return "integer " + std::to_string(v.integer);
-        case ValueKind::Null: return "null";
-        case ValueKind::Unassigned: return "unassigned";
-        default: return "kind " + std::to_string(static_cast<int>(v.kind)) + " " + std::to_string(v.real);
+        case ValueKind::Integer:
+            return "integer " + std::to_string(v.integer);
+        case ValueKind::Null:
+            return "null";
+        case ValueKind::Unassigned:
+            return "unassigned";
+        default:
+            return "kind " + std::to_string(static_cast<int>(v.kind)) + " " + std::to_string(v.real);
     }
 }
 

@@ -75,15 +75,18 @@ TEST_F(ChapterD, EnteredAmountsAreValidatedAndComparedAsTexts) {
                      "3: E101123 НЕ БАЛАНСИРУЕТСЯ Б/С 97001А (0+1.23456-0<>0)",
                      "3: E101229 НЕ РАВНЫ ИТОГОВЫЕ ВХ. ОСТАТКИ ПО АКТ./ПАССИВНЫМ Б/С  ( 0.0000<>10.0000)",
                      "3: E101230 НЕ РАВНЫ ИТОГОВЫЕ ИСХ.ОСТАТКИ ПО АКТ./ПАССИВНЫМ Б/С  (12.0000<>11.5000)",
-                     "3: E101231 НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТ./ПАССИВНЫМ Б/С  (2.7345+0.0000<>0.0000+0.0000)"}));
+                     "3: E101231 НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТ./ПАССИВНЫМ Б/С  "
+                     "(2.7345+0.0000<>0.0000+0.0000)"}));
 }
 
 TEST_F(ChapterD, NegativeQuantitiesAndAnEmptyChapter) {
     WriteDepo(kDate, {{"98010", "А", "-1", "1", "0", "0"}, {"98020", "П", "-1", "0", "1", "0"}});
     std::filesystem::remove(TablePath(kPrevious, 'D'));
-    EXPECT_EQ(Control(), Lines({kHeader, "2: W101101 ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА 01.11.2025 - ОТСУТСТВУЕТ. CРАВНЕНИЯ НЕ БУДЕТ...",
-                                "1: E101116 НЕДОПУСТИМ ОТРИЦАТЕЛЬНЫЙ ОСТАТОК Б/С 98010А (-1.0000,1.0000,0.0000,0.0000) -ИСПРАВИТЬ!",
-                                "2: E101116 НЕДОПУСТИМ ОТРИЦАТЕЛЬНЫЙ ОСТАТОК Б/С 98020П (-1.0000,0.0000,1.0000,0.0000) -ИСПРАВИТЬ!"}));
+    EXPECT_EQ(
+        Control(),
+        Lines({kHeader, "2: W101101 ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА 01.11.2025 - ОТСУТСТВУЕТ. CРАВНЕНИЯ НЕ БУДЕТ...",
+               "1: E101116 НЕДОПУСТИМ ОТРИЦАТЕЛЬНЫЙ ОСТАТОК Б/С 98010А (-1.0000,1.0000,0.0000,0.0000) -ИСПРАВИТЬ!",
+               "2: E101116 НЕДОПУСТИМ ОТРИЦАТЕЛЬНЫЙ ОСТАТОК Б/С 98020П (-1.0000,0.0000,1.0000,0.0000) -ИСПРАВИТЬ!"}));
     WriteDepo(kDate, {{"97001", "А", "1", "", "", "1"}});
     EXPECT_EQ(Control(), Lines({kHeader, "1: E101197 СЧЕТ НЕ ПРИНАДЛЕЖИТ ДАННОМУ ДАПАЗОНУ СЧЕТОВ:  <97001>",
                                 "1: W101198 СЧЕТА ДЕПО ВВЕДЕНЫ НУЛЕВЫЕ"}));
@@ -100,17 +103,22 @@ TEST_F(ChapterD, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
     };
     // Three adjacent old total rows: pass 2 deletes two and steps over the third, which pass 3
     // sees; with two rows left, pass 4 deletes it. A fresh active total row takes its place.
-    WriteDepo(kDate, {{"98999 (ИТОГО)", "П", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
-                      {"98999 (ИТОГО)", "А", "1", "1", "1", "1"}, {"98010", "А", "0", "0", "0", "0"}});
+    WriteDepo(kDate, {{"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
+                      {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
+                      {"98999 (ИТОГО)", "А", "1", "1", "1", "1"},
+                      {"98010", "А", "0", "0", "0", "0"}});
     WriteDepo(kPrevious, {{"98010", "А", "", "", "", "0"}});
     EXPECT_EQ(RunExported(contract::kTableChapterD, 4), Lines({kHeader}));
     EXPECT_EQ(totals(), (std::vector<std::string>{"А 0.0000 0.0000", "П 0.0000 0.0000"}));
 
     // Six adjacent old total rows leave two active ones written as "98999 (ИТОГО)" behind: the
     // chapter still ends with one active total row holding the sums.
-    WriteDepo(kDate, {{"98999 (ИТОГО)", "А", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
-                      {"98999 (ИТОГО)", "А", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
-                      {"98999 (ИТОГО)", "П", "1", "1", "1", "1"}, {"98999 (ИТОГО)", "А", "1", "1", "1", "1"},
+    WriteDepo(kDate, {{"98999 (ИТОГО)", "А", "1", "1", "1", "1"},
+                      {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
+                      {"98999 (ИТОГО)", "А", "1", "1", "1", "1"},
+                      {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
+                      {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
+                      {"98999 (ИТОГО)", "А", "1", "1", "1", "1"},
                       {"98010", "А", "0", "0", "0", "0"}});
     EXPECT_EQ(RunExported(contract::kTableChapterD, 4), Lines({kHeader}));
     EXPECT_EQ(totals(), (std::vector<std::string>{"А 0.0000 0.0000", "П 0.0000 0.0000"}));
@@ -119,14 +127,18 @@ TEST_F(ChapterD, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
 TEST_F(ChapterD, AnEmptyPreviousOutgoingBalanceIsZero) {
     WriteDepo(kDate, {{"98010", "А", "0.0000", "0", "0", "0"}, {"98020", "П", "0", "0", "0", "0"}});
     // 98010 present now with 0.0000, 98030 gone since: neither had a previous balance.
-    WriteDepo(kPrevious, {{"98010", "А", "", "", "", ""}, {"98020", "П", "", "", "", "0"}, {"98030", "П", "", "", "", ""}});
+    WriteDepo(kPrevious,
+              {{"98010", "А", "", "", "", ""}, {"98020", "П", "", "", "", "0"}, {"98030", "П", "", "", "", ""}});
     EXPECT_EQ(RunExported(contract::kTableChapterD, 4), Lines({kHeader}));
 }
 
 TEST_F(ChapterD, NumbersInMessagesAreNeverCut) {
     WriteDepo(kDate, {{"98010", "А", "0", "0", "0", "0"}, {"98020", "П", "0", "0", "0", "0"}});
-    WriteDepo(kPrevious, {{"98010", "А", "", "", "", "0"}, {"98020", "П", "", "", "", "0"},
+    WriteDepo(kPrevious, {{"98010", "А", "", "", "", "0"},
+                          {"98020", "П", "", "", "", "0"},
                           {"98030", "П", "", "", "", "112122095554817445.0000"}});
-    EXPECT_EQ(RunExported(contract::kTableChapterD, 4),
-              Lines({kHeader, "2: W101134 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХОДЯЩЕГО -НЕТ Б/С 98030П112122095554817445.0000 <> 0"}));
+    EXPECT_EQ(
+        RunExported(contract::kTableChapterD, 4),
+        Lines({kHeader,
+               "2: W101134 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХОДЯЩЕГО -НЕТ Б/С 98030П112122095554817445.0000 <> 0"}));
 }

@@ -52,7 +52,8 @@ public:
         for (const auto& acc : accounts) {
             Amounts am{acc.a[0], acc.a[1], acc.a[2], acc.a[3], acc.a[4],  acc.a[5],
                        acc.a[6], acc.a[7], acc.a[8], acc.a[9], acc.a[10], acc.a[11]};
-            rows.push_back(ChapterRow(instance, text::FromUtf8(acc.nbal, true), text::FromUtf8(acc.ap, true), am, key++));
+            rows.push_back(
+                ChapterRow(instance, text::FromUtf8(acc.nbal, true), text::FromUtf8(acc.ap, true), am, key++));
         }
         WriteParadoxTable(TablePath(date, chapter), ChapterFields(), rows);
     }

@@ -1,11 +1,11 @@
 // Sorting the chapter tables, and filling the requisites of the electronic report message.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <regex>
-#include <unistd.h>
-#include <cstdlib>
 
 #include "chapter_fixture.h"
 #include "controls/procedures.h"
@@ -37,20 +37,32 @@ std::array<double, 12> Amt(double v) { return {v, 0, v, 0, 0, 0, 0, 0, 0, v, 0, 
 
 TEST_F(Sorting, RowsComeBackInAccountOrderGroupedBySign) {
     // x (А), y (П), z (А), w (a blank sign); x before z in account order.
-    Write(kDate, 'A', {{"30102", "П", Amt(1)}, {"20202", "А", Amt(2)}, {"40702", "А", Amt(3)}, {"10207", "", Amt(4)},
-                       {"", "А", Amt(5)}, {"30109", "а", Amt(6)}, {"79999 (ИТОГО)", "А", Amt(5)}});
+    Write(kDate, 'A',
+          {{"30102", "П", Amt(1)},
+           {"20202", "А", Amt(2)},
+           {"40702", "А", Amt(3)},
+           {"10207", "", Amt(4)},
+           {"", "А", Amt(5)},
+           {"30109", "а", Amt(6)},
+           {"79999 (ИТОГО)", "А", Amt(5)}});
     EXPECT_EQ(Sort(contract::kTableChapterA, controls::SortChapterA),
               Lines({"**Контроль формы 101 Глава А. Баланс. Cортировка по No б/c"}));
-    EXPECT_EQ(Order('A'), (std::vector<std::string>{"10207| ", "30109|а", "20202|А", "40702|А", "79999 (ИТОГО)|А", "30102|П"}));
+    EXPECT_EQ(Order('A'),
+              (std::vector<std::string>{"10207| ", "30109|а", "20202|А", "40702|А", "79999 (ИТОГО)|А", "30102|П"}));
     auto rows = Rows('A');
-    EXPECT_EQ(rows[2][3].real, 2);   // amounts travel with their rows
+    EXPECT_EQ(rows[2][3].real, 2);    // amounts travel with their rows
     EXPECT_EQ(rows[0][2].text, " ");  // a missing sign comes back as one blank
-    EXPECT_EQ(rows[0][4].real, 0);   // and missing amounts as 0
+    EXPECT_EQ(rows[0][4].real, 0);    // and missing amounts as 0
 }
 
 TEST_F(Sorting, TheOffBalanceTotalRowClosesItsGroup) {
-    Write(kDate, 'V', {{"91999 (ИТОГО)", "П"}, {"99999", "П"}, {"91999 (ИТОГО)", "А"}, {"90701", "А"}, {"99998", "А"},
-                       {"91203", "П"}});
+    Write(kDate, 'V',
+          {{"91999 (ИТОГО)", "П"},
+           {"99999", "П"},
+           {"91999 (ИТОГО)", "А"},
+           {"90701", "А"},
+           {"99998", "А"},
+           {"91203", "П"}});
     EXPECT_EQ(Sort(contract::kTableChapterV, controls::SortChapterV),
               Lines({"**Контроль формы 101 Глава В. Сортировка внебалансовых счетов"}));
     EXPECT_EQ(Order('V'), (std::vector<std::string>{"90701|А", "99998|А", "91999 (ИТОГО)|А", "91203|П", "99999|П",
@@ -58,10 +70,12 @@ TEST_F(Sorting, TheOffBalanceTotalRowClosesItsGroup) {
 }
 
 TEST_F(Sorting, DepositoryAmountsStayTextsWithZeroDefaults) {
-    WriteParadoxTable(TablePath(kDate, 'D'), DepoFields(),
-                      {DepoRow(0, "98020", "П"_cp, {"", "", "112233445566778899.1234", "", "", "", "", "", "", "", "", "1"}),
-                       DepoRow(0, "98010", "А"_cp, {"1.5", "", "", "", "", "", "", "", "", "", "", ""})});
-    EXPECT_EQ(Sort(contract::kTableChapterD, controls::SortChapterD), Lines({"**Контроль формы 101 Глава Д. Сортировка счетов ДЕПО"}));
+    WriteParadoxTable(
+        TablePath(kDate, 'D'), DepoFields(),
+        {DepoRow(0, "98020", "П"_cp, {"", "", "112233445566778899.1234", "", "", "", "", "", "", "", "", "1"}),
+         DepoRow(0, "98010", "А"_cp, {"1.5", "", "", "", "", "", "", "", "", "", "", ""})});
+    EXPECT_EQ(Sort(contract::kTableChapterD, controls::SortChapterD),
+              Lines({"**Контроль формы 101 Глава Д. Сортировка счетов ДЕПО"}));
     auto rows = Rows('D');
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][1].text, "98010");
@@ -163,10 +177,16 @@ TEST_F(SortingKeepsRows, ATableOfKindFIsNotSortedAndNotChanged) {
 }
 
 TEST_F(SortingKeepsRows, SignsOfEitherCaseOfIoAndTheMarkersAccountTextSortLikeAnyOtherRow) {
-    Write(kDate, 'A', {{"30102", "А", Amt(1)}, {"20202", "ё", Amt(2)}, {"УДАЛИ", "Ё", Amt(3)}, {"10207", "Ё", Amt(4)},
-                       {"удали", "ё", Amt(5)}, {"40702", "П", Amt(6)}});
+    Write(kDate, 'A',
+          {{"30102", "А", Amt(1)},
+           {"20202", "ё", Amt(2)},
+           {"УДАЛИ", "Ё", Amt(3)},
+           {"10207", "Ё", Amt(4)},
+           {"удали", "ё", Amt(5)},
+           {"40702", "П", Amt(6)}});
     EXPECT_EQ(RunExported(contract::kTableChapterA, 7), Lines({kSortHeaderA}));
-    EXPECT_EQ(Order('A', 0), (std::vector<std::string>{"10207|Ё", "20202|ё", "УДАЛИ|Ё", "удали|ё", "30102|А", "40702|П"}));
+    EXPECT_EQ(Order('A', 0),
+              (std::vector<std::string>{"10207|Ё", "20202|ё", "УДАЛИ|Ё", "удали|ё", "30102|А", "40702|П"}));
     auto rows = Rows('A');
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(rows[1][3].real, 2);  // amounts travel with their rows
@@ -200,15 +220,20 @@ protected:
             cells.push_back({engine::Cell::Integer(instance), engine::Cell::Text("K" + std::to_string(i)),
                              engine::Cell::Text("V" + std::to_string(i)), engine::Cell::Integer(i + 1)});
         WriteParadoxTable(dir + "OES.DB",
-                          {{"ID_EKZ", engine::FieldType::Long, 0}, {"KEY_REKW", engine::FieldType::Alpha, 20},
-                           {"VALUE_REKW", engine::FieldType::Alpha, 60}, {"NNN", engine::FieldType::Long, 0}},
+                          {{"ID_EKZ", engine::FieldType::Long, 0},
+                           {"KEY_REKW", engine::FieldType::Alpha, 20},
+                           {"VALUE_REKW", engine::FieldType::Alpha, 60},
+                           {"NNN", engine::FieldType::Long, 0}},
                           cells);
-        std::vector<Requisite> req{{"BNK_REGN", "1481", instance}, {"BNK_SOATO", "45", instance},
-                                   {"BNK_OKPO", "00032537", instance}, {"BNK_BIK", "044525225", instance}};
+        std::vector<Requisite> req{{"BNK_REGN", "1481", instance},
+                                   {"BNK_SOATO", "45", instance},
+                                   {"BNK_OKPO", "00032537", instance},
+                                   {"BNK_BIK", "044525225", instance}};
         if (branch != "<none>") req.push_back({"BNK_FILN", branch, instance});
         WriteRequisites(dir + "REKW_F101.DB", req);
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
-        RunInside({contract::kTableMessageRequisites, 4, instance, kDate, tree.Protocol(), dir, ""}, records, controls::FillReportRequisites);
+        RunInside({contract::kTableMessageRequisites, 4, instance, kDate, tree.Protocol(), dir, ""}, records,
+                  controls::FillReportRequisites);
         std::vector<std::string> out;
         for (const auto& r : ReadTable(dir + "OES.DB")) out.push_back(r[1].text + "=" + r[2].text);
         return out;

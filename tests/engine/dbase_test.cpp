@@ -22,7 +22,8 @@ std::string DbaseFile(const std::vector<std::string>& records, unsigned char lan
         char type;
         int len, dec;
     };
-    const F fields[] = {{"NAME", 'C', 10, 0}, {"AMOUNT", 'N', 8, 2}, {"COUNT", 'N', 5, 0}, {"DAY", 'D', 8, 0}, {"OK", 'L', 1, 0}};
+    const F fields[] = {
+        {"NAME", 'C', 10, 0}, {"AMOUNT", 'N', 8, 2}, {"COUNT", 'N', 5, 0}, {"DAY", 'D', 8, 0}, {"OK", 'L', 1, 0}};
     const int recordLength = 1 + 10 + 8 + 5 + 8 + 1;
     const int headerLength = 32 + 32 * 5 + 1;
     std::string h(32, '\0');
@@ -85,8 +86,7 @@ TEST(DbaseFile, DosTextsAreConvertedAndDamageIsReported) {
     WriteBytes(path, DbaseFile({" \x8F\xE0\xA8\xA2\xA5\xE2           0    020240131T"}, 0x65));
     EXPECT_EQ(ReadTable(path)[0][0].text, "Привет"_cp);
     std::string good = DbaseFile({" Alpha        12.50   7720240131T"});
-    for (std::size_t n = 0; n < good.size() - 2; ++n)
-        try {
+    for (std::size_t n = 0; n < good.size() - 2; ++n) try {
             engine::ParseDbase(good.substr(0, n), path);
         } catch (const EngineError&) {
         }

@@ -1,8 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/wait.h>
-#include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>

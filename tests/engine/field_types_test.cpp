@@ -33,8 +33,8 @@ void WriteTypedTable(const std::string& db) {
     const struct {
         const char* name;
         int type, len, decimals;
-    } spec[] = {{"NNN", pxfLong, 4, 0},      {"AMOUNT", pxfBCD, 17, 4}, {"NOTE", pxfMemoBLOb, 20, 0},
-                {"PIC", pxfBLOb, 10, 0},      {"AT", pxfTime, 4, 0},     {"FM", pxfFmtMemoBLOb, 11, 0}};
+    } spec[] = {{"NNN", pxfLong, 4, 0},  {"AMOUNT", pxfBCD, 17, 4}, {"NOTE", pxfMemoBLOb, 20, 0},
+                {"PIC", pxfBLOb, 10, 0}, {"AT", pxfTime, 4, 0},     {"FM", pxfFmtMemoBLOb, 11, 0}};
     for (int i = 0; i < 6; ++i) {
         f[i].px_fname = strdup(spec[i].name);
         f[i].px_ftype = static_cast<char>(spec[i].type);
@@ -85,7 +85,8 @@ TEST_F(FieldTypes, BcdMemoAndTimeReadAsTheirValues) {
     q.AddLine("select * from \"" + db + "\"");
     q.Open();
     ASSERT_EQ(q.RowCount(), 3);
-    const int amount = q.FieldByName("AMOUNT"), note = q.FieldByName("NOTE"), at = q.FieldByName("AT"), fm = q.FieldByName("FM");
+    const int amount = q.FieldByName("AMOUNT"), note = q.FieldByName("NOTE"), at = q.FieldByName("AT"),
+              fm = q.FieldByName("FM");
     EXPECT_EQ(q.AsText(amount), "-12345.6789");
     EXPECT_DOUBLE_EQ(q.AsReal(amount), -12345.6789);
     EXPECT_EQ(q.AsText(note), kLong.substr(0, 100));

@@ -7,8 +7,8 @@ extern "C" {
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 
@@ -49,8 +49,8 @@ int PxSize(const PxField& f) { return f.type == 'A' ? f.size : f.type == 'I' ? 4
 
 // A keyed table and its primary index written by pxlib, with the rows in the order given (pxlib
 // does not sort), data blocks of `dataKiB` and index blocks of `indexKiB`.
-void PxlibCreateKeyed(const std::string& db, const std::vector<PxField>& fields, int keys, const std::vector<PxRow>& rows,
-                      int dataKiB = 2, int indexKiB = 1) {
+void PxlibCreateKeyed(const std::string& db, const std::vector<PxField>& fields, int keys,
+                      const std::vector<PxRow>& rows, int dataKiB = 2, int indexKiB = 1) {
     // pxlib keeps the field arrays it is given and frees them with the document.
     auto fieldArray = [&](std::size_t n) {
         auto* pf = static_cast<pxfield_t*>(std::calloc(n, sizeof(pxfield_t)));
@@ -64,7 +64,9 @@ void PxlibCreateKeyed(const std::string& db, const std::vector<PxField>& fields,
     int recordSize = 0;
     for (const auto& f : fields) recordSize += PxSize(f);
     pxdoc_t* px = PX_new();
-    ASSERT_EQ(PX_create_file(px, fieldArray(fields.size()), static_cast<int>(fields.size()), db.c_str(), pxfFileTypIndexDB), 0);
+    ASSERT_EQ(
+        PX_create_file(px, fieldArray(fields.size()), static_cast<int>(fields.size()), db.c_str(), pxfFileTypIndexDB),
+        0);
     PX_set_value(px, "numprimkeys", static_cast<float>(keys));
     px->px_head->px_maxtablesize = dataKiB;
     std::vector<char> record(static_cast<std::size_t>(recordSize));
@@ -74,9 +76,12 @@ void PxlibCreateKeyed(const std::string& db, const std::vector<PxField>& fields,
         for (std::size_t i = 0; i < fields.size(); ++i) {
             char* p = record.data() + at;
             if (!row[i].empty()) {
-                if (fields[i].type == 'I') PX_put_data_long(px, p, 4, std::stoi(row[i]));
-                else if (fields[i].type == 'N') PX_put_data_double(px, p, 8, std::stod(row[i]));
-                else std::copy(row[i].begin(), row[i].end(), p);
+                if (fields[i].type == 'I')
+                    PX_put_data_long(px, p, 4, std::stoi(row[i]));
+                else if (fields[i].type == 'N')
+                    PX_put_data_double(px, p, 8, std::stod(row[i]));
+                else
+                    std::copy(row[i].begin(), row[i].end(), p);
             }
             at += PxSize(fields[i]);
         }
@@ -84,7 +89,9 @@ void PxlibCreateKeyed(const std::string& db, const std::vector<PxField>& fields,
     }
     pxdoc_t* index = PX_new();
     const std::string pxPath = db.substr(0, db.size() - 3) + ".PX";
-    ASSERT_EQ(PX_create_file(index, fieldArray(static_cast<std::size_t>(keys)), keys, pxPath.c_str(), pxfFileTypPrimIndex), 0);
+    ASSERT_EQ(
+        PX_create_file(index, fieldArray(static_cast<std::size_t>(keys)), keys, pxPath.c_str(), pxfFileTypPrimIndex),
+        0);
     index->px_head->px_maxtablesize = indexKiB;
     ASSERT_EQ(PX_write_primary_index(px, index), 0);
     PX_close(index);
@@ -124,7 +131,8 @@ protected:
 
 std::vector<PxRow> NumberedRows(int n, int first = 1) {
     std::vector<PxRow> rows;
-    for (int i = 0; i < n; ++i) rows.push_back({std::to_string(first + i), "row " + std::to_string(first + i), std::to_string(i * 1.5)});
+    for (int i = 0; i < n; ++i)
+        rows.push_back({std::to_string(first + i), "row " + std::to_string(first + i), std::to_string(i * 1.5)});
     return rows;
 }
 const std::vector<PxField> kNumbered = {{"NNN", 'I'}, {"NAME", 'A', 20}, {"SUM", 'N'}};
@@ -201,7 +209,8 @@ TEST_F(KeyedTable, ThreeThousandRowsNeedTwoLevelsThatPxlibReads) {
     // block holds (101 entries of 10 bytes).
     std::vector<PxRow> rows;
     for (int n = 1; n <= 3000; ++n) rows.push_back({std::to_string(n * 2), std::string(60, 'x'), "1", "2", "3", "4"});
-    const std::vector<PxField> fields = {{"NNN", 'I'}, {"TEXT", 'A', 64}, {"A", 'N'}, {"B", 'N'}, {"C", 'N'}, {"D", 'N'}};
+    const std::vector<PxField> fields = {{"NNN", 'I'}, {"TEXT", 'A', 64}, {"A", 'N'},
+                                         {"B", 'N'},   {"C", 'N'},        {"D", 'N'}};
     PxlibCreateKeyed(db, fields, 1, rows);
     ExpectConsistent(db, 2);
     {
@@ -285,8 +294,9 @@ TEST_F(KeyedTable, HeaderCountsFollowEveryCommit) {
     const std::string after = FileBytes(db);
     EXPECT_EQ(static_cast<unsigned char>(after[0x2D]), static_cast<unsigned char>(before[0x2D] + 1));
     EXPECT_EQ(static_cast<unsigned char>(after[0x70]), static_cast<unsigned char>(before[0x70] + 1));
-    const auto stamp = static_cast<std::uint32_t>(static_cast<unsigned char>(after[0x60]) | static_cast<unsigned char>(after[0x61]) << 8 |
-                                                  static_cast<unsigned char>(after[0x62]) << 16 | static_cast<unsigned char>(after[0x63]) << 24);
+    const auto stamp = static_cast<std::uint32_t>(
+        static_cast<unsigned char>(after[0x60]) | static_cast<unsigned char>(after[0x61]) << 8 |
+        static_cast<unsigned char>(after[0x62]) << 16 | static_cast<unsigned char>(after[0x63]) << 24);
     EXPECT_NEAR(static_cast<double>(stamp), static_cast<double>(std::time(nullptr)), 60);
     EXPECT_EQ(after[0x06], 9);  // records
     EXPECT_EQ(after[0x04], 0);  // still keyed
@@ -301,8 +311,8 @@ TEST_F(KeyedTable, HeaderCountsFollowEveryCommit) {
 namespace {
 
 // Expects the run's change to fail with a message holding `fragments`, and no file to change.
-void ExpectRefused(const std::string& db, const std::function<void()>& change, const std::vector<std::string>& fragments,
-                   const std::vector<std::string>& files) {
+void ExpectRefused(const std::string& db, const std::function<void()>& change,
+                   const std::vector<std::string>& fragments, const std::vector<std::string>& files) {
     std::vector<std::string> before;
     for (const auto& f : files) before.push_back(FileBytes(f));
     try {
@@ -331,16 +341,15 @@ TEST_F(KeyedTable, DuplicateKeyIsRefusedBeforeAnyFileChanges) {
     const std::string db = Path("D.DB"), other = Path("U.DB");
     PxlibCreateKeyed(db, kNumbered, 1, NumberedRows(30));
     WriteParadoxTable(other, {{"X", FieldType::Long, 0}}, {{Cell::Integer(1)}});
-    ExpectRefused(
-        db,
-        [&] {
-            Query u(true);  // another table changed in the same run stays unchanged too
-            u.AddLine("select * from \"" + other + "\"");
-            u.Open();
-            u.Delete();
-            AppendKey(db, 17);
-        },
-        {db, "NNN=17", "twice"}, {db, Path("D.PX"), other});
+    ExpectRefused(db,
+                  [&] {
+                      Query u(true);  // another table changed in the same run stays unchanged too
+                      u.AddLine("select * from \"" + other + "\"");
+                      u.Open();
+                      u.Delete();
+                      AppendKey(db, 17);
+                  },
+                  {db, "NNN=17", "twice"}, {db, Path("D.PX"), other});
 }
 
 TEST_F(KeyedTable, DamagedOrForeignOrMissingIndexIsRefused) {

@@ -16,8 +16,8 @@ using namespace tesma::testing;
 namespace {
 
 std::vector<NewField> AllTypes() {
-    return {{"TXT", FieldType::Alpha, 255}, {"D", FieldType::Date, 0},      {"S", FieldType::Short, 0},
-            {"L", FieldType::Long, 0},      {"N", FieldType::Number, 0},    {"C", FieldType::Currency, 0},
+    return {{"TXT", FieldType::Alpha, 255}, {"D", FieldType::Date, 0},    {"S", FieldType::Short, 0},
+            {"L", FieldType::Long, 0},      {"N", FieldType::Number, 0},  {"C", FieldType::Currency, 0},
             {"B", FieldType::Logical, 0},   {"AI", FieldType::AutoInc, 0}};
 }
 
@@ -101,7 +101,9 @@ TEST(ParadoxFile, DamagedFilesAreEngineErrorsNeverCrashes) {
     for (int i = 0; i < 200; ++i)
         rows.push_back({Cell::Text("30301"), Cell::Text("А"_cp), Cell::Real(i * 1.5), Cell::Integer(i)});
     WriteParadoxTable(path,
-                      {{"NBAL2", FieldType::Alpha, 25}, {"A_P", FieldType::Alpha, 3}, {"IS_RUB", FieldType::Number, 0},
+                      {{"NBAL2", FieldType::Alpha, 25},
+                       {"A_P", FieldType::Alpha, 3},
+                       {"IS_RUB", FieldType::Number, 0},
                        {"NNN", FieldType::Long, 0}},
                       rows);
     const std::string good = FileBytes(path);

@@ -23,7 +23,9 @@ TEST(IndependentReader, ReadsOurAlphaAndNumberFields) {
         rows.push_back({Cell::Text(std::to_string(30000 + i)), Cell::Text(i % 2 ? "П"_cp : "А"_cp),
                         Cell::Real(i * 1000.25 - 5000), Cell::Integer(i)});
     WriteParadoxTable(path,
-                      {{"NBAL2", FieldType::Alpha, 25}, {"A_P", FieldType::Alpha, 3}, {"IS_RUB", FieldType::Number, 0},
+                      {{"NBAL2", FieldType::Alpha, 25},
+                       {"A_P", FieldType::Alpha, 3},
+                       {"IS_RUB", FieldType::Number, 0},
                        {"NNN", FieldType::Long, 0}},
                       rows);
 

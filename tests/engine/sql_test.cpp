@@ -15,7 +15,7 @@ using engine::Query;
 namespace {
 
 std::vector<NewField> ChapterFields() {
-    return {{"NBAL2", FieldType::Alpha, 25}, {"A_P", FieldType::Alpha, 3}, {"IS_RUB", FieldType::Number, 0},
+    return {{"NBAL2", FieldType::Alpha, 25}, {"A_P", FieldType::Alpha, 3},   {"IS_RUB", FieldType::Number, 0},
             {"NNN", FieldType::Long, 0},     {"ID_EKZ", FieldType::Long, 0}, {"DT", FieldType::Date, 0}};
 }
 
@@ -30,11 +30,15 @@ class SqlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         table = dir / "Ф_1.DB"_cp;
-        WriteParadoxTable(table, ChapterFields(),
-                          {{Cell::Text("79999 (ИТОГО)"_cp), Cell::Text("А"_cp), Cell::Real(30), Cell::Integer(3), Cell::Integer(5), Cell::Blank()},
-                           {Cell::Text("30102"), Cell::Text("а"_cp), Cell::Real(10.5), Cell::Integer(1), Cell::Integer(5), Cell::Date(45000)},
-                           {Cell::Blank(), Cell::Text("П"_cp), Cell::Blank(), Cell::Integer(2), Cell::Integer(6), Cell::Blank()},
-                           {Cell::Text("20202"), Cell::Text("А"_cp), Cell::Real(-2), Cell::Integer(4), Cell::Integer(5), Cell::Blank()}});
+        WriteParadoxTable(
+            table, ChapterFields(),
+            {{Cell::Text("79999 (ИТОГО)"_cp), Cell::Text("А"_cp), Cell::Real(30), Cell::Integer(3), Cell::Integer(5),
+              Cell::Blank()},
+             {Cell::Text("30102"), Cell::Text("а"_cp), Cell::Real(10.5), Cell::Integer(1), Cell::Integer(5),
+              Cell::Date(45000)},
+             {Cell::Blank(), Cell::Text("П"_cp), Cell::Blank(), Cell::Integer(2), Cell::Integer(6), Cell::Blank()},
+             {Cell::Text("20202"), Cell::Text("А"_cp), Cell::Real(-2), Cell::Integer(4), Cell::Integer(5),
+              Cell::Blank()}});
     }
     void TearDown() override { engine::DefaultSession().Discard(); }
     TempDir dir;

@@ -1,7 +1,7 @@
 // Writing tables without losing or corrupting data: field names SQLite reserves, temporaries,
 // symbolic links, two processes on one table, time stamps before 30 December 1899.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -63,7 +63,9 @@ TEST_F(WriteSafety, FieldsNamedRowidOidAndRowidAliasAreFieldsLikeAnyOther) {
     // Their values are far from the records' numbers: used as such, they would read or write
     // outside the table, or one record twice.
     WriteParadoxTable(path,
-                      {{"ROWID", FieldType::Long, 0}, {"NAME", FieldType::Alpha, 10}, {"OID", FieldType::Long, 0},
+                      {{"ROWID", FieldType::Long, 0},
+                       {"NAME", FieldType::Alpha, 10},
+                       {"OID", FieldType::Long, 0},
                        {"_ROWID_", FieldType::Long, 0}},
                       {{Cell::Integer(900000), Cell::Text("c"), Cell::Integer(0), Cell::Integer(-7)},
                        {Cell::Integer(0), Cell::Text("a"), Cell::Integer(0), Cell::Integer(1)},
@@ -105,7 +107,7 @@ TEST_F(WriteSafety, OnlyADeadWritersTemporaryOfTheTableBeingWrittenIsRemoved) {
     WriteParadoxTable(path, {{"K", FieldType::Long, 0}}, {{Cell::Integer(1)}, {Cell::Integer(2)}});
     // Other people's files, whatever their names look like, and our own temporaries of
     // another table or of a writer that is still at work.
-    const std::vector<std::string> kept = {"budget.xls.tmp-20240131", "T.DB.tmp-99999999", "notes.tmp-1",
+    const std::vector<std::string> kept = {"budget.xls.tmp-20240131",  "T.DB.tmp-99999999",     "notes.tmp-1",
                                            ".U.DB.tesma-99999999.tmp", ".T.DB.tesma-1.tmp.bak", ".T.DB.tesma-2.tmp"};
     for (const auto& f : kept) WriteBytes(dir / f, "precious");
     const int liveWriter = ::open((dir / ".T.DB.tesma-2.tmp").c_str(), O_RDONLY);
@@ -127,7 +129,8 @@ TEST_F(WriteSafety, OnlyADeadWritersTemporaryOfTheTableBeingWrittenIsRemoved) {
 TEST_F(WriteSafety, ATableThatIsASymbolicLinkIsWrittenThroughTheLink) {
     std::filesystem::create_directory(dir / "store");
     const std::string target = dir / "store/T.DB";
-    WriteParadoxTable(target, {{"K", FieldType::Long, 0}}, {{Cell::Integer(1)}, {Cell::Integer(2)}, {Cell::Integer(3)}});
+    WriteParadoxTable(target, {{"K", FieldType::Long, 0}},
+                      {{Cell::Integer(1)}, {Cell::Integer(2)}, {Cell::Integer(3)}});
     std::filesystem::create_symlink("store/T.DB", dir / "LINK.DB");
     std::filesystem::create_symlink("LINK.DB", dir / "CHAIN.DB");  // a link to a link
     ::chmod(target.c_str(), 0640);

@@ -37,7 +37,8 @@ std::string Command(const std::string& cmd) {
 }  // namespace
 
 TEST(Exports, TheLibraryExportsExactlyTheThreeEntries) {
-    std::string symbols = Command("nm -D --defined-only '" + LibraryPath() + "' | awk '$2 ~ /^[TDBVWRi]$/ {print $3}' | sort");
+    std::string symbols =
+        Command("nm -D --defined-only '" + LibraryPath() + "' | awk '$2 ~ /^[TDBVWRi]$/ {print $3}' | sort");
     EXPECT_EQ(symbols, "FormIsChecked\nRunControl\nRunControl1\n");
 }
 

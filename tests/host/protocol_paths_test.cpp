@@ -1,7 +1,7 @@
 // The protocol file: whole lines after a failed write at any flush, and protocol paths that
 // are devices, FIFOs or folders.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

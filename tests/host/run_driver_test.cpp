@@ -32,13 +32,14 @@ protected:
         ui = backend.get();
         ui::SetBackend(std::move(backend));
         dataDir = tree.DateDir(kDate);
-        WriteParadoxTable(dataDir + ChapterFile('A') + ".DB", ChapterFields(),
-                          {ChapterRow(5, "30102", "А"_cp), ChapterRow(5, "30202", "П"_cp), ChapterRow(6, "40702", "П"_cp)});
+        WriteParadoxTable(
+            dataDir + ChapterFile('A') + ".DB", ChapterFields(),
+            {ChapterRow(5, "30102", "А"_cp), ChapterRow(5, "30202", "П"_cp), ChapterRow(6, "40702", "П"_cp)});
     }
     void TearDown() override { ui::SetBackend(nullptr); }
 
-    bool Run(std::int32_t mode = contract::kModeControl, std::int32_t instance = 0, std::int32_t tableId = contract::kTableChapterA,
-             std::string protocol = {}) {
+    bool Run(std::int32_t mode = contract::kModeControl, std::int32_t instance = 0,
+             std::int32_t tableId = contract::kTableChapterA, std::string protocol = {}) {
         host::RunArguments a;
         a.tableId = tableId;
         a.mode = mode;
@@ -230,7 +231,8 @@ TEST_F(RunDriver, HeaderLinesAreShownInTheWindow) {
 
 TEST_F(RunDriver, AFailedProtocolWriteEndsTheRunWithAMessage) {
     int lines = 0;
-    engine::SetWriteFaultHook([&](std::string_view step, std::string_view) { return step == "protocol-write" ? 28 : 0; });
+    engine::SetWriteFaultHook(
+        [&](std::string_view step, std::string_view) { return step == "protocol-write" ? 28 : 0; });
     ScopedDispatchOverride procs({[&] {
         for (int i = 0; i < 100; ++i, ++lines) WriteProtocolLine("line of some length " + std::to_string(i));
     }});

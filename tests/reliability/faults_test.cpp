@@ -80,12 +80,14 @@ TEST_F(Faults, HostilePathsAndValues) {
         std::filesystem::create_directories(root + "/F101/20251101");
         const std::string dir = root + "/F101/20251201/";
         std::filesystem::copy(tree.DateDir(kDate), dir, std::filesystem::copy_options::recursive);
-        std::filesystem::copy(tree.DateDir(kPrevious), root + "/F101/20251101/", std::filesystem::copy_options::recursive);
+        std::filesystem::copy(tree.DateDir(kPrevious), root + "/F101/20251101/",
+                              std::filesystem::copy_options::recursive);
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
         const std::string protocol = root + "/protocol.txt";
         RunInside({contract::kTableChapterA, 4, 0, kDate, text::FromUtf8(protocol), text::FromUtf8(dir), ""}, records,
                   controls::ControlChapterA1);
-        EXPECT_TRUE(ui->messageBoxes.empty()) << folder << ": " << (ui->messageBoxes.empty() ? "" : ui->messageBoxes[0]);
+        EXPECT_TRUE(ui->messageBoxes.empty())
+            << folder << ": " << (ui->messageBoxes.empty() ? "" : ui->messageBoxes[0]);
         EXPECT_EQ(FileBytes(text::FromUtf8(protocol)), Lines({kHeader})) << folder;
     }
     // Account numbers far beyond 32 bits in the cross-checks: a clear failure, no crash.

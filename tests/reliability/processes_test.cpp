@@ -1,6 +1,6 @@
 // Kills in the middle of a run, and two runs on one report at once.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -32,7 +32,8 @@ std::vector<std::string> Content(const std::string& bytes, const std::string& pa
     for (std::size_t r = 0; r < t.records.size(); ++r) {
         std::string row;
         for (std::size_t f = 0; f < t.fields.size(); ++f)
-            if (static_cast<int>(f) != nnn) row += engine::CellText(t.Get(r, static_cast<int>(f)), engine::KindOf(t.fields[f].type)) + "|";
+            if (static_cast<int>(f) != nnn)
+                row += engine::CellText(t.Get(r, static_cast<int>(f)), engine::KindOf(t.fields[f].type)) + "|";
         rows.push_back(row);
     }
     return rows;
@@ -120,7 +121,8 @@ TEST(Processes, ASecondRunOnTheSameReportFailsAtOnceNamingTheLockedTable) {
     ASSERT_EQ(::read(ready[0], &c, 1), 1);
     const std::string before = FileBytes(table);
     auto started = std::chrono::steady_clock::now();
-    ProcessResult second = RunProgram({kF101, "check", folder, "--chapter", "A", "--protocol", dir / "second.txt"}, "TESMA_UI=silent");
+    ProcessResult second =
+        RunProgram({kF101, "check", folder, "--chapter", "A", "--protocol", dir / "second.txt"}, "TESMA_UI=silent");
     // At once: no wait for the lock (a sanitizer build on a busy machine takes a few seconds
     // for the run itself; a run that waited would hang until the holder lets go).
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));

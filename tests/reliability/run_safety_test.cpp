@@ -37,7 +37,8 @@ protected:
     std::string SortA() {
         std::filesystem::remove(tree.Protocol());
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
-        RunInside({contract::kTableChapterA, 7, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, controls::SortChapterA);
+        RunInside({contract::kTableChapterA, 7, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records,
+                  controls::SortChapterA);
         return FileBytes(tree.Protocol());
     }
     // The rows of chapter А without their keys and extra fields.
@@ -66,7 +67,8 @@ TEST_F(RunSafety, AChapterTableWithRowidFieldsIsControlledAndSortedAsWithout) {
     const auto sorted = RowsA();
     ASSERT_TRUE(ui->messageBoxes.empty()) << ui->messageBoxes[0];
 
-    for (const auto& extra : std::vector<std::vector<std::string>>{{"ROWID"}, {"OID", "_ROWID_"}, {"rowid", "oid", "_rowid_"}}) {
+    for (const auto& extra :
+         std::vector<std::vector<std::string>>{{"ROWID"}, {"OID", "_ROWID_"}, {"rowid", "oid", "_rowid_"}}) {
         WriteWithExtraFields(CurrentA(), extra);
         EXPECT_EQ(ChapterReport::Run(contract::kTableChapterA, controls::ControlChapterA1), control) << extra[0];
         EXPECT_EQ(RowsA(), controlled) << extra[0];
@@ -84,15 +86,19 @@ TEST_F(RunSafety, RowBufferSlotsKeepTheirValuesThroughRunsOnOtherTables) {
     constexpr std::int32_t kForm = 901, kWide = 900001, kNarrow = 900002;
     const std::string dir = tree.DateDir(kDate);
     WriteParadoxTable(dir + "WIDE.DB",
-                      {{"K", engine::FieldType::Long, 0}, {"A", engine::FieldType::Alpha, 10}, {"B", engine::FieldType::Alpha, 10},
-                       {"C", engine::FieldType::Date, 0}, {"NNN", engine::FieldType::Long, 0}},
+                      {{"K", engine::FieldType::Long, 0},
+                       {"A", engine::FieldType::Alpha, 10},
+                       {"B", engine::FieldType::Alpha, 10},
+                       {"C", engine::FieldType::Date, 0},
+                       {"NNN", engine::FieldType::Long, 0}},
                       {{engine::Cell::Integer(1), engine::Cell::Text("a1"), engine::Cell::Text("b1"),
                         engine::Cell::Date(locale::EncodeDate(2025, 1, 1)), engine::Cell::Integer(1)},
                        {engine::Cell::Integer(2), engine::Cell::Text("a2"), engine::Cell::Text("b2"),
                         engine::Cell::Date(locale::EncodeDate(2025, 2, 2)), engine::Cell::Integer(2)}});
     WriteParadoxTable(dir + "NARROW.DB", {{"K", engine::FieldType::Long, 0}, {"A", engine::FieldType::Alpha, 10}},
                       {{engine::Cell::Integer(1), engine::Cell::Text("n1")}});
-    hostkit::DescriptorSet records({{kForm, "FORM"}}, {{kWide, kForm, "W", "WIDE", ""}, {kNarrow, kForm, "N", "NARROW", ""}},
+    hostkit::DescriptorSet records({{kForm, "FORM"}},
+                                   {{kWide, kForm, "W", "WIDE", ""}, {kNarrow, kForm, "N", "NARROW", ""}},
                                    {{kWide, "A", 'A', false},
                                     {kWide, "B", 'A', false},
                                     {kWide, "C", 'D', false},

@@ -26,7 +26,9 @@ protected:
         WriteRepEkz(current, {{5, "1481", "0", ""}, {6, "1481", "7", ""}});
     }
     void Run(std::int32_t instance, const std::function<void()>& body, std::string overrideDir = {}) {
-        RunInside({contract::kTableChapterA, contract::kModeControl, instance, kDate, tree.Protocol(), current, overrideDir}, records, body);
+        RunInside(
+            {contract::kTableChapterA, contract::kModeControl, instance, kDate, tree.Protocol(), current, overrideDir},
+            records, body);
         EXPECT_TRUE(ui->messageBoxes.empty()) << (ui->messageBoxes.empty() ? "" : ui->messageBoxes[0]);
     }
     std::string Folder(double date) { return tree.DateDir(date); }
@@ -125,8 +127,9 @@ TEST_F(Location, TheChartReferenceUsesTheOverrideFolderAndNoInstance) {
 
 TEST_F(Location, ATableOfThisFormByCodeIsLimitedToTheSameBanksInstance) {
     const std::string nov = Folder(D(2025, 11, 1));
-    WriteParadoxTable(nov + "CH_A.DB", ChapterFields(),
-                      {ChapterRow(40, "30102", "А"_cp), ChapterRow(41, "30109", "А"_cp), ChapterRow(40, "20202", "А"_cp)});
+    WriteParadoxTable(
+        nov + "CH_A.DB", ChapterFields(),
+        {ChapterRow(40, "30102", "А"_cp), ChapterRow(41, "30109", "А"_cp), ChapterRow(40, "20202", "А"_cp)});
     WriteRepEkz(nov, {{41, "1481", "0", "*"}, {40, "1481", "0", ""}});
     std::vector<std::string> lines, accounts;
     std::int32_t other = 0;
@@ -166,8 +169,7 @@ TEST_F(Location, AnotherFormsTableThroughItsDefinitions) {
                        {"T4", "Z", 1, "4", 4},
                        {"T5", "Y", 0, "5", 5}});
     for (const char* f : {"X", "X_2", "Y", "Z_4", "Y_5"})
-        WriteParadoxTable(other + "/" + f + ".DB", {{"NAME", engine::FieldType::Alpha, 10}},
-                          {{engine::Cell::Text(f)}});
+        WriteParadoxTable(other + "/" + f + ".DB", {{"NAME", engine::FieldType::Alpha, 10}}, {{engine::Cell::Text(f)}});
     std::vector<std::string> names;
     Run(0, [&] {
         for (const char* ref : {"F102.T1", "F102.T2", "f102.t4", "F102.T5", "F102.T3"}) {

@@ -36,17 +36,24 @@ protected:
 }  // namespace
 
 TEST_F(RecordAccess, ReadingFieldsByTheirTypeLetters) {
-    WriteParadoxTable(dir + "T.DB",
-                      {{"ID", engine::FieldType::Long, 0}, {"NAME", engine::FieldType::Alpha, 20},
-                       {"DAY", engine::FieldType::Date, 0}, {"QTY", engine::FieldType::Long, 0},
-                       {"SUM", engine::FieldType::Number, 0}, {"NNN", engine::FieldType::Long, 0}},
-                      {{Cell::Integer(1), Cell::Text("ёлка"_cp), Cell::Date(locale::EncodeDate(2025, 3, 5)), Cell::Integer(7),
-                        Cell::Real(2.5), Cell::Integer(100)},
-                       {Cell::Integer(1), Cell::Blank(), Cell::Blank(), Cell::Blank(), Cell::Blank(), Cell::Integer(101)},
-                       {Cell::Integer(1), Cell::Text("x"), Cell::Blank(), Cell::Blank(), Cell::Blank(), Cell::Integer(102)}});
+    WriteParadoxTable(
+        dir + "T.DB",
+        {{"ID", engine::FieldType::Long, 0},
+         {"NAME", engine::FieldType::Alpha, 20},
+         {"DAY", engine::FieldType::Date, 0},
+         {"QTY", engine::FieldType::Long, 0},
+         {"SUM", engine::FieldType::Number, 0},
+         {"NNN", engine::FieldType::Long, 0}},
+        {{Cell::Integer(1), Cell::Text("ёлка"_cp), Cell::Date(locale::EncodeDate(2025, 3, 5)), Cell::Integer(7),
+          Cell::Real(2.5), Cell::Integer(100)},
+         {Cell::Integer(1), Cell::Blank(), Cell::Blank(), Cell::Blank(), Cell::Blank(), Cell::Integer(101)},
+         {Cell::Integer(1), Cell::Text("x"), Cell::Blank(), Cell::Blank(), Cell::Blank(), Cell::Integer(102)}});
     hostkit::DescriptorSet records({{kFormF, "FORM"}}, {{kTableF, kFormF, "T", "T", ""}},
-                                   {{kTableF, "NAME", 'A', false}, {kTableF, "DAY", 'D', false}, {kTableF, "QTY", 'I', false},
-                                    {kTableF, "SUM", 'N', false}, {kTableF, "NNN", 'I', true}});
+                                   {{kTableF, "NAME", 'A', false},
+                                    {kTableF, "DAY", 'D', false},
+                                    {kTableF, "QTY", 'I', false},
+                                    {kTableF, "SUM", 'N', false},
+                                    {kTableF, "NNN", 'I', true}});
     std::vector<Value> got;
     Run(records, kTableF, [&] {
         FirstRow();
@@ -122,8 +129,10 @@ TEST_F(RecordAccess, WritingAppendingAndDeletingRows) {
 
 TEST_F(RecordAccess, TablesOfKindFSkipTheirSecondColumnAndAreNotAppendedTo) {
     WriteParadoxTable(dir + "KF.DB",
-                      {{"K", engine::FieldType::Long, 0}, {"ID", engine::FieldType::Long, 0},
-                       {"A", engine::FieldType::Alpha, 5}, {"B", engine::FieldType::Alpha, 5}},
+                      {{"K", engine::FieldType::Long, 0},
+                       {"ID", engine::FieldType::Long, 0},
+                       {"A", engine::FieldType::Alpha, 5},
+                       {"B", engine::FieldType::Alpha, 5}},
                       {{Cell::Integer(1), Cell::Integer(1), Cell::Text("a1"), Cell::Text("b1")}});
     hostkit::DescriptorSet records({{kFormF, "FORM"}}, {{kTableF, kFormF, "KF", "KF", "F"}},
                                    {{kTableF, "A", 'A', false}, {kTableF, "B", 'A', false}});
@@ -144,8 +153,10 @@ TEST_F(RecordAccess, TablesOfKindFSkipTheirSecondColumnAndAreNotAppendedTo) {
 TEST_F(RecordAccess, AuxFieldsByColumnType) {
     WriteParadoxTable(dir + "CH_A.DB", ChapterFields(), {ChapterRow(0, "1", "А"_cp)});
     WriteParadoxTable(dir + "PS_WORK.DB",
-                      {{"BS2_NUM", engine::FieldType::Alpha, 5}, {"PS_ACC_DATE_END", engine::FieldType::Date, 0},
-                       {"CNT", engine::FieldType::Short, 0}, {"RATE", engine::FieldType::Number, 0}},
+                      {{"BS2_NUM", engine::FieldType::Alpha, 5},
+                       {"PS_ACC_DATE_END", engine::FieldType::Date, 0},
+                       {"CNT", engine::FieldType::Short, 0},
+                       {"RATE", engine::FieldType::Number, 0}},
                       {{Cell::Text("10207"), Cell::Blank(), Cell::Blank(), Cell::Real(0.5)},
                        {Cell::Text("30102"), Cell::Date(45000), Cell::Integer(3), Cell::Blank()}});
     hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());

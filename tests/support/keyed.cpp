@@ -6,10 +6,13 @@ std::string AsFileVersion(const std::string& bytes, int version) {
     const std::size_t headerSize = static_cast<unsigned char>(bytes[2]) | (static_cast<unsigned char>(bytes[3]) << 8);
     const std::size_t numFields = static_cast<unsigned char>(bytes[0x21]);
     const std::size_t nameAt = 0x78 + numFields * 6 + 4;  // after the descriptors and pointers
-    std::string h = bytes.substr(0, nameAt) + bytes.substr(nameAt, 79) + bytes.substr(nameAt + 261, headerSize - nameAt - 261);
+    std::string h =
+        bytes.substr(0, nameAt) + bytes.substr(nameAt, 79) + bytes.substr(nameAt + 261, headerSize - nameAt - 261);
     h[0x39] = static_cast<char>(version);
-    if (version < 5) h.erase(0x58, 0x20);
-    else h[0x58] = h[0x5A] = static_cast<char>(version);
+    if (version < 5)
+        h.erase(0x58, 0x20);
+    else
+        h[0x58] = h[0x5A] = static_cast<char>(version);
     h.resize(headerSize, '\0');  // the data blocks stay where they were
     return h + bytes.substr(headerSize);
 }

@@ -30,7 +30,8 @@ const char* const kAmountNames[] = {"VX_RUB",     "VX_VAL",     "VX_ITOG",     "
 
 std::vector<hostkit::FieldRecord> Form101Fields() {
     std::vector<hostkit::FieldRecord> out;
-    for (std::int32_t id : {contract::kTableChapterA, contract::kTableChapterB, contract::kTableChapterV, contract::kTableChapterG, contract::kTableChapterD}) {
+    for (std::int32_t id : {contract::kTableChapterA, contract::kTableChapterB, contract::kTableChapterV,
+                            contract::kTableChapterG, contract::kTableChapterD}) {
         out.push_back({id, "NBAL2", 'A', false});
         out.push_back({id, "A_P", 'A', false});
         for (const char* n : kAmountNames) out.push_back({id, n, id == contract::kTableChapterD ? 'A' : 'N', false});
@@ -71,11 +72,22 @@ std::vector<engine::Cell> ChapterRow(std::int32_t instance, const std::string& n
                                      const Amounts& a, std::int32_t nnn) {
     using engine::Cell;
     auto text = [](const std::string& s) { return s.empty() ? Cell::Blank() : Cell::Text(s); };
-    return {Cell::Integer(instance), text(nbal2), text(ap),
-            Cell::Real(a.vxRub), Cell::Real(a.vxVal), Cell::Real(a.vxItog),
-            Cell::Real(a.obAkRub), Cell::Real(a.obAkVal), Cell::Real(a.obAkItog),
-            Cell::Real(a.obPasRub), Cell::Real(a.obPasVal), Cell::Real(a.obPasItog),
-            Cell::Real(a.isRub), Cell::Real(a.isVal), Cell::Real(a.isItog), Cell::Integer(nnn)};
+    return {Cell::Integer(instance),
+            text(nbal2),
+            text(ap),
+            Cell::Real(a.vxRub),
+            Cell::Real(a.vxVal),
+            Cell::Real(a.vxItog),
+            Cell::Real(a.obAkRub),
+            Cell::Real(a.obAkVal),
+            Cell::Real(a.obAkItog),
+            Cell::Real(a.obPasRub),
+            Cell::Real(a.obPasVal),
+            Cell::Real(a.obPasItog),
+            Cell::Real(a.isRub),
+            Cell::Real(a.isVal),
+            Cell::Real(a.isItog),
+            Cell::Integer(nnn)};
 }
 
 namespace {
@@ -85,10 +97,13 @@ engine::Cell TextOrBlank(const std::string& s) { return s.empty() ? engine::Cell
 void WriteRepEkz(const std::string& folder, const std::vector<Instance>& instances) {
     std::vector<std::vector<engine::Cell>> rows;
     for (const auto& i : instances)
-        rows.push_back({engine::Cell::Integer(i.id), TextOrBlank(i.regNum), TextOrBlank(i.filialNum), TextOrBlank(i.change)});
+        rows.push_back(
+            {engine::Cell::Integer(i.id), TextOrBlank(i.regNum), TextOrBlank(i.filialNum), TextOrBlank(i.change)});
     WriteParadoxTable(folder + "/REP_EKZ.DB",
-                      {{"ID_EKZ", engine::FieldType::Long, 0}, {"REG_NUM", engine::FieldType::Alpha, 20},
-                       {"FILIAL_NUM", engine::FieldType::Alpha, 10}, {"FL_CHANGE", engine::FieldType::Alpha, 1}},
+                      {{"ID_EKZ", engine::FieldType::Long, 0},
+                       {"REG_NUM", engine::FieldType::Alpha, 20},
+                       {"FILIAL_NUM", engine::FieldType::Alpha, 10},
+                       {"FL_CHANGE", engine::FieldType::Alpha, 1}},
                       rows);
 }
 
@@ -97,7 +112,8 @@ void WriteRequisites(const std::string& path, const std::vector<Requisite>& requ
     for (const auto& r : requisites)
         rows.push_back({TextOrBlank(r.code), TextOrBlank(r.value), engine::Cell::Integer(r.instance)});
     WriteParadoxTable(path,
-                      {{"code", engine::FieldType::Alpha, 20}, {"VAL", engine::FieldType::Alpha, 200},
+                      {{"code", engine::FieldType::Alpha, 20},
+                       {"VAL", engine::FieldType::Alpha, 200},
                        {"ID_EKZ", engine::FieldType::Long, 0}},
                       rows);
 }
@@ -108,8 +124,10 @@ void WriteRfdef(const std::string& folder, const std::vector<Definition>& defini
         rows.push_back({TextOrBlank(d.code), TextOrBlank(d.table), engine::Cell::Integer(d.toIdf), TextOrBlank(d.order),
                         engine::Cell::Integer(d.fdOrder)});
     WriteParadoxTable(folder + "/rfdef.DB",
-                      {{"FSNAME", engine::FieldType::Alpha, 10}, {"FTABLE", engine::FieldType::Alpha, 40},
-                       {"TO_IDF", engine::FieldType::Long, 0}, {"FORDER", engine::FieldType::Alpha, 10},
+                      {{"FSNAME", engine::FieldType::Alpha, 10},
+                       {"FTABLE", engine::FieldType::Alpha, 40},
+                       {"TO_IDF", engine::FieldType::Long, 0},
+                       {"FORDER", engine::FieldType::Alpha, 10},
                        {"FDORDER", engine::FieldType::Long, 0}},
                       rows);
 }

@@ -87,7 +87,8 @@ TEST(F101Rules, TheCatalogueHoldsExactlyTheCodesTheProceduresWrite) {
     const std::regex code("\"([EW][0-9]{5,})\"");
     for (const auto& e : fs::directory_iterator(std::string(TESMA_SOURCE_DIR) + "/src/controls")) {
         const std::string source = FileBytes(e.path().string());
-        for (std::sregex_iterator it(source.begin(), source.end(), code), end; it != end; ++it) written.insert((*it)[1].str());
+        for (std::sregex_iterator it(source.begin(), source.end(), code), end; it != end; ++it)
+            written.insert((*it)[1].str());
     }
     ASSERT_TRUE(written.count("E46100") && written.count("E1010125") && written.count("W101101")) << written.size();
 
@@ -103,8 +104,10 @@ TEST(F101Rules, TheCatalogueHoldsExactlyTheCodesTheProceduresWrite) {
         EXPECT_FALSE(j["messages"].empty()) << c;
         EXPECT_GT(j["explanation"].get<std::string>().size(), 20u) << c;
     }
-    for (const std::string& c : written) EXPECT_TRUE(catalogued.count(c)) << c << " is written but not in the catalogue";
-    for (const std::string& c : catalogued) EXPECT_TRUE(written.count(c)) << c << " is in the catalogue but no procedure writes it";
+    for (const std::string& c : written)
+        EXPECT_TRUE(catalogued.count(c)) << c << " is written but not in the catalogue";
+    for (const std::string& c : catalogued)
+        EXPECT_TRUE(written.count(c)) << c << " is in the catalogue but no procedure writes it";
 
     r = F101({"rules", "e46100", "W101101"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -139,7 +142,8 @@ TEST(F101Check, JsonRecordsNameReportChapterProcedureTableAccountAndSign) {
     const std::map<std::string, std::string> tables = {
         {"А", "F101_1.DB"}, {"Б", "F101_2.DB"}, {"В", "F101_3.DB"}, {"Г", "F101_4.DB"}, {"Д", "F101_5.DB"}};
     for (const json& j : Records(r.out)) {
-        for (const char* key : {"row", "code", "severity", "message", "report", "chapter", "procedure", "table", "account", "sign"})
+        for (const char* key :
+             {"row", "code", "severity", "message", "report", "chapter", "procedure", "table", "account", "sign"})
             ASSERT_TRUE(j.contains(key)) << key << " missing in " << j.dump();
         EXPECT_EQ(j["report"], folder);
         EXPECT_EQ(j["table"], tables.at(j["chapter"]));
@@ -185,9 +189,11 @@ TEST(F101Check, TextHeadsEachChapterEndsWithASummaryAndFiltersBySeverity) {
     std::vector<std::string> headings;
     for (const auto& l : lines)
         if (l.rfind("== ", 0) == 0) headings.push_back(l);
-    EXPECT_EQ(headings, (std::vector<std::string>{"== Глава А (F101_1.DB) ==", "== Глава Б (F101_2.DB) ==", "== Глава В (F101_3.DB) ==",
-                                                  "== Глава Г (F101_4.DB) ==", "== Глава Д (F101_5.DB) =="}));
-    const std::string summary = folder + ": " + std::to_string(errors) + " errors, " + std::to_string(warnings) + " warnings, 0 failures";
+    EXPECT_EQ(headings, (std::vector<std::string>{
+                            "== Глава А (F101_1.DB) ==", "== Глава Б (F101_2.DB) ==", "== Глава В (F101_3.DB) ==",
+                            "== Глава Г (F101_4.DB) ==", "== Глава Д (F101_5.DB) =="}));
+    const std::string summary =
+        folder + ": " + std::to_string(errors) + " errors, " + std::to_string(warnings) + " warnings, 0 failures";
     EXPECT_EQ(lines.back(), summary);
 
     ProcessResult quiet = F101({"check", folder, "--quiet"});
@@ -204,7 +210,8 @@ TEST(F101Check, TextHeadsEachChapterEndsWithASummaryAndFiltersBySeverity) {
     }
     ProcessResult explained = F101({"check", folder, "--chapter", "Г", "--severity", "warning", "--explain"});
     EXPECT_NE(explained.out.find("W101101"), std::string::npos);
-    EXPECT_NE(explained.out.find("    -> The account does not belong to the chapter's range"), std::string::npos) << explained.out;
+    EXPECT_NE(explained.out.find("    -> The account does not belong to the chapter's range"), std::string::npos)
+        << explained.out;
     EXPECT_EQ(explained.out.find("**Контроль"), std::string::npos);  // info lines are filtered out too
     EXPECT_EQ(F101({"check", folder, "--severity", "info"}).status, 2);
 }
@@ -230,25 +237,29 @@ TEST(F101Check, ADryRunChangesNoFileAndPrintsTheLinesOfARealRun) {
     ProcessResult real = F101({"check", folder, "--protocol", dir / "protocol.txt"});
     EXPECT_EQ(real.status, dry.status);
     EXPECT_EQ(real.out, dry.out);
-    EXPECT_NE(FileBytes(folder + "F101_1.DB"), before.at(folder + "F101_1.DB")) << "the real run should rewrite the totals";
+    EXPECT_NE(FileBytes(folder + "F101_1.DB"), before.at(folder + "F101_1.DB"))
+        << "the real run should rewrite the totals";
     EXPECT_NE(FileBytes(folder + "F101_5.DB"), before.at(folder + "F101_5.DB"));
 
     // An explicit protocol file still gets the lines in a dry run.
     const auto afterReal = FileBytes(folder + "F101_1.DB");
     ProcessResult toFile = F101({"check", folder, "--dry-run", "--chapter", "A", "--protocol", dir / "dry.txt"});
-    EXPECT_NE(FileBytes(dir / "dry.txt").find("**Контроль формы 101 Глава А. Баланс 1-я часть\r\n"_cp), std::string::npos);
+    EXPECT_NE(FileBytes(dir / "dry.txt").find("**Контроль формы 101 Глава А. Баланс 1-я часть\r\n"_cp),
+              std::string::npos);
     EXPECT_EQ(FileBytes(folder + "F101_1.DB"), afterReal);
 }
 
 TEST(F101Batch, ManyReportsRunInParallelGroupedWithASummaryAndTheWorstStatus) {
     TempDir dir;
     std::vector<std::string> folders;
-    for (const char* regn : {"1481", "2618", "3447"}) folders.push_back(Import(dir / ("tree/" + std::string(regn)), regn));
+    for (const char* regn : {"1481", "2618", "3447"})
+        folders.push_back(Import(dir / ("tree/" + std::string(regn)), regn));
     // The second report's chapter А table is damaged.
     const std::string damaged = folders[1] + "F101_1.DB";
     WriteBytes(damaged, FileBytes(damaged).substr(0, 3000));
 
-    ProcessResult r = F101({"check", folders[0], folders[1], folders[2], "-j", "2", "--summary-csv", dir / "summary.csv"});
+    ProcessResult r =
+        F101({"check", folders[0], folders[1], folders[2], "-j", "2", "--summary-csv", dir / "summary.csv"});
     EXPECT_EQ(r.status, 3) << r.err;
     // Each report's block whole and in the order given: its heading, its chapters, its summary.
     auto lines = Lines(r.out);
@@ -285,7 +296,8 @@ TEST(F101Batch, AStopEndsTheWholeBatchCleanly) {
     for (int i = 0; i < 12; ++i) {
         const std::string copy = dir / ("tree/c" + std::to_string(i) + "/F101/20151201/");
         fs::create_directories(copy);
-        for (const auto& e : fs::directory_iterator(first)) fs::copy_file(e.path(), copy + e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(first))
+            fs::copy_file(e.path(), copy + e.path().filename().string());
     }
     const auto before = Tree(dir / "tree");
     const std::string out = dir / "out.txt";
@@ -296,7 +308,8 @@ TEST(F101Batch, AStopEndsTheWholeBatchCleanly) {
         ::dup2(fd, 2);
         ::setenv("TESMA_UI", "silent", 1);
         const std::string root = dir / "tree";
-        ::execl(kF101.c_str(), kF101.c_str(), "check", root.c_str(), "--recursive", "-j", "1", "--quiet", static_cast<char*>(nullptr));
+        ::execl(kF101.c_str(), kF101.c_str(), "check", root.c_str(), "--recursive", "-j", "1", "--quiet",
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     // Stop once the first report is through.
@@ -320,12 +333,15 @@ TEST(F101Batch, AStopEndsTheWholeBatchCleanly) {
 
 TEST(F101Import, AllOrSeveralInstitutionsFromOneReadOfTheSheet) {
     TempDir dir;
-    ProcessResult r = F101({"import-published", kSample, "--regn", "2618, 3447", "--out", dir / "two", "--chart", kSigns});
+    ProcessResult r =
+        F101({"import-published", kSample, "--regn", "2618, 3447", "--out", dir / "two", "--chart", kSigns});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, dir / "two/2618/F101/20151201/\n" + dir / "two/3447/F101/20151201/\n");
     const std::string single = Import(dir / "single", "3447");
-    for (const char* file : {"F101_1.DB", "F101_3.DB", "F101_5.DB", "rfdef.DB", "REP_EKZ.DB", "REKW_F101.DB", "PS_WORK.DB"}) {
-        ProcessResult many = F101({"export", dir / "two/3447/F101/20151201/" + file}), one = F101({"export", single + file});
+    for (const char* file :
+         {"F101_1.DB", "F101_3.DB", "F101_5.DB", "rfdef.DB", "REP_EKZ.DB", "REKW_F101.DB", "PS_WORK.DB"}) {
+        ProcessResult many = F101({"export", dir / "two/3447/F101/20151201/" + file}),
+                      one = F101({"export", single + file});
         EXPECT_EQ(many.status, 0);
         EXPECT_TRUE(many.out == one.out && !one.out.empty()) << file;
     }
@@ -340,7 +356,8 @@ TEST(F101Import, AllOrSeveralInstitutionsFromOneReadOfTheSheet) {
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("77777"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "bad/2618"));
-    EXPECT_EQ(F101({"import-published", kSample, "--regn", "2618,x", "--out", dir / "bad", "--chart", kSigns}).status, 2);
+    EXPECT_EQ(F101({"import-published", kSample, "--regn", "2618,x", "--out", dir / "bad", "--chart", kSigns}).status,
+              2);
 
     // Importing again over reports that are there, checked or changed since, needs --replace;
     // without it nothing at all is written, not even the institutions that are new.
@@ -357,7 +374,8 @@ TEST(F101Import, AllOrSeveralInstitutionsFromOneReadOfTheSheet) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("and 1 more"), std::string::npos) << r.err;
     EXPECT_EQ(Tree(dir / "two"), before);
-    r = F101({"import-published", kSample, "--regn", "3447,2704", "--out", dir / "two", "--chart", kSigns, "--replace"});
+    r = F101(
+        {"import-published", kSample, "--regn", "3447,2704", "--out", dir / "two", "--chart", kSigns, "--replace"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(protocol));
     EXPECT_TRUE(fs::exists(dir / "two/2704/F101/20151201/F101_1.DB"));
@@ -367,18 +385,22 @@ TEST(F101Import, AllOrSeveralInstitutionsFromOneReadOfTheSheet) {
 TEST(F101Csv, ATableRoundTripsThroughASpreadsheetWithoutAFieldList) {
     TempDir dir;
     WriteBytes(dir / "in.csv", "NBAL2,A_P,IS_RUB,DT,NNN\n30102,А,1.5,2015-12-01,7\n\"79999 (ИТОГО)\",П,,01.11.2015,\n");
-    ASSERT_EQ(F101({"import", dir / "in.csv", dir / "T.DB", "--fields", "NBAL2:A25,A_P:A3,IS_RUB:N,DT:D,NNN:I"}).status, 0);
+    ASSERT_EQ(F101({"import", dir / "in.csv", dir / "T.DB", "--fields", "NBAL2:A25,A_P:A3,IS_RUB:N,DT:D,NNN:I"}).status,
+              0);
 
     // Exported with types, as a spreadsheet saves it: byte-order mark, ';', decimal comma.
     ProcessResult r = F101({"export", dir / "T.DB", "--with-types", "--separator", ";", "--bom"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "\xEF\xBB\xBFNBAL2:A25;A_P:A3;IS_RUB:N;DT:D;NNN:I\n30102;А;1.5;01.12.2015;7\n79999 (ИТОГО);П;;01.11.2015;\n");
+    EXPECT_EQ(
+        r.out,
+        "\xEF\xBB\xBFNBAL2:A25;A_P:A3;IS_RUB:N;DT:D;NNN:I\n30102;А;1.5;01.12.2015;7\n79999 (ИТОГО);П;;01.11.2015;\n");
     std::string edited = r.out;
     edited.replace(edited.find("1.5"), 3, "2,75");
     WriteBytes(dir / "edited.csv", edited);
     r = F101({"import", dir / "edited.csv", dir / "U.DB"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(F101({"export", dir / "U.DB"}).out, "NBAL2,A_P,IS_RUB,DT,NNN\n30102,А,2.75,01.12.2015,7\n79999 (ИТОГО),П,,01.11.2015,\n");
+    EXPECT_EQ(F101({"export", dir / "U.DB"}).out,
+              "NBAL2,A_P,IS_RUB,DT,NNN\n30102,А,2.75,01.12.2015,7\n79999 (ИТОГО),П,,01.11.2015,\n");
 
     // Code page 1251 is not guessed at: a message names the option; with it the table is the same.
     r = F101({"export", dir / "U.DB", "--with-types", "--separator", ";", "--encoding", "cp1251"});

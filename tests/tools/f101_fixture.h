@@ -24,7 +24,8 @@ inline ProcessResult RunF101(std::vector<std::string> args, const std::string& e
 
 // The dated folder of one institution's report, with a closing "/".
 inline std::string ImportInstitution(const TempDir& dir, const std::string& regn) {
-    ProcessResult r = RunF101({"import-published", kSampleSheets, "--regn", regn, "--out", dir / regn, "--chart", kDemoSigns});
+    ProcessResult r =
+        RunF101({"import-published", kSampleSheets, "--regn", regn, "--out", dir / regn, "--chart", kDemoSigns});
     EXPECT_EQ(r.status, 0) << r.err;
     return r.out.substr(0, r.out.find('\n'));
 }
@@ -42,7 +43,9 @@ inline void WriteText(const std::string& path, const std::string& text) {
 
 inline std::size_t Count(const std::string& haystack, const std::string& needle) {
     std::size_t n = 0;
-    for (std::size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + needle.size())) ++n;
+    for (std::size_t at = haystack.find(needle); at != std::string::npos;
+         at = haystack.find(needle, at + needle.size()))
+        ++n;
     return n;
 }
 
@@ -54,7 +57,8 @@ inline void ReplaceTable(const std::string& table, const std::string& csv, const
 }
 
 inline const std::string kChapterFields =
-    "ID_EKZ:I,NBAL2:A25,A_P:A3,VX_RUB:N,VX_VAL:N,VX_ITOG:N,OB_AK_RUB:N,OB_AK_VAL:N,OB_AK_ITOG:N,OB_PAS_RUB:N,OB_PAS_VAL:N,"
+    "ID_EKZ:I,NBAL2:A25,A_P:A3,VX_RUB:N,VX_VAL:N,VX_ITOG:N,OB_AK_RUB:N,OB_AK_VAL:N,OB_AK_ITOG:N,OB_PAS_RUB:N,OB_PAS_"
+    "VAL:N,"
     "OB_PAS_ITOG:N,IS_RUB:N,IS_VAL:N,IS_ITOG:N,NNN:I";
 
 }  // namespace tesma::testing

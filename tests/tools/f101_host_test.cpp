@@ -39,7 +39,8 @@ TEST(F101Instances, SeveralInstancesAreRefusedAndListedAndNothingIsTouched) {
     const std::string folder = ImportInstitution(dir, "2704");
     TwoInstances(folder);
     const std::string tableBefore = ReadBytes(folder + "F101_1.DB");
-    for (const auto& args : std::vector<std::vector<std::string>>{{"sort", folder, "--chapter", "А"}, {"check", folder}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"sort", folder, "--chapter", "А"}, {"check", folder}}) {
         ProcessResult r = RunF101(args);
         EXPECT_EQ(r.status, 2) << args[0] << r.err;
         EXPECT_NE(r.err.find("holds 2 report instances"), std::string::npos) << r.err;
@@ -52,7 +53,8 @@ TEST(F101Instances, SeveralInstancesAreRefusedAndListedAndNothingIsTouched) {
     EXPECT_EQ(RunF101({"check", folder, "--chapter", "Д", "--instance", "1"}).status, 0);
     ProcessResult unknown = RunF101({"sort", folder, "--chapter", "Д", "--instance", "5"});
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.err.find("--instance 5: " + folder + "REP_EKZ.DB holds no such instance"), std::string::npos) << unknown.err;
+    EXPECT_NE(unknown.err.find("--instance 5: " + folder + "REP_EKZ.DB holds no such instance"), std::string::npos)
+        << unknown.err;
 }
 
 TEST(F101Instances, AMissingOverrideFolderIsAUsageError) {
@@ -68,7 +70,8 @@ TEST(F101ReadBack, PrintsExactlyTheNewLinesAfterTheEndOfFileMarkIsCut) {
     TempDir dir;
     const std::string folder = ImportInstitution(dir, "2704");
     // An old finding, then the end-of-file mark and bytes after it that the library cuts away.
-    WriteText(folder + "protocol.txt", "1: E101999 СТАРАЯ ОШИБКА\r\n"_cp + std::string(1, '\x1a') + std::string(40, 'x'));
+    WriteText(folder + "protocol.txt",
+              "1: E101999 СТАРАЯ ОШИБКА\r\n"_cp + std::string(1, '\x1a') + std::string(40, 'x'));
     ProcessResult r = RunF101({"check", folder, "--chapter", "Д"});
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     const std::string protocol = ReadBytes(folder + "protocol.txt");
@@ -117,7 +120,8 @@ TEST(F101ReadBack, NeverBlocksOnStandardOutputDevNullOrAFifo) {
     auto reader = std::async(std::launch::async, [readEnd] {
         std::string bytes;
         char chunk[4096];
-        for (ssize_t n; (n = ::read(readEnd, chunk, sizeof chunk)) > 0;) bytes.append(chunk, static_cast<std::size_t>(n));
+        for (ssize_t n; (n = ::read(readEnd, chunk, sizeof chunk)) > 0;)
+            bytes.append(chunk, static_cast<std::size_t>(n));
         ::close(readEnd);
         return bytes;
     });
@@ -198,7 +202,8 @@ TEST(F101CommandLine, NamesWhatIsWrongAndSuggests) {
     EXPECT_NE(bogus.err.find("unknown option '--bogus'"), std::string::npos) << bogus.err;
     ProcessResult inner = RunF101({"check", "x", "--chaptr", "А"});
     EXPECT_EQ(inner.status, 2);
-    EXPECT_NE(inner.err.find("check: unknown option '--chaptr'; did you mean '--chapter'? (f101 check --help)"), std::string::npos)
+    EXPECT_NE(inner.err.find("check: unknown option '--chaptr'; did you mean '--chapter'? (f101 check --help)"),
+              std::string::npos)
         << inner.err;
     ProcessResult bare = RunF101({});
     EXPECT_EQ(bare.status, 2);
@@ -220,7 +225,8 @@ TEST(F101CommandLine, AChapterNamedTwiceRunsOnceAndABadOutIsOneLine) {
     EXPECT_EQ(Count(twice.out, kHeaderD), 1u) << twice.out;
     WriteText(dir / "plain-file", "x");
     for (const std::string& out : {dir / "plain-file", dir / "plain-file/below"}) {
-        ProcessResult r = RunF101({"import-published", kSampleSheets, "--regn", "2704", "--out", out, "--chart", kDemoSigns});
+        ProcessResult r =
+            RunF101({"import-published", kSampleSheets, "--regn", "2704", "--out", out, "--chart", kDemoSigns});
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(Count(r.err, "\n"), 1u) << r.err;
         EXPECT_EQ(r.err.rfind("f101: --out " + out + ": ", 0), 0u) << r.err;
@@ -247,17 +253,19 @@ TEST(F101ImportPublished, ReadsCyrillicSignsNeedsReplaceAndRefusesTheShortForm) 
     EXPECT_NE(check.out.find("E101107 ОТСУТСТВУЕТ В ПЛАНЕ СЧЕТОВ Б/С 10605П"), std::string::npos) << check.out;
 
     // Over an existing report only with --replace, and then its old protocol goes too.
-    ProcessResult again = RunF101({"import-published", kSampleSheets, "--regn", "2704", "--out", dir / "2704", "--chart", kDemoSigns});
+    ProcessResult again =
+        RunF101({"import-published", kSampleSheets, "--regn", "2704", "--out", dir / "2704", "--chart", kDemoSigns});
     EXPECT_EQ(again.status, 2);
     EXPECT_NE(again.err.find("give --replace"), std::string::npos) << again.err;
     EXPECT_TRUE(std::filesystem::exists(folder + "protocol.txt"));
-    ProcessResult replaced = RunF101(
-        {"import-published", kSampleSheets, "--regn", "2704", "--out", dir / "2704", "--chart", kDemoSigns, "--replace"});
+    ProcessResult replaced = RunF101({"import-published", kSampleSheets, "--regn", "2704", "--out", dir / "2704",
+                                      "--chart", kDemoSigns, "--replace"});
     EXPECT_EQ(replaced.status, 0) << replaced.err;
     EXPECT_FALSE(std::filesystem::exists(folder + "protocol.txt"));
 
     WriteText(dir / "short.csv", "REGN,PLAN,NUM_SC,ITOGO,A_P,DT\n1326,А,20309,737096.0000,2,2015-12-01\n");
-    ProcessResult shortForm = RunF101({"import-published", dir / "short.csv", "--regn", "1326", "--out", dir / "s", "--chart", kDemoSigns});
+    ProcessResult shortForm =
+        RunF101({"import-published", dir / "short.csv", "--regn", "1326", "--out", dir / "s", "--chart", kDemoSigns});
     EXPECT_EQ(shortForm.status, 2);
     EXPECT_NE(shortForm.err.find("short form of the sheet"), std::string::npos) << shortForm.err;
     EXPECT_NE(shortForm.err.find("not supported"), std::string::npos);

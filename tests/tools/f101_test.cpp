@@ -44,7 +44,8 @@ std::vector<std::string> Codes(const std::string& out) {
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);) {
         auto colon = line.find(": ");
-        if (colon != std::string::npos && line.find_first_not_of("0123456789") == colon) codes.push_back(line.substr(colon + 2, line.find(' ', colon + 2) - colon - 2));
+        if (colon != std::string::npos && line.find_first_not_of("0123456789") == colon)
+            codes.push_back(line.substr(colon + 2, line.find(' ', colon + 2) - colon - 2));
     }
     return codes;
 }
@@ -59,16 +60,19 @@ TEST(F101Tool, TheDemoFindsItsDeliberateErrorsQuickly) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("E101120 ИСХОДЯЩИЙ ОСТАТОК Б/С 10605А"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("E101121 НЕ БАЛАНСИРУЕТСЯ Б/С 10605А   РУБЛИ  8038+668-8613 <> 94"), std::string::npos);
-    EXPECT_NE(r.out.find("W101112 ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ Б/С 10207П  РУБЛИ         870005 <> 870000"),
-              std::string::npos);
+    EXPECT_NE(
+        r.out.find("W101112 ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ Б/С 10207П  РУБЛИ         870005 <> 870000"),
+        std::string::npos);
     // Nothing else but what the published data explain.
     for (const std::string& code : Codes(r.out))
-        EXPECT_TRUE(code == "E101120" || code == "E101121" || code == "E101229" || code == "W101112" || code == "W101114" ||
-                    code == "E101197" || code == "E101107" || code == "W101132" || code == "W101134")
+        EXPECT_TRUE(code == "E101120" || code == "E101121" || code == "E101229" || code == "W101112" ||
+                    code == "W101114" || code == "E101197" || code == "E101107" || code == "W101132" ||
+                    code == "W101134")
             << code;
     // The protocol file holds the same lines in code page 1251 with CR LF.
     std::string protocol = FileBytes(dir / "demo/F101/20151201/protocol.txt");
-    EXPECT_NE(protocol.find("1: E101121 НЕ БАЛАНСИРУЕТСЯ Б/С 10605А   РУБЛИ  8038+668-8613 <> 94\r\n"_cp), std::string::npos);
+    EXPECT_NE(protocol.find("1: E101121 НЕ БАЛАНСИРУЕТСЯ Б/С 10605А   РУБЛИ  8038+668-8613 <> 94\r\n"_cp),
+              std::string::npos);
 }
 
 TEST(F101Tool, RealInstitutionsBalanceInEveryChapter) {
@@ -93,7 +97,8 @@ TEST(F101Tool, RealInstitutionsBalanceInEveryChapter) {
             // What does appear, the data explain: no previous month, empty chapters, and the
             // technical accounts 99996 and 99997 that the published files keep in chapter Г.
             const std::string message = j["message"];
-            const bool technical = message.find("99996") != std::string::npos || message.find("99997") != std::string::npos;
+            const bool technical =
+                message.find("99996") != std::string::npos || message.find("99997") != std::string::npos;
             EXPECT_TRUE(code == "W101101" || code == "W101198" || technical) << regn << " " << line;
         }
     }
@@ -110,8 +115,10 @@ TEST(F101Tool, TheYearEndSheetsPassTheCrossChecksJanuaryRules) {
         // depreciation of leased-out real estate, while the check still pairs it with the
         // equipment accounts 60403 and 60503 of the older chart, which these sheets leave empty.
         for (const std::string& code : Codes(r.out))
-            EXPECT_TRUE(code == "W101101" || (code == "E101159" && (std::string(regn) == "1" || std::string(regn) == "2")))
-                << regn << "\n" << r.out;
+            EXPECT_TRUE(code == "W101101" ||
+                        (code == "E101159" && (std::string(regn) == "1" || std::string(regn) == "2")))
+                << regn << "\n"
+                << r.out;
     }
 }
 
@@ -122,7 +129,8 @@ TEST(F101Tool, SortingAShuffledRealTableGivesThePublishedOrder) {
         const std::string path = folder + file;
         engine::TableFile t = engine::ParseParadox(FileBytes(path), path);
         std::vector<std::string> published;
-        for (std::size_t r = 0; r < t.records.size(); ++r) published.push_back(t.Get(r, 1).text + "|" + t.Get(r, 2).text);
+        for (std::size_t r = 0; r < t.records.size(); ++r)
+            published.push_back(t.Get(r, 1).text + "|" + t.Get(r, 2).text);
         std::mt19937 rng(7);
         std::shuffle(t.records.begin(), t.records.end(), rng);
         engine::ReplaceFileAtomically(path, engine::SerializeParadox(t), path);
@@ -131,7 +139,8 @@ TEST(F101Tool, SortingAShuffledRealTableGivesThePublishedOrder) {
         ASSERT_EQ(r.status, 0) << r.err;
         engine::TableFile sorted = engine::ParseParadox(FileBytes(path), path);
         std::vector<std::string> got;
-        for (std::size_t i = 0; i < sorted.records.size(); ++i) got.push_back(sorted.Get(i, 1).text + "|" + sorted.Get(i, 2).text);
+        for (std::size_t i = 0; i < sorted.records.size(); ++i)
+            got.push_back(sorted.Get(i, 1).text + "|" + sorted.Get(i, 2).text);
         // Published: accounts ascending, the two total rows at the end. Sorted: each sign's
         // accounts in that order, its total row last.
         std::vector<std::string> expected;
@@ -139,8 +148,10 @@ TEST(F101Tool, SortingAShuffledRealTableGivesThePublishedOrder) {
             std::string total;
             for (const auto& p : published) {
                 if (p.substr(p.find('|') + 1) != sign) continue;
-                if (p.find("(") != std::string::npos) total = p;
-                else expected.push_back(p);
+                if (p.find("(") != std::string::npos)
+                    total = p;
+                else
+                    expected.push_back(p);
             }
             expected.push_back(total);
         }
@@ -194,12 +205,14 @@ TEST(F101Tool, BadFoldersAndFilesGiveOneLineAndChangeNothing) {
 TEST(F101Tool, TablesRoundTripThroughCsv) {
     TempDir dir;
     WriteBytes(dir / "in.csv", "NBAL2,A_P,IS_RUB,DT,NNN\n30102,А,1.5,2015-12-01,7\n\"79999 (ИТОГО)\",П,,01.11.2015,\n");
-    ProcessResult r = F101({"import", dir / "in.csv", dir / "T.DB", "--fields", "NBAL2:A25,A_P:A3,IS_RUB:N,DT:D,NNN:I"});
+    ProcessResult r =
+        F101({"import", dir / "in.csv", dir / "T.DB", "--fields", "NBAL2:A25,A_P:A3,IS_RUB:N,DT:D,NNN:I"});
     ASSERT_EQ(r.status, 0) << r.err;
     r = F101({"export", dir / "T.DB"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "NBAL2,A_P,IS_RUB,DT,NNN\n30102,А,1.5,01.12.2015,7\n79999 (ИТОГО),П,,01.11.2015,\n");
-    EXPECT_EQ(F101({"import", dir / "in.csv", dir / "T.DB", "--fields", "NBAL2:A25,A_P:A3,IS_RUB:N,DT:D,NNN:I"}).status, 3);
+    EXPECT_EQ(F101({"import", dir / "in.csv", dir / "T.DB", "--fields", "NBAL2:A25,A_P:A3,IS_RUB:N,DT:D,NNN:I"}).status,
+              3);
     EXPECT_EQ(F101({"import", dir / "in.csv", dir / "U.DB", "--fields", "NBAL2:Q"}).status, 2);
     EXPECT_EQ(F101({"check", "--help"}).status, 0);
     EXPECT_EQ(F101({"--version"}).status, 0);

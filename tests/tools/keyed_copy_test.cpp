@@ -37,7 +37,12 @@ std::vector<std::string> Rows(const std::string& path) {
         std::string row;
         for (int f : fields) {
             const engine::Cell c = t.Get(r, f);
-            row += (c.kind == engine::Cell::Kind::Text ? c.text : c.IsBlank() ? "" : std::to_string(c.kind == engine::Cell::Kind::Real ? c.real : static_cast<double>(c.integer))) + "|";
+            row +=
+                (c.kind == engine::Cell::Kind::Text ? c.text
+                 : c.IsBlank()
+                     ? ""
+                     : std::to_string(c.kind == engine::Cell::Kind::Real ? c.real : static_cast<double>(c.integer))) +
+                "|";
         }
         // The time of filling differs from run to run.
         if (auto at = row.find("|DTMF|"); at != std::string::npos) row.resize(at + 6);
@@ -50,12 +55,13 @@ std::vector<std::string> Rows(const std::string& path) {
 
 TEST(KeyedReport, ControlsSortsAndFillingGiveWhatTheUnkeyedReportGives) {
     const std::vector<std::string> tables = {"F101_1", "F101_2", "F101_3", "F101_4", "F101_5", "F101_OES"};
-    for (const auto& [regn, keys] : {std::pair<std::string, std::vector<std::string>>{"2618", {"NNN"}},
-                                     {"1481", {"ID_EKZ", "NNN"}}}) {
+    for (const auto& [regn, keys] :
+         {std::pair<std::string, std::vector<std::string>>{"2618", {"NNN"}}, {"1481", {"ID_EKZ", "NNN"}}}) {
         SCOPED_TRACE(regn);
         TempDir dir;
-        ProcessResult imported = F101({"import-published", kData + "/f101-2015-12-01-sample.csv", "--regn", regn, "--out",
-                                       dir / "plain", "--chart", std::string(TESMA_DEMO_DIR) + "/account-signs.csv"});
+        ProcessResult imported =
+            F101({"import-published", kData + "/f101-2015-12-01-sample.csv", "--regn", regn, "--out", dir / "plain",
+                  "--chart", std::string(TESMA_DEMO_DIR) + "/account-signs.csv"});
         ASSERT_EQ(imported.status, 0) << imported.err;
         const std::string plain = imported.out.substr(0, imported.out.find('\n'));
         const std::string keyed = dir / "keyed/F101/20151201/";
@@ -66,7 +72,8 @@ TEST(KeyedReport, ControlsSortsAndFillingGiveWhatTheUnkeyedReportGives) {
         for (const std::string& folder : {plain, keyed}) {
             ProcessResult check = F101({"check", folder});
             ASSERT_TRUE(check.status == 0 || check.status == 1) << check.err;
-            for (const char* chapter : {"A", "B", "V", "G", "D"}) ASSERT_EQ(F101({"sort", folder, "--chapter", chapter}).status, 0);
+            for (const char* chapter : {"A", "B", "V", "G", "D"})
+                ASSERT_EQ(F101({"sort", folder, "--chapter", chapter}).status, 0);
             ProcessResult fill = F101({"fill", folder});
             ASSERT_TRUE(fill.status == 0 || fill.status == 1) << fill.err;
         }

@@ -2,8 +2,8 @@
 // A program run on a pseudo-terminal, as a user at a terminal runs it: its standard input and
 // standard error are the terminal (standard output may go to a file), the test types keys,
 // sends signals and reads what the terminal showed.
-#include <termios.h>
 #include <sys/types.h>
+#include <termios.h>
 
 #include <chrono>
 #include <string>

@@ -40,7 +40,8 @@ std::pair<double, int> Timed(const std::vector<std::string>& args, const std::st
     }
     int raw = 0;
     ::waitpid(pid, &raw, 0);
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
 }
 
 }  // namespace
@@ -53,11 +54,13 @@ int RunF101Commands(const std::string& sheets, const std::string& f101) {
     const auto [importSeconds, importStatus] =
         Timed({f101, "import-published", sheets, "--regn", "all", "--out", root.string(), "--chart", signs.string()},
               (root.string() + ".import.txt"));
-    std::printf("  f101 import-published --regn all        %6.1f s  (target 15 s)  exit %d\n", importSeconds, importStatus);
+    std::printf("  f101 import-published --regn all        %6.1f s  (target 15 s)  exit %d\n", importSeconds,
+                importStatus);
     const auto [checkSeconds, checkStatus] =
         Timed({f101, "check", root.string(), "--recursive", "--quiet", "--summary-csv", root.string() + ".summary.csv"},
               root.string() + ".check.txt");
-    std::printf("  f101 check ROOT --recursive             %6.1f s  (target 20 s)  exit %d\n", checkSeconds, checkStatus);
+    std::printf("  f101 check ROOT --recursive             %6.1f s  (target 20 s)  exit %d\n", checkSeconds,
+                checkStatus);
     std::printf("  load average after: %s\n", LoadAverage().c_str());
     fs::remove_all(root);
     for (const char* suffix : {".import.txt", ".summary.csv", ".check.txt"}) fs::remove(root.string() + suffix);

@@ -13,7 +13,8 @@
 
 namespace {
 
-const char* const kArrays[] = {"PLA_N", "PL_AP", "PL_RV", "P_DMQY", "P_END", "F2RUB", "F2VAL", "F2ITO", "F1RUB", "F1VAL", "F1ITO"};
+const char* const kArrays[] = {"PLA_N", "PL_AP", "PL_RV", "P_DMQY", "P_END", "F2RUB",
+                               "F2VAL", "F2ITO", "F1RUB", "F1VAL",  "F1ITO"};
 
 void KeyedSlots(benchmark::State& state) {
     const int keys = static_cast<int>(state.range(0));

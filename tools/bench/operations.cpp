@@ -13,12 +13,12 @@
 #include <map>
 #include <vector>
 
-#include "f101_commands.h"
 #include "controls/procedures.h"
+#include "f101_commands.h"
 #include "form101.h"
-#include "keyed_copy.h"
 #include "host/dispatcher.h"
 #include "host/run_entry.h"
+#include "keyed_copy.h"
 #include "platform/engine/files.h"
 #include "platform/engine/paradox.h"
 #include "platform/engine/query.h"
@@ -129,7 +129,8 @@ int main(int argc, char** argv) {
     // The engine alone.
     const std::string chapterA = file(report.current, 'A');
     Row("open and scan a chapter table", report.rows[0] + 2,
-        Measure(repeat, [&] { ReadWrite({chapterA}, {}); }, [&] { return ReadWrite({chapterA}, {}); }));
+        Measure(
+            repeat, [&] { ReadWrite({chapterA}, {}); }, [&] { return ReadWrite({chapterA}, {}); }));
     auto changeAndCommit = [&](const std::string& table) {
         return [table] {
             engine::Session session;
@@ -162,37 +163,43 @@ int main(int argc, char** argv) {
     const char* names[] = {"А", "Б", "В", "Г", "Д"};
     int i = 0;
     for (const auto& c : f101::kChapters) {
-        std::vector<std::string> reads = {file(report.current, c.latin), file(report.previous, c.latin), chart, registry};
+        std::vector<std::string> reads = {file(report.current, c.latin), file(report.previous, c.latin), chart,
+                                          registry};
         const int rows = report.rows[i] + 2;
         if (c.latin == 'A') {
             // The balance part alone, in this process, through the run entry.
-            Row("control of chapter А (balance part)", rows, Measure(repeat, [&] {
-                    host::ScopedDispatchOverride only({controls::ControlChapterA1});
-                    hostkit::DescriptorSet records(folder.forms, folder.tables, folder.fields);
-                    host::RunArguments a;
-                    a.tableId = c.tableId;
-                    a.mode = contract::kModeControl;
-                    a.reportDate = folder.date;
-                    a.protocolPath = text::FromUtf8(protocol);
-                    a.dataDir = folder.dirCp;
-                    a.SetLists(records);
-                    host::RunEntry(a);
-                }, [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));
+            Row("control of chapter А (balance part)", rows,
+                Measure(
+                    repeat,
+                    [&] {
+                        host::ScopedDispatchOverride only({controls::ControlChapterA1});
+                        hostkit::DescriptorSet records(folder.forms, folder.tables, folder.fields);
+                        host::RunArguments a;
+                        a.tableId = c.tableId;
+                        a.mode = contract::kModeControl;
+                        a.reportDate = folder.date;
+                        a.protocolPath = text::FromUtf8(protocol);
+                        a.dataDir = folder.dirCp;
+                        a.SetLists(records);
+                        host::RunEntry(a);
+                    },
+                    [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));
         }
         Row(std::string("control of chapter ") + names[i] + (c.latin == 'A' ? " (full)" : ""), rows,
-            Measure(repeat, run(c.tableId, contract::kModeControl), [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));
+            Measure(repeat, run(c.tableId, contract::kModeControl),
+                    [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));
         ++i;
     }
     i = 0;
     for (const auto& c : f101::kChapters) {
         Row(std::string("sort of chapter ") + names[i], report.rows[i] + 2,
-            Measure(repeat, run(c.tableId, contract::kModeSort), [&] {
-                return ReadWrite({file(report.current, c.latin)}, {file(report.current, c.latin)});
-            }));
+            Measure(repeat, run(c.tableId, contract::kModeSort),
+                    [&] { return ReadWrite({file(report.current, c.latin)}, {file(report.current, c.latin)}); }));
         ++i;
     }
     Row("requisites filling", 8, Measure(repeat, run(contract::kTableMessageRequisites, contract::kModeControl), [&] {
-            return ReadWrite({report.current + "F101_OES.DB", report.current + "REKW_F101.DB"}, {report.current + "F101_OES.DB"});
+            return ReadWrite({report.current + "F101_OES.DB", report.current + "REKW_F101.DB"},
+                             {report.current + "F101_OES.DB"});
         }));
     fs::remove_all(root);
 

@@ -27,7 +27,8 @@ int RunPopulation(const std::string& sheets, const std::string& library) {
     auto start = Clock::now();
     auto rows = f101::ReadPublished(sheets, "");
     const fs::path signs = fs::path(sheets).parent_path() / "account-signs-observed.csv";
-    auto chart = f101::ReadChart(fs::exists(signs) ? signs.string() : std::string(TESMA_DEMO_DATA) + "/account-signs.csv");
+    auto chart =
+        f101::ReadChart(fs::exists(signs) ? signs.string() : std::string(TESMA_DEMO_DATA) + "/account-signs.csv");
     std::map<std::string, std::vector<f101::PublishedRow>> byBank;
     for (auto& r : rows) byBank[r.regn].push_back(std::move(r));
     std::vector<std::string> folders;
@@ -43,20 +44,21 @@ int RunPopulation(const std::string& sheets, const std::string& library) {
         pid_t pid = ::fork();
         if (pid == 0) {
             try {
-            hostkit::Library lib(library);
-            std::map<std::string, long> counts;
-            for (std::size_t i = static_cast<std::size_t>(w); i < folders.size(); i += workers) {
-                f101::ReportFolder folder = f101::OpenReportFolder(folders[i]);
-                for (const auto& c : f101::kChapters) {
-                    if (folder.TablePath(c.tableId).empty()) continue;
-                    auto outcome = f101::RunOnFolder(lib, folder, {c.tableId, contract::kModeControl, 0, folder.dir + "protocol.txt", ""});
-                    for (const auto& line : f101::ParseProtocol(outcome.appended))
-                        if (!line.code.empty()) ++counts[line.code];
-                    if (!outcome.messages.empty()) ++counts["(failed runs)"];
+                hostkit::Library lib(library);
+                std::map<std::string, long> counts;
+                for (std::size_t i = static_cast<std::size_t>(w); i < folders.size(); i += workers) {
+                    f101::ReportFolder folder = f101::OpenReportFolder(folders[i]);
+                    for (const auto& c : f101::kChapters) {
+                        if (folder.TablePath(c.tableId).empty()) continue;
+                        auto outcome = f101::RunOnFolder(
+                            lib, folder, {c.tableId, contract::kModeControl, 0, folder.dir + "protocol.txt", ""});
+                        for (const auto& line : f101::ParseProtocol(outcome.appended))
+                            if (!line.code.empty()) ++counts[line.code];
+                        if (!outcome.messages.empty()) ++counts["(failed runs)"];
+                    }
                 }
-            }
-            std::ofstream out(root / ("counts-" + std::to_string(w)));
-            for (const auto& [code, n] : counts) out << code << ' ' << n << '\n';
+                std::ofstream out(root / ("counts-" + std::to_string(w)));
+                for (const auto& [code, n] : counts) out << code << ' ' << n << '\n';
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "population worker: %s\n", e.what());
                 ::_exit(1);

@@ -19,8 +19,11 @@ struct Range {
 };
 
 // Chapter ranges as the controls see them (В: below its total account; Д: up to 98999).
-constexpr Range kRanges[] = {{"А", 10001, 79998, "79999"}, {"Б", 80000, 89998, "89999"}, {"В", 90000, 91998, "91999"},
-                             {"Г", 92000, 97998, "97999"}, {"Д", 98000, 98998, "98999"}};
+constexpr Range kRanges[] = {{"А", 10001, 79998, "79999"},
+                             {"Б", 80000, 89998, "89999"},
+                             {"В", 90000, 91998, "91999"},
+                             {"Г", 92000, 97998, "97999"},
+                             {"Д", 98000, 98998, "98999"}};
 
 std::string Num(long long v) { return std::to_string(v); }
 
@@ -84,9 +87,12 @@ SyntheticReport BuildSyntheticReport(const std::string& root, int accountsPerCha
     std::vector<ChartEntry> chart;
     for (const PublishedRow& r : Month("2015-12-01", accountsPerChapter, false, report.rows))
         chart.push_back({r.numSc, r.ap});
-    std::sort(chart.begin(), chart.end(), [](const ChartEntry& a, const ChartEntry& b) { return a.account < b.account; });
-    report.previous = f101::WriteReportTree({root, "9999", "", 1}, Month("2015-11-01", accountsPerChapter, true, nullptr), chart);
-    report.current = f101::WriteReportTree({root, "9999", "", 1}, Month("2015-12-01", accountsPerChapter, false, nullptr), chart);
+    std::sort(chart.begin(), chart.end(),
+              [](const ChartEntry& a, const ChartEntry& b) { return a.account < b.account; });
+    report.previous =
+        f101::WriteReportTree({root, "9999", "", 1}, Month("2015-11-01", accountsPerChapter, true, nullptr), chart);
+    report.current =
+        f101::WriteReportTree({root, "9999", "", 1}, Month("2015-12-01", accountsPerChapter, false, nullptr), chart);
     return report;
 }
 

@@ -7,9 +7,9 @@
 namespace tesma::bench {
 
 struct SyntheticReport {
-    std::string current;   // UTF-8 dated folder, with a closing "/"
+    std::string current;  // UTF-8 dated folder, with a closing "/"
     std::string previous;
-    int rows[5] = {};      // account rows per chapter А..Д
+    int rows[5] = {};  // account rows per chapter А..Д
 };
 
 SyntheticReport BuildSyntheticReport(const std::string& root, int accountsPerChapter);

@@ -33,7 +33,8 @@ void OnStop(int) { stopAsked = 1; }
 
 // SIGINT and SIGTERM set the stop flag (and interrupt a wait) while the batch runs.
 struct StopSignals {
-    struct sigaction oldInt {}, oldTerm {};
+    struct sigaction oldInt {
+    }, oldTerm{};
     StopSignals() {
         stopAsked = 0;
         struct sigaction sa {};
@@ -54,7 +55,8 @@ struct ScratchDir {
     std::string path;
     ScratchDir() {
         std::string pattern = (fs::temp_directory_path() / "f101-batch-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a scratch folder in " + fs::temp_directory_path().string());
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot create a scratch folder in " + fs::temp_directory_path().string());
         path = pattern;
     }
     ~ScratchDir() {
@@ -85,7 +87,8 @@ bool IsReportFolder(const fs::path& p) {
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(p, ec)) {
         std::string file = e.path().filename().string();
-        std::transform(file.begin(), file.end(), file.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        std::transform(file.begin(), file.end(), file.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
         if (file == "RFDEF.DB") return true;
     }
     return false;
@@ -140,9 +143,12 @@ void Finish(Job& job, int raw) {
     job.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - job.start).count();
     job.pid = -1;
     job.state = State::Done;
-    if (WIFEXITED(raw)) job.status = WEXITSTATUS(raw);
-    else if (WIFSIGNALED(raw)) job.status = WTERMSIG(raw) == SIGINT || WTERMSIG(raw) == SIGTERM ? int{kStopped} : int{kCouldNotCheck};
-    if (job.status > kCouldNotCheck && job.status != kStopped) job.status = kCouldNotCheck;  // could not start, or crashed
+    if (WIFEXITED(raw))
+        job.status = WEXITSTATUS(raw);
+    else if (WIFSIGNALED(raw))
+        job.status = WTERMSIG(raw) == SIGINT || WTERMSIG(raw) == SIGTERM ? int{kStopped} : int{kCouldNotCheck};
+    if (job.status > kCouldNotCheck && job.status != kStopped)
+        job.status = kCouldNotCheck;  // could not start, or crashed
     if (job.status == kStopped) job.state = State::Stopped;
     std::istringstream counts(Slurp(job.counts));
     if (!(counts >> job.errors >> job.warnings >> job.failures)) {
@@ -163,30 +169,35 @@ void PrintJob(const Job& job, const CheckOptions& o) {
 
 const char* StateText(const Job& j) {
     switch (j.state) {
-        case State::Stopped: return "stopped";
-        case State::NotRun: return "not run";
-        default: return "done";
+        case State::Stopped:
+            return "stopped";
+        case State::NotRun:
+            return "not run";
+        default:
+            return "done";
     }
 }
 
 void PrintTable(std::ostream& out, const std::vector<Job>& jobs, double wallSeconds) {
     std::size_t width = 6;
     for (const Job& j : jobs) width = std::max(width, j.dir.size());
-    out << std::left << std::setw(static_cast<int>(width)) << "report" << std::right << std::setw(8) << "errors" << std::setw(10)
-        << "warnings" << std::setw(10) << "failures" << std::setw(9) << "time" << std::setw(6) << "exit" << "  state\n";
+    out << std::left << std::setw(static_cast<int>(width)) << "report" << std::right << std::setw(8) << "errors"
+        << std::setw(10) << "warnings" << std::setw(10) << "failures" << std::setw(9) << "time" << std::setw(6)
+        << "exit"
+        << "  state\n";
     int errors = 0, warnings = 0, failures = 0;
     for (const Job& j : jobs) {
         std::ostringstream t;
         t << std::fixed << std::setprecision(2) << j.seconds << "s";
-        out << std::left << std::setw(static_cast<int>(width)) << j.dir << std::right << std::setw(8) << j.errors << std::setw(10)
-            << j.warnings << std::setw(10) << j.failures << std::setw(9) << t.str() << std::setw(6)
+        out << std::left << std::setw(static_cast<int>(width)) << j.dir << std::right << std::setw(8) << j.errors
+            << std::setw(10) << j.warnings << std::setw(10) << j.failures << std::setw(9) << t.str() << std::setw(6)
             << (j.state == State::NotRun ? std::string("-") : std::to_string(j.status)) << "  " << StateText(j) << '\n';
         errors += j.errors, warnings += j.warnings, failures += j.failures;
     }
     char wall[32];
     std::snprintf(wall, sizeof wall, "%.1f", wallSeconds);
-    out << jobs.size() << " reports: " << errors << " errors, " << warnings << " warnings, " << failures << " failures, in " << wall
-        << " s\n";
+    out << jobs.size() << " reports: " << errors << " errors, " << warnings << " warnings, " << failures
+        << " failures, in " << wall << " s\n";
 }
 
 void WriteCsv(const std::string& path, const std::vector<Job>& jobs) {
@@ -211,8 +222,8 @@ std::vector<std::string> FindReportFolders(const std::vector<std::string>& roots
         const fs::path base = fs::path(root).lexically_normal();
         if (IsReportFolder(base)) found.push_back(base.string());
         std::error_code ec;
-        for (fs::recursive_directory_iterator it(base, fs::directory_options::skip_permission_denied, ec), end; !ec && it != end;
-             it.increment(ec))
+        for (fs::recursive_directory_iterator it(base, fs::directory_options::skip_permission_denied, ec), end;
+             !ec && it != end; it.increment(ec))
             if (it->is_directory() && IsReportFolder(it->path())) found.push_back(it->path().string());
     }
     for (std::string& f : found)
@@ -227,7 +238,9 @@ int CheckBatch(const CheckOptions& o) {
         if (!o.protocol.empty()) throw UsageError("--protocol names one file: give it with a single report folder");
         if (!o.countsFile.empty()) throw UsageError("--counts-file is for a single report");
         std::vector<std::string> dirs = o.recursive ? FindReportFolders(o.dirs) : o.dirs;
-        if (dirs.empty()) throw UsageError("no dated report folder (…/<form folder>/<YYYYMMDD>/ with rfdef.DB) under the folders given");
+        if (dirs.empty())
+            throw UsageError(
+                "no dated report folder (…/<form folder>/<YYYYMMDD>/ with rfdef.DB) under the folders given");
         std::error_code ec;
         const std::string self = fs::read_symlink("/proc/self/exe", ec).string();
         if (ec) throw std::runtime_error("cannot find this program's own file to start its workers");
@@ -264,13 +277,15 @@ int CheckBatch(const CheckOptions& o) {
             }
             for (Job& j : jobs)
                 if (j.pid == pid) Finish(j, raw), --running;
-            while (printed < jobs.size() && (jobs[printed].state == State::Done || jobs[printed].state == State::Stopped))
+            while (printed < jobs.size() &&
+                   (jobs[printed].state == State::Done || jobs[printed].state == State::Stopped))
                 PrintJob(jobs[printed++], o);
         }
         for (std::size_t i = next; i < jobs.size(); ++i) jobs[i].state = State::NotRun;
         while (printed < jobs.size() && jobs[printed].state != State::NotRun) PrintJob(jobs[printed++], o);
 
-        PrintTable(o.json ? std::cerr : std::cout, jobs, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        PrintTable(o.json ? std::cerr : std::cout, jobs,
+                   std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         if (!o.summaryCsv.empty()) WriteCsv(o.summaryCsv, jobs);
         int worst = 0;
         for (const Job& j : jobs) worst = std::max(worst, j.status);

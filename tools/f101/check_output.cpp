@@ -36,8 +36,10 @@ FindingCounts Count(const std::vector<Finding>& findings) {
 
 void PrintChapterHeading(std::ostream& out, const RunContext& context, const CheckView& view) {
     if (view.json || view.quiet) return;
-    if (context.chapter.empty()) out << "== " << context.table << " ==\n";
-    else out << "== Глава " << context.chapter << " (" << context.table << ") ==\n";
+    if (context.chapter.empty())
+        out << "== " << context.table << " ==\n";
+    else
+        out << "== Глава " << context.chapter << " (" << context.table << ") ==\n";
 }
 
 void PrintFindings(std::ostream& out, const std::vector<Finding>& findings, const CheckView& view) {
@@ -57,12 +59,15 @@ void PrintFindings(std::ostream& out, const std::vector<Finding>& findings, cons
             j["account"] = OrNull(f.account);
             j["sign"] = OrNull(f.sign);
             if (f.line.severity == "failure") j["file"] = OrNull(f.file);
-            if (view.explain) j["explanation"] = rule ? nlohmann::json(std::string(rule->explanation)) : nlohmann::json(nullptr);
+            if (view.explain)
+                j["explanation"] = rule ? nlohmann::json(std::string(rule->explanation)) : nlohmann::json(nullptr);
             out << j.dump() << '\n';
             continue;
         }
-        if (f.line.row) out << *f.line.row << ": " << f.line.code << ' ' << f.line.message << '\n';
-        else out << f.line.message << '\n';
+        if (f.line.row)
+            out << *f.line.row << ": " << f.line.code << ' ' << f.line.message << '\n';
+        else
+            out << f.line.message << '\n';
         if (view.explain && rule) out << "    -> " << rule->explanation << '\n';
     }
 }
@@ -71,7 +76,11 @@ void PrintSummary(std::ostream& out, const std::string& report, const FindingCou
     if (view.json) {
         // The summary is a record of its own only when it is all that is asked for.
         if (!view.quiet) return;
-        out << nlohmann::json{{"report", report}, {"errors", c.errors}, {"warnings", c.warnings}, {"failures", c.failures}}.dump()
+        out << nlohmann::json{{"report", report},
+                              {"errors", c.errors},
+                              {"warnings", c.warnings},
+                              {"failures", c.failures}}
+                   .dump()
             << '\n';
         return;
     }

@@ -12,8 +12,8 @@ namespace tesma::f101 {
 struct CheckView {
     bool json = false;
     bool explain = false;
-    bool quiet = false;     // the summary line only
-    std::string severity;   // "", "error" or "warning": the least severity shown
+    bool quiet = false;    // the summary line only
+    std::string severity;  // "", "error" or "warning": the least severity shown
 };
 
 struct FindingCounts {

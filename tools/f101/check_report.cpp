@@ -44,7 +44,8 @@ struct ScratchProtocol {
     ScratchProtocol() {
         std::string pattern = (fs::temp_directory_path() / "f101-dry-run-XXXXXX").string();
         const int fd = ::mkstemp(pattern.data());
-        if (fd < 0) throw std::runtime_error("cannot create a scratch protocol file in " + fs::temp_directory_path().string());
+        if (fd < 0)
+            throw std::runtime_error("cannot create a scratch protocol file in " + fs::temp_directory_path().string());
         ::close(fd);
         path = pattern;
     }
@@ -66,7 +67,8 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
         auto chapters = ChosenChapters(o.chapters.empty() ? std::vector<std::string>{"all"} : o.chapters, folder);
         const std::int32_t instance = ChooseInstance(folder, o.instance);
         if (!o.overrideDir.empty() && !fs::is_directory(o.overrideDir))
-            throw UsageError(o.overrideDir + ": no such folder (--override names the folder of the tables \"!.<file>\")");
+            throw UsageError(o.overrideDir +
+                             ": no such folder (--override names the folder of the tables \"!.<file>\")");
         hostkit::Library lib(LibraryPath());
         const CheckView view{o.json, o.explain, o.quiet, o.severity};
         std::optional<ScratchProtocol> scratch;
@@ -88,14 +90,23 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
             std::vector<Finding> findings = WithContext(ParseProtocol(outcome.appended), context);
             std::vector<std::pair<std::string, std::string>> failures;  // message, file
             if (outcome.end == RunEnd::NoProtocol)
-                failures.emplace_back(protocol + ": the protocol file could not be opened (missing folder, no access, or held by another run)",
-                                      protocol);
+                failures.emplace_back(
+                    protocol +
+                        ": the protocol file could not be opened (missing folder, no access, or held by another run)",
+                    protocol);
             for (const std::string& m : outcome.messages) failures.emplace_back(m, FileInMessage(m));
             if (outcome.end == RunEnd::Failed && failures.empty())
                 failures.emplace_back("the run ended without saying how (see the protocol file)", protocol);
             for (const auto& [message, file] : failures) {
                 if (!said.insert(message).second) continue;
-                Finding f{{std::nullopt, "", "failure", message}, context.report, context.chapter, "balance", context.table, {}, {}, file};
+                Finding f{{std::nullopt, "", "failure", message},
+                          context.report,
+                          context.chapter,
+                          "balance",
+                          context.table,
+                          {},
+                          {},
+                          file};
                 findings.push_back(std::move(f));
                 if (!o.json) std::cerr << "f101: " << message << '\n';
             }

@@ -15,7 +15,8 @@ inline void AddCheckOptions(CLI::App& cmd, CheckOptions& o) {
                  "Run every control but change no file: the protocol goes to a scratch file (unless --protocol), "
                  "the rebuilt totals and normalised amounts are dropped");
     cmd.add_flag("--recursive", o.recursive, "Check every dated report folder under the folders given");
-    cmd.add_option("-j,--jobs", o.jobs, "Reports checked at once, each in its own process (default: the number of cores)")
+    cmd.add_option("-j,--jobs", o.jobs,
+                   "Reports checked at once, each in its own process (default: the number of cores)")
         ->check(CLI::PositiveNumber);
     cmd.add_option("--summary-csv", o.summaryCsv, "With several reports: write the summary table to this CSV file");
     cmd.add_option("--counts-file", o.countsFile, "Where a worker of a batch leaves its counts")->group("");
@@ -36,7 +37,8 @@ inline CLI::Option* AddSeparator(CLI::App& cmd, CsvFormat& f, const char* what) 
 }  // namespace detail
 
 inline void AddExportOptions(CLI::App& cmd, CsvFormat& f) {
-    cmd.add_flag("--with-types", f.withTypes, "Write the field types in the header (NBAL2:A25), so that import needs no --fields");
+    cmd.add_flag("--with-types", f.withTypes,
+                 "Write the field types in the header (NBAL2:A25), so that import needs no --fields");
     detail::AddSeparator(cmd, f, "Field separator: ',' (default), ';' or tab");
     cmd.add_option("--encoding", f.encoding, "utf8 (default) or cp1251")->check(CLI::IsMember({"utf8", "cp1251"}));
     cmd.add_flag("--bom", f.bom, "Begin UTF-8 output with a byte-order mark, as spreadsheets expect");
@@ -45,11 +47,13 @@ inline void AddExportOptions(CLI::App& cmd, CsvFormat& f) {
 
 inline void AddImportOptions(CLI::App& cmd, CsvFormat& f) {
     detail::AddSeparator(cmd, f, "Field separator: ',', ';' or tab (default: the one the header line uses)");
-    cmd.add_option("--encoding", f.encoding,
-                   "utf8 or cp1251 (default: UTF-8, with or without a byte-order mark; other text is refused with a message)")
+    cmd.add_option(
+           "--encoding", f.encoding,
+           "utf8 or cp1251 (default: UTF-8, with or without a byte-order mark; other text is refused with a message)")
         ->check(CLI::IsMember({"utf8", "cp1251"}));
-    cmd.footer("Exit status: 0 table written, 2 usage error (bad option, field list, encoding or header), 3 a bad row or a "
-               "file that could not be read or written (no table is written then).");
+    cmd.footer(
+        "Exit status: 0 table written, 2 usage error (bad option, field list, encoding or header), 3 a bad row or a "
+        "file that could not be read or written (no table is written then).");
 }
 
 }  // namespace tesma::f101

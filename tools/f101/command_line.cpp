@@ -26,7 +26,8 @@ std::size_t Distance(const std::string& a, const std::string& b) {
 
 std::vector<std::string> CommandNames(const CLI::App& app) {
     std::vector<std::string> names;
-    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) names.push_back(sub->get_name());
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+        names.push_back(sub->get_name());
     return names;
 }
 
@@ -99,15 +100,16 @@ int ReportParseError(CLI::App& app, const CLI::ParseError& error, int argc, char
         if (word.size() < 2 || word[0] != '-' || word == "--") continue;
         word = word.substr(0, word.find('='));
         if (scope.get_option_no_throw(word) || (command && app.get_option_no_throw(word))) continue;
-        std::cerr << "f101: " << (command ? command->get_name() + ": " : std::string()) << "unknown option '" << word << "'"
-                  << Suggestion(word, OptionNames(scope)) << " (" << help << ")\n";
+        std::cerr << "f101: " << (command ? command->get_name() + ": " : std::string()) << "unknown option '" << word
+                  << "'" << Suggestion(word, OptionNames(scope)) << " (" << help << ")\n";
         return kUsage;
     }
     if (!command && error.get_name() == "RequiredError") {
         std::cerr << "f101: a command is required (" << help << " lists them)\n";
         return kUsage;
     }
-    std::cerr << "f101: " << (command ? command->get_name() + ": " : std::string()) << error.what() << " (" << help << ")\n";
+    std::cerr << "f101: " << (command ? command->get_name() + ": " : std::string()) << error.what() << " (" << help
+              << ")\n";
     return kUsage;
 }
 

@@ -20,7 +20,8 @@ std::vector<Chapter> ChosenChapters(const std::vector<std::string>& letters, con
         if (folder.TablePath(c->tableId).empty())
             throw std::runtime_error(folder.dir + ": no table of chapter " + std::string(c->cyrillic) + " (code " +
                                      std::string(c->code) + ") in rfdef.DB or on disk");
-        const bool again = std::any_of(out.begin(), out.end(), [&](const Chapter& o) { return o.tableId == c->tableId; });
+        const bool again =
+            std::any_of(out.begin(), out.end(), [&](const Chapter& o) { return o.tableId == c->tableId; });
         if (!again) out.push_back(*c);  // a chapter named twice runs once
     }
     return out;

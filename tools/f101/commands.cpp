@@ -9,11 +9,11 @@
 #include "batch_runner.h"
 #include "command_support.h"
 #include "csv.h"
-#include "platform/text/cp1251.h"
 #include "form101.h"
 #include "gz_stream.h"
 #include "import_many.h"
 #include "instance_choice.h"
+#include "platform/text/cp1251.h"
 #include "protocol_output.h"
 #include "published.h"
 #include "report_folder.h"
@@ -49,7 +49,8 @@ int SortChapter(const std::string& dir, const std::string& chapter, std::int32_t
         const std::int32_t chosen = ChooseInstance(folder, instance);
         hostkit::Library lib(LibraryPath());
         RunSession session(json);
-        for (const Chapter& c : chapters) session.Run(lib, folder, {c.tableId, contract::kModeSort, chosen, DefaultProtocol(folder, protocol), ""});
+        for (const Chapter& c : chapters)
+            session.Run(lib, folder, {c.tableId, contract::kModeSort, chosen, DefaultProtocol(folder, protocol), ""});
         return session.ExitStatus();
     });
 }
@@ -63,7 +64,9 @@ int Fill(const std::string& dir, std::int32_t instance, const std::string& proto
         const std::int32_t chosen = instance > 0 ? ChooseInstance(folder, instance) : 0;
         hostkit::Library lib(LibraryPath());
         RunSession session(json);
-        session.Run(lib, folder, {contract::kTableMessageRequisites, contract::kModeControl, chosen, DefaultProtocol(folder, protocol), ""});
+        session.Run(
+            lib, folder,
+            {contract::kTableMessageRequisites, contract::kModeControl, chosen, DefaultProtocol(folder, protocol), ""});
         return session.ExitStatus();
     });
 }
@@ -76,10 +79,12 @@ int Export(const std::string& table, const CsvFormat& format) {
     });
 }
 
-int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace, const CsvFormat& format) {
+int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace,
+           const CsvFormat& format) {
     return Guarded([&] {
         RequireFile(csv);
-        ImportTable(csv, table, fields.empty() ? std::vector<engine::NewField>{} : ParseFieldSpec(fields), replace, format);
+        ImportTable(csv, table, fields.empty() ? std::vector<engine::NewField>{} : ParseFieldSpec(fields), replace,
+                    format);
         return int{kClean};
     });
 }
@@ -88,12 +93,16 @@ int ImportPublished(const std::string& csv, const std::string& regn, const std::
                     const std::string& names, bool replace) {
     return Guarded([&] {
         RequireFile(csv);
-        const std::string chartPath = chart.empty() ? (fs::path(csv).parent_path() / "account-signs-observed.csv").string() : chart;
-        const std::string namesPath = names.empty() ? (fs::path(csv).parent_path() / "bank-names-2013-01-01.csv.gz").string() : names;
+        const std::string chartPath =
+            chart.empty() ? (fs::path(csv).parent_path() / "account-signs-observed.csv").string() : chart;
+        const std::string namesPath =
+            names.empty() ? (fs::path(csv).parent_path() / "bank-names-2013-01-01.csv.gz").string() : names;
         if (NamesManyInstitutions(regn)) return ImportPublishedMany(csv, regn, out, chartPath, namesPath, replace);
-        if (!chart.empty()) RequireFile(chart);
+        if (!chart.empty())
+            RequireFile(chart);
         else if (!fs::exists(chartPath))
-            throw UsageError(chartPath + ": no chart of accounts beside the sheets (give --chart with a CSV of NUM_SC and A_P)");
+            throw UsageError(chartPath +
+                             ": no chart of accounts beside the sheets (give --chart with a CSV of NUM_SC and A_P)");
         if (!names.empty()) RequireFile(names);
         if (fs::exists(out) && !fs::is_directory(out)) throw UsageError("--out " + out + ": not a folder");
         auto rows = ReadPublished(csv, regn);
@@ -103,7 +112,8 @@ int ImportPublished(const std::string& csv, const std::string& regn, const std::
         RemoveOldReports({tree.string()});
         std::error_code ec;
         fs::create_directories(tree, ec);
-        if (ec) throw UsageError("--out " + out + ": cannot hold the report folder " + tree.string() + ": " + ec.message());
+        if (ec)
+            throw UsageError("--out " + out + ": cannot hold the report folder " + tree.string() + ": " + ec.message());
         std::string bankName;
         if (fs::exists(namesPath)) {
             std::istringstream in(ReadMaybeGzip(namesPath));

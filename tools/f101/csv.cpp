@@ -16,7 +16,8 @@ std::optional<std::vector<std::string>> CsvReader::Next() {
             if (!quoted) break;
             // A line break inside a quoted field.
             std::string more;
-            if (!std::getline(in_, more)) throw std::runtime_error("unterminated quoted field from line " + std::to_string(first));
+            if (!std::getline(in_, more))
+                throw std::runtime_error("unterminated quoted field from line " + std::to_string(first));
             ++line_;
             fields.back() += '\n';
             line = std::move(more);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "report_folder.h"
 #include "platform/text/cp1251.h"
+#include "report_folder.h"
 
 namespace tesma::f101 {
 
@@ -35,9 +35,10 @@ std::string DecodeCsvText(const std::string& bytes, const std::string& encoding,
     std::string s = bytes.rfind(kBom, 0) == 0 ? bytes.substr(kBom.size()) : bytes;
     if (const std::size_t bad = FirstInvalidUtf8(s); bad != std::string::npos) {
         const auto line = 1 + std::count(s.begin(), s.begin() + static_cast<long>(bad), '\n');
-        throw UsageError(path + ":" + std::to_string(line) +
-                         ": the file is not UTF-8 text; if a spreadsheet saved it in code page 1251 (Windows Cyrillic), "
-                         "give --encoding cp1251");
+        throw UsageError(
+            path + ":" + std::to_string(line) +
+            ": the file is not UTF-8 text; if a spreadsheet saved it in code page 1251 (Windows Cyrillic), "
+            "give --encoding cp1251");
     }
     return s;
 }
@@ -50,9 +51,12 @@ std::string EncodeCsvText(const std::string& utf8, const CsvFormat& format) {
 char DetectSeparator(const std::string& headerLine, const std::string& path) {
     bool comma = false, semicolon = false, quoted = false;
     for (char c : headerLine) {
-        if (c == '"') quoted = !quoted;
-        else if (!quoted && c == ',') comma = true;
-        else if (!quoted && c == ';') semicolon = true;
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && c == ',')
+            comma = true;
+        else if (!quoted && c == ';')
+            semicolon = true;
     }
     if (comma && semicolon)
         throw UsageError(path + ":1: the header has both ',' and ';': give --separator ',' or --separator ';'");
@@ -61,14 +65,22 @@ char DetectSeparator(const std::string& headerLine, const std::string& path) {
 
 std::string TypeSpecOf(const engine::FieldDef& f) {
     switch (f.type) {
-        case engine::FieldType::Alpha: return "A" + std::to_string(f.size);
-        case engine::FieldType::Number: return "N";
-        case engine::FieldType::Currency: return "$";
-        case engine::FieldType::Long: return "I";
-        case engine::FieldType::Short: return "S";
-        case engine::FieldType::AutoInc: return "+";
-        case engine::FieldType::Date: return "D";
-        case engine::FieldType::Logical: return "L";
+        case engine::FieldType::Alpha:
+            return "A" + std::to_string(f.size);
+        case engine::FieldType::Number:
+            return "N";
+        case engine::FieldType::Currency:
+            return "$";
+        case engine::FieldType::Long:
+            return "I";
+        case engine::FieldType::Short:
+            return "S";
+        case engine::FieldType::AutoInc:
+            return "+";
+        case engine::FieldType::Date:
+            return "D";
+        case engine::FieldType::Logical:
+            return "L";
         default:
             throw std::runtime_error("field " + text::ToUtf8(f.name) +
                                      " has a type (time, timestamp, memo, BCD or bytes) that import cannot create");

@@ -11,9 +11,9 @@
 namespace tesma::f101 {
 
 struct CsvFormat {
-    std::string encoding;  // "utf8" or "cp1251"; on reading, empty: UTF-8, with or without a byte-order mark
-    char separator = 0;    // 0 on reading: from the header line
-    bool bom = false;      // on writing: begin with a UTF-8 byte-order mark
+    std::string encoding;    // "utf8" or "cp1251"; on reading, empty: UTF-8, with or without a byte-order mark
+    char separator = 0;      // 0 on reading: from the header line
+    bool bom = false;        // on writing: begin with a UTF-8 byte-order mark
     bool withTypes = false;  // on writing: the header names carry the field types
 };
 

@@ -32,7 +32,8 @@ std::string Plus(const std::string& amount, long long delta) {
 std::vector<PublishedRow> PreviousMonth(std::vector<PublishedRow> rows) {
     for (PublishedRow& r : rows) {
         r.date = "2015-11-01";
-        for (int i : {IR, IV, IITG}) r.amounts[static_cast<std::size_t>(i)] = r.amounts[static_cast<std::size_t>(i - IR)];
+        for (int i : {IR, IV, IITG})
+            r.amounts[static_cast<std::size_t>(i)] = r.amounts[static_cast<std::size_t>(i - IR)];
         for (int i : {ORA, OVA, OITGA, ORP, OVP, OITGP}) r.amounts[static_cast<std::size_t>(i)] = "0";
     }
     return rows;
@@ -40,7 +41,8 @@ std::vector<PublishedRow> PreviousMonth(std::vector<PublishedRow> rows) {
 
 PublishedRow* FirstAccount(std::vector<PublishedRow>& rows, const std::string& plan, const std::string& ap) {
     for (PublishedRow& r : rows)
-        if (r.plan == plan && r.ap == ap && r.numSc != "ITGAP" && Plus(r.amounts[IR], 0) != "0" && Plus(r.amounts[VR], 0) != "0")
+        if (r.plan == plan && r.ap == ap && r.numSc != "ITGAP" && Plus(r.amounts[IR], 0) != "0" &&
+            Plus(r.amounts[VR], 0) != "0")
             return &r;
     return nullptr;
 }
@@ -85,16 +87,18 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
         WriteReportTree({dir.string(), regn, bankName, 1}, previous, chart);
         const std::string folderPath = WriteReportTree({dir.string(), regn, bankName, 1}, current, chart);
 
-        std::cerr << "f101 demo: report of " << (bankName.empty() ? "institution " + regn : bankName) << " (registration number "
-                  << regn << ") as of 01.12.2015 in " << folderPath << "\n"
+        std::cerr << "f101 demo: report of " << (bankName.empty() ? "institution " + regn : bankName)
+                  << " (registration number " << regn << ") as of 01.12.2015 in " << folderPath << "\n"
                   << "deliberate errors: account " << active->numSc << " (outgoing roubles +1), last month's account "
                   << passive->numSc << " (outgoing +5)\n";
         ReportFolder folder = OpenReportFolder(folderPath);
         hostkit::Library lib(LibraryPath());
         RunSession session(json);
         for (const Chapter& c : kChapters)
-            session.Run(lib, folder, {c.tableId, contract::kModeControl, folder.onlyInstance, folder.dir + "protocol.txt", ""});
-        session.Run(lib, folder, {contract::kTableMessageRequisites, contract::kModeControl, 0, folder.dir + "protocol.txt", ""});
+            session.Run(lib, folder,
+                        {c.tableId, contract::kModeControl, folder.onlyInstance, folder.dir + "protocol.txt", ""});
+        session.Run(lib, folder,
+                    {contract::kTableMessageRequisites, contract::kModeControl, 0, folder.dir + "protocol.txt", ""});
         std::cerr << "f101 demo: " << session.Errors() << " error line(s), " << session.Warnings()
                   << " warning line(s); protocol in " << folder.dir << "protocol.txt\n";
         // The demo's findings are its point: only a failure or a stop is not a clean demo.

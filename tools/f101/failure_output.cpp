@@ -32,7 +32,8 @@ std::string FileInMessage(const std::string& message) {
     std::istringstream words(message);
     for (std::string w; words >> w;) {
         if (w.find('/') == std::string::npos) continue;
-        while (!w.empty() && (w.back() == ':' || w.back() == ',' || w.back() == '"' || w.back() == '\'' || w.back() == ')'))
+        while (!w.empty() &&
+               (w.back() == ':' || w.back() == ',' || w.back() == '"' || w.back() == '\'' || w.back() == ')'))
             w.pop_back();
         while (!w.empty() && (w.front() == '"' || w.front() == '\'' || w.front() == '(')) w.erase(0, 1);
         if (!w.empty()) return w;

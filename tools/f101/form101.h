@@ -14,11 +14,11 @@ namespace tesma::f101 {
 inline constexpr std::int32_t kForm101 = 101;
 
 struct Chapter {
-    char latin;            // A, B, V, G, D
+    char latin;                 // A, B, V, G, D
     std::string_view cyrillic;  // UTF-8 letter: А, Б, В, Г, Д
     std::int32_t tableId;
-    std::string_view code;      // UTF-8: Ф_1 .. Ф_5
-    std::string_view fileName;  // the table file the import writes
+    std::string_view code;          // UTF-8: Ф_1 .. Ф_5
+    std::string_view fileName;      // the table file the import writes
     std::string_view totalAccount;  // 79999 .. 98999
 };
 

@@ -59,8 +59,8 @@ void SyncFileSystemOf(const std::string& dir) {
 
 bool NamesManyInstitutions(const std::string& regn) { return regn == "all" || regn.find(',') != std::string::npos; }
 
-int ImportPublishedMany(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chartPath,
-                        const std::string& namesPath, bool replace) {
+int ImportPublishedMany(const std::string& csv, const std::string& regn, const std::string& out,
+                        const std::string& chartPath, const std::string& namesPath, bool replace) {
     return Guarded([&] {
         std::set<std::string> wanted;
         if (regn != "all") {
@@ -79,7 +79,8 @@ int ImportPublishedMany(const std::string& csv, const std::string& regn, const s
         // Every institution's folder is known before anything is written: one report that is
         // there already stops the whole import, unless --replace says to write over them.
         std::vector<std::string> trees;
-        for (const auto& [number, rows] : byRegn) trees.push_back(ReportTreeFolder((fs::path(out) / number).string(), rows));
+        for (const auto& [number, rows] : byRegn)
+            trees.push_back(ReportTreeFolder((fs::path(out) / number).string(), rows));
         RefuseExistingReports(trees, replace);
         const auto names = BankNames(namesPath);
         RemoveOldReports(trees);
@@ -87,7 +88,8 @@ int ImportPublishedMany(const std::string& csv, const std::string& regn, const s
         std::vector<std::string> dirs;
         for (const auto& [number, rows] : byRegn) {
             auto name = names.find(number);
-            ReportTreeSpec spec{(fs::path(out) / number).string(), number, name == names.end() ? std::string() : name->second, 1};
+            ReportTreeSpec spec{(fs::path(out) / number).string(), number,
+                                name == names.end() ? std::string() : name->second, 1};
             spec.syncEachTable = false;
             dirs.push_back(WriteReportTree(spec, rows, chart));
         }

@@ -7,7 +7,7 @@ namespace tesma::f101 {
 // "all" or a comma-separated list.
 bool NamesManyInstitutions(const std::string& regn);
 
-int ImportPublishedMany(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chartPath,
-                        const std::string& namesPath, bool replace);
+int ImportPublishedMany(const std::string& csv, const std::string& regn, const std::string& out,
+                        const std::string& chartPath, const std::string& namesPath, bool replace);
 
 }  // namespace tesma::f101

@@ -10,8 +10,8 @@ namespace {
 std::string Listing(const ReportFolder& folder) {
     std::string out;
     for (const ReportInstance& i : folder.instances)
-        out += "\n  ID_EKZ " + std::to_string(i.id) + "  registration number " + (i.regn.empty() ? "-" : i.regn) + "  branch " +
-               (i.branch.empty() ? "-" : i.branch);
+        out += "\n  ID_EKZ " + std::to_string(i.id) + "  registration number " + (i.regn.empty() ? "-" : i.regn) +
+               "  branch " + (i.branch.empty() ? "-" : i.branch);
     return out;
 }
 
@@ -28,8 +28,8 @@ std::int32_t ChooseInstance(const ReportFolder& folder, std::int32_t given) {
     const bool held = std::any_of(folder.instances.begin(), folder.instances.end(),
                                   [&](const ReportInstance& i) { return i.id == given; });
     if (!held)
-        throw UsageError("--instance " + std::to_string(given) + ": " + registry + " holds no such instance; it holds:" +
-                         Listing(folder));
+        throw UsageError("--instance " + std::to_string(given) + ": " + registry +
+                         " holds no such instance; it holds:" + Listing(folder));
     return given;
 }
 

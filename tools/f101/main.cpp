@@ -16,11 +16,15 @@ int main(int argc, char** argv) {
 
     CheckOptions check;
     auto* checkCmd = app.add_subcommand("check", "Run the controls of the chapter tables of a report folder");
-    checkCmd->add_option("DIR", check.dirs, "Report folders .../<form folder>/<YYYYMMDD>/ (with --recursive: folders to search)")
+    checkCmd
+        ->add_option("DIR", check.dirs,
+                     "Report folders .../<form folder>/<YYYYMMDD>/ (with --recursive: folders to search)")
         ->required();
     checkCmd->add_option("--chapter", check.chapters, "А, Б, В, Г, Д (or A, B, V, G, D), or all (default)");
-    checkCmd->add_option("--instance", check.instance, "ID_EKZ of the report instance (default: the folder's only instance, else none)");
-    checkCmd->add_option("--override", check.overrideDir, "Folder of the tables named \"!.<file>\" (the chart of accounts)");
+    checkCmd->add_option("--instance", check.instance,
+                         "ID_EKZ of the report instance (default: the folder's only instance, else none)");
+    checkCmd->add_option("--override", check.overrideDir,
+                         "Folder of the tables named \"!.<file>\" (the chart of accounts)");
     checkCmd->add_option("--protocol", check.protocol, "Protocol file (default <DIR>/protocol.txt)");
     checkCmd->add_flag("--json", check.json, "Print the findings as JSON Lines");
     AddCheckOptions(*checkCmd, check);
@@ -31,10 +35,12 @@ int main(int argc, char** argv) {
     auto* sortCmd = app.add_subcommand("sort", "Sort a chapter table in account order, grouped by sign");
     sortCmd->add_option("DIR", sortDir, "Report folder")->required();
     sortCmd->add_option("--chapter", sortChapter, "А, Б, В, Г or Д (or A, B, V, G, D)")->required();
-    sortCmd->add_option("--instance", sortInstance, "ID_EKZ of the report instance (default: the folder's only instance)");
+    sortCmd->add_option("--instance", sortInstance,
+                        "ID_EKZ of the report instance (default: the folder's only instance)");
     sortCmd->add_option("--protocol", sortProtocol, "Protocol file (default <DIR>/protocol.txt)");
     sortCmd->add_flag("--json", sortJson, "Print the protocol lines as JSON Lines");
-    sortCmd->footer("Exit status: 0 sorted, 1 errors found, 2 usage error, 3 the table could not be sorted (nothing changed).");
+    sortCmd->footer(
+        "Exit status: 0 sorted, 1 errors found, 2 usage error, 3 the table could not be sorted (nothing changed).");
 
     std::string fillDir, fillProtocol;
     bool fillJson = false;
@@ -43,7 +49,9 @@ int main(int argc, char** argv) {
     fillCmd->add_option("--instance", fillInstance, "ID_EKZ of the report instance (default 0: the report as a whole)");
     fillCmd->add_option("--protocol", fillProtocol, "Protocol file (default <DIR>/protocol.txt)");
     fillCmd->add_flag("--json", fillJson, "Print the protocol lines as JSON Lines");
-    fillCmd->footer("Exit status: 0 filled, 1 errors found, 2 usage error, 3 the requisites could not be filled (nothing changed).");
+    fillCmd->footer(
+        "Exit status: 0 filled, 1 errors found, 2 usage error, 3 the requisites could not be filled (nothing "
+        "changed).");
 
     std::string exportTable;
     auto* exportCmd = app.add_subcommand("export", "Print a Paradox or dBASE table as CSV (UTF-8)");
@@ -57,16 +65,21 @@ int main(int argc, char** argv) {
     importCmd->add_option("CSV", importCsv, "CSV file")->required();
     importCmd->add_option("TABLE", importTable, "Table file to create (.DB)")->required();
     importCmd->add_option("--fields", importFields,
-                          "NAME:TYPE,... with A<size>, N, $, I, S, +, D, L (default: the types in the header, as export --with-types writes them)");
+                          "NAME:TYPE,... with A<size>, N, $, I, S, +, D, L (default: the types in the header, as "
+                          "export --with-types writes them)");
     CsvFormat importFormat;
     AddImportOptions(*importCmd, importFormat);
     importCmd->add_flag("--replace", importReplace, "Write over an existing table");
 
     std::string pubCsv, pubRegn, pubOut, pubChart, pubNames;
     bool pubReplace = false;
-    auto* pubCmd = app.add_subcommand("import-published", "Build a report tree from the central bank's published sheets");
+    auto* pubCmd =
+        app.add_subcommand("import-published", "Build a report tree from the central bank's published sheets");
     pubCmd->add_option("CSV", pubCsv, "Published sheets (CSV, may be gzip-compressed)")->required();
-    pubCmd->add_option("--regn", pubRegn, "Registration number of the institution; a comma-separated list, or all (each tree under <out>/<regn>/)")
+    pubCmd
+        ->add_option(
+            "--regn", pubRegn,
+            "Registration number of the institution; a comma-separated list, or all (each tree under <out>/<regn>/)")
         ->required()
         ->check(CLI::Validator(
             [](const std::string& v) {
@@ -75,16 +88,21 @@ int main(int argc, char** argv) {
                     if (c != ' ') list += c;
                 const bool numbers = !list.empty() && list.find_first_not_of("0123456789,") == std::string::npos &&
                                      list.front() != ',' && list.back() != ',' && list.find(",,") == std::string::npos;
-                return numbers || v == "all" ? std::string() : "a registration number is digits (or a list of them, or all), not '" + v + "'";
+                return numbers || v == "all"
+                           ? std::string()
+                           : "a registration number is digits (or a list of them, or all), not '" + v + "'";
             },
             "REGN"));
     pubCmd->add_option("--out", pubOut, "Root folder of the report tree")->required();
     pubCmd->add_flag("--replace", pubReplace, "Write over a report folder of the same date, protocol file and all");
-    pubCmd->add_option("--chart", pubChart, "Chart of accounts: CSV with NUM_SC and A_P (default: account-signs-observed.csv beside CSV)");
-    pubCmd->add_option("--names", pubNames, "Bank names: CSV with REGN and NAME_B (default: bank-names-2013-01-01.csv.gz beside CSV)");
+    pubCmd->add_option("--chart", pubChart,
+                       "Chart of accounts: CSV with NUM_SC and A_P (default: account-signs-observed.csv beside CSV)");
+    pubCmd->add_option("--names", pubNames,
+                       "Bank names: CSV with REGN and NAME_B (default: bank-names-2013-01-01.csv.gz beside CSV)");
 
-    pubCmd->footer("Exit status: 0 trees written (their folders printed), 2 usage error (bad --regn, no chart), 3 a bad sheet "
-                   "file or row, or a registration number without rows.");
+    pubCmd->footer(
+        "Exit status: 0 trees written (their folders printed), 2 usage error (bad --regn, no chart), 3 a bad sheet "
+        "file or row, or a registration number without rows.");
 
     std::string demoDir, demoData;
     bool demoJson = false;
@@ -96,7 +114,8 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> ruleCodes;
     bool rulesJson = false;
-    auto* rulesCmd = app.add_subcommand("rules", "List the finding codes: severity, chapters, message and what fixes it");
+    auto* rulesCmd =
+        app.add_subcommand("rules", "List the finding codes: severity, chapters, message and what fixes it");
     rulesCmd->add_option("CODE", ruleCodes, "Finding codes to show (default: all)");
     rulesCmd->add_flag("--json", rulesJson, "Print the rules as JSON Lines");
     rulesCmd->footer("Exit status: 0 listed, 2 unknown code or usage error.");

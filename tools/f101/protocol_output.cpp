@@ -34,8 +34,10 @@ std::vector<ProtocolLine> ParseProtocol(const std::string& bytes) {
 
 void PrintText(std::ostream& out, const std::vector<ProtocolLine>& lines) {
     for (const auto& l : lines) {
-        if (l.row) out << *l.row << ": " << l.code << ' ' << l.message << '\n';
-        else out << l.message << '\n';
+        if (l.row)
+            out << *l.row << ": " << l.code << ' ' << l.message << '\n';
+        else
+            out << l.message << '\n';
     }
 }
 

@@ -25,10 +25,11 @@ using engine::FieldType;
 
 namespace {
 
-constexpr std::array<const char*, 12> kColumns = {"VR", "VV", "VITG", "ORA", "OVA", "OITGA",
-                                                  "ORP", "OVP", "OITGP", "IR", "IV", "IITG"};
-constexpr std::array<const char*, 12> kAmountFields = {"VX_RUB",     "VX_VAL",     "VX_ITOG", "OB_AK_RUB", "OB_AK_VAL", "OB_AK_ITOG",
-                                                       "OB_PAS_RUB", "OB_PAS_VAL", "OB_PAS_ITOG", "IS_RUB", "IS_VAL",    "IS_ITOG"};
+constexpr std::array<const char*, 12> kColumns = {"VR",  "VV",  "VITG",  "ORA", "OVA", "OITGA",
+                                                  "ORP", "OVP", "OITGP", "IR",  "IV",  "IITG"};
+constexpr std::array<const char*, 12> kAmountFields = {"VX_RUB",      "VX_VAL",     "VX_ITOG",    "OB_AK_RUB",
+                                                       "OB_AK_VAL",   "OB_AK_ITOG", "OB_PAS_RUB", "OB_PAS_VAL",
+                                                       "OB_PAS_ITOG", "IS_RUB",     "IS_VAL",     "IS_ITOG"};
 
 // "1.00000" and "1" are the same registration number.
 std::string WholeNumber(const std::string& text, const std::string& where) {
@@ -78,8 +79,10 @@ void WriteTable(const std::string& path, const std::vector<engine::NewField>& fi
         for (std::size_t i = 0; i < row.size(); ++i) t.Set(record, static_cast<int>(i), row[i]);
         t.records.push_back(std::move(record));
     }
-    if (sync) engine::ReplaceFileAtomically(engine::DiskPath(path), engine::SerializeParadox(t), path);
-    else WriteFileUnsynced(engine::DiskPath(path), engine::SerializeParadox(t), path);
+    if (sync)
+        engine::ReplaceFileAtomically(engine::DiskPath(path), engine::SerializeParadox(t), path);
+    else
+        WriteFileUnsynced(engine::DiskPath(path), engine::SerializeParadox(t), path);
 }
 
 Cell Text(const std::string& utf8) { return utf8.empty() ? Cell::Blank() : Cell::Text(text::FromUtf8(utf8)); }
@@ -99,18 +102,22 @@ std::vector<PublishedRow> ReadPublished(const std::string& csvPath, const std::s
     if (!first) throw std::runtime_error(csvPath + ": empty file");
     auto h = Header(*first);
     if (h.count("ITOGO") && !h.count("VR"))
-        throw std::invalid_argument(csvPath +
-                                    ": this is the short form of the sheet, which holds each account's total only (column ITOGO); "
-                                    "it is not supported: a report needs the full form with the twelve amounts VR ... IITG");
+        throw std::invalid_argument(
+            csvPath +
+            ": this is the short form of the sheet, which holds each account's total only (column ITOGO); "
+            "it is not supported: a report needs the full form with the twelve amounts VR ... IITG");
     const std::size_t cRegn = Column(h, "REGN", csvPath), cPlan = Column(h, "PLAN", csvPath),
-                      cNum = Column(h, "NUM_SC", csvPath), cAp = Column(h, "A_P", csvPath), cDt = Column(h, "DT", csvPath);
+                      cNum = Column(h, "NUM_SC", csvPath), cAp = Column(h, "A_P", csvPath),
+                      cDt = Column(h, "DT", csvPath);
     std::array<std::size_t, 12> cAmount{};
     for (std::size_t i = 0; i < 12; ++i) cAmount[i] = Column(h, kColumns[i], csvPath);
     const std::string wanted = regn.empty() ? std::string() : WholeNumber(regn, "--regn");
     std::vector<PublishedRow> rows;
     while (auto f = csv.Next()) {
         const std::string where = csvPath + ":" + std::to_string(csv.Line());
-        if (f->size() < first->size()) throw std::runtime_error(where + ": " + std::to_string(f->size()) + " fields, expected " + std::to_string(first->size()));
+        if (f->size() < first->size())
+            throw std::runtime_error(where + ": " + std::to_string(f->size()) + " fields, expected " +
+                                     std::to_string(first->size()));
         PublishedRow r;
         r.regn = WholeNumber((*f)[cRegn], where);
         if (!wanted.empty() && r.regn != wanted) continue;
@@ -119,7 +126,8 @@ std::vector<PublishedRow> ReadPublished(const std::string& csvPath, const std::s
         r.ap = (*f)[cAp];
         r.date = (*f)[cDt];
         if (TotalText(r.plan).empty()) throw std::runtime_error(where + ": unknown chapter '" + r.plan + "'");
-        if (r.ap != "1" && r.ap != "2") throw std::runtime_error(where + ": sign A_P must be 1 or 2, not '" + r.ap + "'");
+        if (r.ap != "1" && r.ap != "2")
+            throw std::runtime_error(where + ": sign A_P must be 1 or 2, not '" + r.ap + "'");
         for (std::size_t i = 0; i < 12; ++i) {
             std::string v = (*f)[cAmount[i]];
             if (!v.empty() && !locale::ParseNumber(v, '.'))
@@ -146,9 +154,12 @@ std::vector<ChartEntry> ReadChart(const std::string& csvPath) {
         if (num.size() != 5 || num.find_first_not_of("0123456789") != std::string::npos) continue;
         std::string sign = ap != h.end() && ap->second < f->size() ? (*f)[ap->second] : "";
         // The regulator's files spell the sign as a digit, the chart as the Cyrillic letter.
-        if (sign == "А") sign = "1";
-        else if (sign == "П") sign = "2";
-        else if (sign != "1" && sign != "2") sign = "0";
+        if (sign == "А")
+            sign = "1";
+        else if (sign == "П")
+            sign = "2";
+        else if (sign != "1" && sign != "2")
+            sign = "0";
         auto [it, added] = accounts.emplace(num, sign);
         if (!added && it->second != sign) it->second = "0";  // observed both ways
     }
@@ -178,9 +189,10 @@ void RefuseExistingReports(const std::vector<std::string>& trees, bool replace) 
         if (there++ == 0) first = tree;
     }
     if (there == 0 || replace) return;
-    throw UsageError(first + ": a report is there already" +
-                     (there > 1 ? " (and " + std::to_string(there - 1) + " more of the reports to import)" : std::string()) +
-                     "; give --replace to write over it, protocol file and all");
+    throw UsageError(
+        first + ": a report is there already" +
+        (there > 1 ? " (and " + std::to_string(there - 1) + " more of the reports to import)" : std::string()) +
+        "; give --replace to write over it, protocol file and all");
 }
 
 void RemoveOldReports(const std::vector<std::string>& trees) {
@@ -202,7 +214,8 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
     const Cell instance = Cell::Integer(spec.instance);
 
     // The chapter tables.
-    std::vector<engine::NewField> fields = {{"ID_EKZ", FieldType::Long, 0}, {"NBAL2", FieldType::Alpha, 25}, {"A_P", FieldType::Alpha, 3}};
+    std::vector<engine::NewField> fields = {
+        {"ID_EKZ", FieldType::Long, 0}, {"NBAL2", FieldType::Alpha, 25}, {"A_P", FieldType::Alpha, 3}};
     for (const char* n : kAmountFields) fields.push_back({n, FieldType::Number, 0});
     fields.push_back({"NNN", FieldType::Long, 0});
     bool interbranch = false;
@@ -215,14 +228,18 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
         std::int64_t key = 0;
         for (const PublishedRow& r : rows) {
             if (r.plan != c.cyrillic) continue;
-            if (r.date != date) throw std::runtime_error("rows of more than one reporting date: " + date + ", " + r.date);
+            if (r.date != date)
+                throw std::runtime_error("rows of more than one reporting date: " + date + ", " + r.date);
             if (r.numSc >= "30301" && r.numSc <= "30306") interbranch = true;
             std::vector<Cell> row{instance, Text(r.numSc == "ITGAP" ? TotalText(r.plan) : r.numSc),
                                   Text(r.ap == "1" ? "А" : "П")};
             for (const std::string& a : r.amounts) {
-                if (a.empty()) row.push_back(Cell::Blank());
-                else if (depo) row.push_back(Cell::Text(a));
-                else row.push_back(Cell::Real(static_cast<double>(*locale::ParseNumber(a, '.'))));
+                if (a.empty())
+                    row.push_back(Cell::Blank());
+                else if (depo)
+                    row.push_back(Cell::Text(a));
+                else
+                    row.push_back(Cell::Real(static_cast<double>(*locale::ParseNumber(a, '.'))));
             }
             row.push_back(Cell::Integer(++key));
             cells.push_back(std::move(row));
@@ -234,7 +251,9 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
     std::vector<std::vector<Cell>> oes;
     for (int i = 1; i <= 8; ++i) oes.push_back({instance, Cell::Blank(), Cell::Blank(), Cell::Integer(i)});
     WriteTable(base + std::string(kMessageRequisitesFile) + ".DB",
-               {{"ID_EKZ", FieldType::Long, 0}, {"KEY_REKW", FieldType::Alpha, 20}, {"VALUE_REKW", FieldType::Alpha, 60},
+               {{"ID_EKZ", FieldType::Long, 0},
+                {"KEY_REKW", FieldType::Alpha, 20},
+                {"VALUE_REKW", FieldType::Alpha, 60},
                 {"NNN", FieldType::Long, 0}},
                oes, spec.syncEachTable);
 
@@ -244,16 +263,21 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
     for (const Chapter& c : kChapters)
         defs.push_back({Text(std::string(c.code)), Text(std::string(c.fileName)), Cell::Integer(0),
                         Cell::Text(std::to_string(order + 1)), Cell::Integer(++order)});
-    defs.push_back({Text(std::string(kMessageRequisitesCode)), Text(std::string(kMessageRequisitesFile)), Cell::Integer(0),
-                    Cell::Text(std::to_string(order + 1)), Cell::Integer(++order)});
+    defs.push_back({Text(std::string(kMessageRequisitesCode)), Text(std::string(kMessageRequisitesFile)),
+                    Cell::Integer(0), Cell::Text(std::to_string(order + 1)), Cell::Integer(++order)});
     WriteTable(base + "rfdef.DB",
-               {{"FSNAME", FieldType::Alpha, 10}, {"FTABLE", FieldType::Alpha, 40}, {"TO_IDF", FieldType::Long, 0},
-                {"FORDER", FieldType::Alpha, 10}, {"FDORDER", FieldType::Long, 0}},
+               {{"FSNAME", FieldType::Alpha, 10},
+                {"FTABLE", FieldType::Alpha, 40},
+                {"TO_IDF", FieldType::Long, 0},
+                {"FORDER", FieldType::Alpha, 10},
+                {"FDORDER", FieldType::Long, 0}},
                defs, spec.syncEachTable);
 
     // The instance register and the form requisites.
     WriteTable(base + "REP_EKZ.DB",
-               {{"ID_EKZ", FieldType::Long, 0}, {"REG_NUM", FieldType::Alpha, 20}, {"FILIAL_NUM", FieldType::Alpha, 10},
+               {{"ID_EKZ", FieldType::Long, 0},
+                {"REG_NUM", FieldType::Alpha, 20},
+                {"FILIAL_NUM", FieldType::Alpha, 10},
                 {"FL_CHANGE", FieldType::Alpha, 1}},
                {{instance, Text(spec.regn), Text("0"), Cell::Blank()}}, spec.syncEachTable);
     // The published sheets say nothing of the state and branches of the institution: it is
@@ -264,15 +288,19 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
                                                  {Text("BNK_NFIL"), Text(interbranch ? "1" : "0"), instance}};
     if (!spec.bankName.empty()) requisites.push_back({Text("BNK_NAME"), Text(spec.bankName.substr(0, 200)), instance});
     WriteTable(base + "REKW_F101.DB",
-               {{"code", FieldType::Alpha, 20}, {"VAL", FieldType::Alpha, 200}, {"ID_EKZ", FieldType::Long, 0}}, requisites, spec.syncEachTable);
+               {{"code", FieldType::Alpha, 20}, {"VAL", FieldType::Alpha, 200}, {"ID_EKZ", FieldType::Long, 0}},
+               requisites, spec.syncEachTable);
 
     // The chart of accounts: open accounts with their observed signs.
     std::vector<std::vector<Cell>> ps;
     const Cell open = Cell::Date(locale::EncodeDate(2099, 12, 31));
     for (const ChartEntry& e : chart) ps.push_back({Text(e.account), open, Cell::Blank(), Text(e.sign), Cell::Blank()});
     WriteTable(base + "PS_WORK.DB",
-               {{"BS2_NUM", FieldType::Alpha, 5}, {"PS_ACC_DATE_END", FieldType::Date, 0}, {"PS_ZERO", FieldType::Alpha, 1},
-                {"AP", FieldType::Alpha, 3}, {"PS_ACC_CURRENCY", FieldType::Alpha, 1}},
+               {{"BS2_NUM", FieldType::Alpha, 5},
+                {"PS_ACC_DATE_END", FieldType::Date, 0},
+                {"PS_ZERO", FieldType::Alpha, 1},
+                {"AP", FieldType::Alpha, 3},
+                {"PS_ACC_CURRENCY", FieldType::Alpha, 1}},
                ps, spec.syncEachTable);
     return dir.string() + "/";
 }

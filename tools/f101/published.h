@@ -11,12 +11,12 @@
 namespace tesma::f101 {
 
 struct PublishedRow {
-    std::string regn;   // registration number, as a whole number text
-    std::string plan;   // chapter letter, UTF-8 Cyrillic
-    std::string numSc;  // account, or ITGAP for a side's total
-    std::string ap;     // "1" active, "2" passive
+    std::string regn;                     // registration number, as a whole number text
+    std::string plan;                     // chapter letter, UTF-8 Cyrillic
+    std::string numSc;                    // account, or ITGAP for a side's total
+    std::string ap;                       // "1" active, "2" passive
     std::array<std::string, 12> amounts;  // VR VV VITG ORA OVA OITGA ORP OVP OITGP IR IV IITG
-    std::string date;   // YYYY-MM-DD
+    std::string date;                     // YYYY-MM-DD
 };
 
 // The rows of one institution (all when regn is empty). A malformed file or row is a

@@ -21,12 +21,17 @@ engine::TableFile ReadTable(const std::string& diskPath, const std::string& show
 
 char TypeLetter(engine::FieldType t) {
     switch (engine::KindOf(t)) {
-        case engine::ColumnKind::Text: return 'A';
+        case engine::ColumnKind::Text:
+            return 'A';
         case engine::ColumnKind::Date:
-        case engine::ColumnKind::DateTime: return 'D';
-        case engine::ColumnKind::Integer: return 'I';
-        case engine::ColumnKind::Real: return 'N';
-        default: return '?';
+        case engine::ColumnKind::DateTime:
+            return 'D';
+        case engine::ColumnKind::Integer:
+            return 'I';
+        case engine::ColumnKind::Real:
+            return 'N';
+        default:
+            return '?';
     }
 }
 
@@ -55,7 +60,8 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
     int y = 0, m = 0, d = 0;
     if (dateText.size() != 8 || dateText.find_first_not_of("0123456789") != std::string::npos ||
         std::sscanf(dateText.c_str(), "%4d%2d%2d", &y, &m, &d) != 3 || !locale::IsValidDate(y, m, d))
-        throw UsageError(dirArg + ": the last folder of a report path is its reporting date YYYYMMDD, not '" + dateText + "'");
+        throw UsageError(dirArg + ": the last folder of a report path is its reporting date YYYYMMDD, not '" +
+                         dateText + "'");
     if (formDir.empty()) throw UsageError(dirArg + ": the reporting date folder must lie in a form folder");
     r.date = locale::EncodeDate(y, m, d);
     r.dir = p.string() + "/";
@@ -73,7 +79,8 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
     engine::TableFile defs = ReadTable(*rfdefDisk, rfdef);
     const int code = defs.FieldIndex("FSNAME"), table = defs.FieldIndex("FTABLE"), toIdf = defs.FieldIndex("TO_IDF"),
               order = defs.FieldIndex("FORDER");
-    if (code < 0 || table < 0) throw std::runtime_error(rfdef + ": the table definitions lack the field FSNAME or FTABLE");
+    if (code < 0 || table < 0)
+        throw std::runtime_error(rfdef + ": the table definitions lack the field FSNAME or FTABLE");
     std::int32_t otherId = 900000;
     for (std::size_t i = 0; i < defs.records.size(); ++i) {
         hostkit::TableRecord t;
@@ -81,7 +88,8 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
         t.code = text::LatinUpper(defs.Get(i, code).text.substr(0, 10));
         t.fileName = defs.Get(i, table).text.substr(0, 40);
         if (toIdf >= 0 && order >= 0 && defs.Get(i, toIdf).integer != 0)
-            t.fileName = (t.fileName + "_" + engine::CellText(defs.Get(i, order), engine::ColumnKind::Text)).substr(0, 40);
+            t.fileName =
+                (t.fileName + "_" + engine::CellText(defs.Get(i, order), engine::ColumnKind::Text)).substr(0, 40);
         t.id = ++otherId;
         for (const Chapter& c : kChapters)
             if (t.code == text::FromUtf8(c.code)) t.id = c.tableId;
@@ -107,7 +115,8 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
         engine::TableFile file = ReadTable(*disk, text::ToUtf8(engine::JoinPath(r.dirCp, t.fileName + ".DB")));
         const std::size_t keyFields = file.keyed ? static_cast<unsigned char>(file.header[0x23]) : 0;
         for (std::size_t i = 1; i < file.fields.size(); ++i)
-            r.fields.push_back({t.id, text::LatinUpper(file.fields[i].name), TypeLetter(file.fields[i].type), i < keyFields});
+            r.fields.push_back(
+                {t.id, text::LatinUpper(file.fields[i].name), TypeLetter(file.fields[i].type), i < keyFields});
     }
     return r;
 }

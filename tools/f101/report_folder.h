@@ -16,9 +16,9 @@ struct UsageError : std::runtime_error {
 
 // A row of the folder's instance register REP_EKZ.DB.
 struct ReportInstance {
-    std::int32_t id = 0;     // ID_EKZ
-    std::string regn;        // REG_NUM, UTF-8
-    std::string branch;      // FILIAL_NUM, UTF-8
+    std::int32_t id = 0;  // ID_EKZ
+    std::string regn;     // REG_NUM, UTF-8
+    std::string branch;   // FILIAL_NUM, UTF-8
 };
 
 struct ReportFolder {

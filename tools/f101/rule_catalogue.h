@@ -11,11 +11,11 @@
 namespace tesma::f101 {
 
 struct Rule {
-    std::string_view code;       // E101116, W101101, E46100, ...
-    std::string_view chapters;   // UTF-8 chapter letters, e.g. "АБВГД"
-    std::string_view procedure;  // "balance" or "cross-checks"
+    std::string_view code;                     // E101116, W101101, E46100, ...
+    std::string_view chapters;                 // UTF-8 chapter letters, e.g. "АБВГД"
+    std::string_view procedure;                // "balance" or "cross-checks"
     std::array<std::string_view, 3> messages;  // UTF-8 shapes; unused slots empty
-    std::string_view explanation;  // English: what is checked, what usually fixes it
+    std::string_view explanation;              // English: what is checked, what usually fixes it
 
     std::string_view Severity() const { return code.substr(0, 1) == "W" ? "warning" : "error"; }
 };

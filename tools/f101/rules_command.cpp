@@ -13,7 +13,8 @@ namespace {
 std::string Letters(std::string_view chapters) {
     // UTF-8 Cyrillic letters are two bytes each.
     std::string out;
-    for (std::size_t i = 0; i + 1 < chapters.size(); i += 2) out += (out.empty() ? "" : " ") + std::string(chapters.substr(i, 2));
+    for (std::size_t i = 0; i + 1 < chapters.size(); i += 2)
+        out += (out.empty() ? "" : " ") + std::string(chapters.substr(i, 2));
     return out;
 }
 
@@ -23,9 +24,11 @@ void PrintRule(const Rule& r, bool json) {
         for (std::string_view m : r.messages)
             if (!m.empty()) messages.push_back(std::string(m));
         nlohmann::json chapters = nlohmann::json::array();
-        for (std::size_t i = 0; i + 1 < r.chapters.size(); i += 2) chapters.push_back(std::string(r.chapters.substr(i, 2)));
-        std::cout << nlohmann::json{{"code", r.code},           {"severity", r.Severity()}, {"chapters", chapters},
-                                    {"procedure", r.procedure}, {"messages", messages},      {"explanation", r.explanation}}
+        for (std::size_t i = 0; i + 1 < r.chapters.size(); i += 2)
+            chapters.push_back(std::string(r.chapters.substr(i, 2)));
+        std::cout << nlohmann::json{{"code", r.code},       {"severity", r.Severity()},
+                                    {"chapters", chapters}, {"procedure", r.procedure},
+                                    {"messages", messages}, {"explanation", r.explanation}}
                          .dump()
                   << '\n';
         return;

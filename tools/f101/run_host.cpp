@@ -45,16 +45,19 @@ RunOutcome RunOnFolder(hostkit::Library& lib, const ReportFolder& folder, const 
     hostkit::DescriptorSet records(folder.forms, folder.tables, folder.fields);
     MemoryFile messages("f101-messages"), copy("f101-protocol-copy"), outcome("f101-outcome");
     const std::string protocol = text::FromUtf8(request.protocol, true);
-    const std::string overrideDir = request.overrideDir.empty() ? std::string() : text::FromUtf8(request.overrideDir, true);
+    const std::string overrideDir =
+        request.overrideDir.empty() ? std::string() : text::FromUtf8(request.overrideDir, true);
     {
         ScopedVariable m(TESMA_ENV_MESSAGES, messages.Path()), c(TESMA_ENV_PROTOCOL_COPY, copy.Path()),
             o(TESMA_ENV_OUTCOME, outcome.Path());
         std::optional<ScopedVariable> discard;
-        if (request.discardChanges) discard.emplace(TESMA_ENV_DISCARD_CHANGES, "1");
-        else ::unsetenv(TESMA_ENV_DISCARD_CHANGES);
+        if (request.discardChanges)
+            discard.emplace(TESMA_ENV_DISCARD_CHANGES, "1");
+        else
+            ::unsetenv(TESMA_ENV_DISCARD_CHANGES);
         lib.RunControl1(nullptr, request.tableId, 0, request.mode, request.instance, folder.date, protocol.c_str(),
-                        folder.dirCp.c_str(), overrideDir.c_str(), records.Forms(), records.FormCount(), records.Tables(),
-                        records.TableCount(), records.Fields(), records.FieldCount(), nullptr, 0);
+                        folder.dirCp.c_str(), overrideDir.c_str(), records.Forms(), records.FormCount(),
+                        records.Tables(), records.TableCount(), records.Fields(), records.FieldCount(), nullptr, 0);
     }
     RunOutcome out;
     out.appended = copy.Contents();

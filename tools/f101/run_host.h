@@ -14,8 +14,8 @@ struct RunRequest {
     std::int32_t tableId = 0;
     std::int32_t mode = contract::kModeControl;
     std::int32_t instance = 0;
-    std::string protocol;     // UTF-8 path
-    std::string overrideDir;  // UTF-8 path, may be empty
+    std::string protocol;         // UTF-8 path
+    std::string overrideDir;      // UTF-8 path, may be empty
     bool discardChanges = false;  // a dry run: the library computes and checks, and writes no table back
 };
 

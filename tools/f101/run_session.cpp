@@ -16,8 +16,10 @@ bool RunSession::Run(hostkit::Library& lib, const ReportFolder& folder, const Ru
     if (ended_) return false;
     RunOutcome outcome = RunOnFolder(lib, folder, request);
     auto lines = ParseProtocol(outcome.appended);
-    if (json_) PrintJson(std::cout, lines);
-    else PrintText(std::cout, lines);
+    if (json_)
+        PrintJson(std::cout, lines);
+    else
+        PrintText(std::cout, lines);
     std::cout.flush();
     for (const auto& l : lines) {
         if (l.severity == "error") ++errors_;
@@ -29,13 +31,15 @@ bool RunSession::Run(hostkit::Library& lib, const ReportFolder& folder, const Ru
             break;
         case RunEnd::NoProtocol:
             // Every later run would fail the same way.
-            Failure(request.protocol + ": the protocol file could not be opened (missing folder, no access, or held by another run)",
+            Failure(request.protocol +
+                        ": the protocol file could not be opened (missing folder, no access, or held by another run)",
                     request.protocol);
             ended_ = true;
             break;
         case RunEnd::Failed:
             for (const std::string& m : outcome.messages) Failure(m, FileInMessage(m));
-            if (outcome.messages.empty()) Failure("the run ended without saying how (see the protocol file)", request.protocol);
+            if (outcome.messages.empty())
+                Failure("the run ended without saying how (see the protocol file)", request.protocol);
             if (FailureEndsCommand(outcome, folder, request)) ended_ = true;
             break;
         case RunEnd::Finished:

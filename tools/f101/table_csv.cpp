@@ -7,13 +7,13 @@
 
 #include "csv.h"
 #include "gz_stream.h"
-#include "report_folder.h"
 #include "platform/engine/dbase.h"
 #include "platform/engine/files.h"
 #include "platform/engine/query.h"
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
+#include "report_folder.h"
 
 namespace tesma::f101 {
 
@@ -31,7 +31,8 @@ bool IsDbase(const std::string& path) {
 
 void ExportTable(const std::string& tablePath, std::ostream& file, const CsvFormat& format) {
     const std::string bytes = engine::ReadWholeFile(tablePath, tablePath);
-    engine::TableFile t = IsDbase(tablePath) ? engine::ParseDbase(bytes, tablePath) : engine::ParseParadox(bytes, tablePath);
+    engine::TableFile t =
+        IsDbase(tablePath) ? engine::ParseDbase(bytes, tablePath) : engine::ParseParadox(bytes, tablePath);
     const char sep = format.separator ? format.separator : ',';
     std::ostringstream out;
     for (std::size_t f = 0; f < t.fields.size(); ++f) {
@@ -43,7 +44,8 @@ void ExportTable(const std::string& tablePath, std::ostream& file, const CsvForm
     for (std::size_t r = 0; r < t.records.size(); ++r) {
         for (std::size_t f = 0; f < t.fields.size(); ++f) {
             const engine::Cell c = t.Get(r, static_cast<int>(f));
-            out << (f ? std::string(1, sep) : "") << CsvField(text::ToUtf8(engine::CellText(c, engine::KindOf(t.fields[f].type))), sep);
+            out << (f ? std::string(1, sep) : "")
+                << CsvField(text::ToUtf8(engine::CellText(c, engine::KindOf(t.fields[f].type))), sep);
         }
         out << '\n';
     }
@@ -69,14 +71,29 @@ std::vector<engine::NewField> ParseFieldSpec(const std::string& spec) {
                     throw std::invalid_argument("field '" + item + "': an alpha field needs a size, e.g. A25");
                 }
                 break;
-            case 'N': f.type = engine::FieldType::Number; break;
-            case '$': f.type = engine::FieldType::Currency; break;
-            case 'I': f.type = engine::FieldType::Long; break;
-            case 'S': f.type = engine::FieldType::Short; break;
-            case '+': f.type = engine::FieldType::AutoInc; break;
-            case 'D': f.type = engine::FieldType::Date; break;
-            case 'L': f.type = engine::FieldType::Logical; break;
-            default: throw std::invalid_argument("field '" + item + "': unknown type '" + type + "'");
+            case 'N':
+                f.type = engine::FieldType::Number;
+                break;
+            case '$':
+                f.type = engine::FieldType::Currency;
+                break;
+            case 'I':
+                f.type = engine::FieldType::Long;
+                break;
+            case 'S':
+                f.type = engine::FieldType::Short;
+                break;
+            case '+':
+                f.type = engine::FieldType::AutoInc;
+                break;
+            case 'D':
+                f.type = engine::FieldType::Date;
+                break;
+            case 'L':
+                f.type = engine::FieldType::Logical;
+                break;
+            default:
+                throw std::invalid_argument("field '" + item + "': unknown type '" + type + "'");
         }
         if (f.type != engine::FieldType::Alpha && type.size() != 1)
             throw std::invalid_argument("field '" + item + "': unknown type '" + type + "'");
@@ -86,8 +103,8 @@ std::vector<engine::NewField> ParseFieldSpec(const std::string& spec) {
     return fields;
 }
 
-void ImportTable(const std::string& csvPath, const std::string& tablePath, const std::vector<engine::NewField>& givenFields,
-                 bool replace, const CsvFormat& format) {
+void ImportTable(const std::string& csvPath, const std::string& tablePath,
+                 const std::vector<engine::NewField>& givenFields, bool replace, const CsvFormat& format) {
     if (!replace && fs::exists(tablePath))
         throw std::runtime_error(tablePath + ": the table exists (give --replace to write over it)");
     const std::string cpPath = text::FromUtf8(tablePath, true);
@@ -120,7 +137,8 @@ void ImportTable(const std::string& csvPath, const std::string& tablePath, const
     while (auto row = csv.Next()) {
         const std::string where = csvPath + ":" + std::to_string(csv.Line());
         if (row->size() != fields.size())
-            throw std::runtime_error(where + ": " + std::to_string(row->size()) + " values, expected " + std::to_string(fields.size()));
+            throw std::runtime_error(where + ": " + std::to_string(row->size()) + " values, expected " +
+                                     std::to_string(fields.size()));
         std::string record = t.BlankRecord();
         for (std::size_t i = 0; i < fields.size(); ++i) {
             std::string value = (*row)[i];

@@ -45,7 +45,8 @@ Cell ReadMemo(const TableFile& table, const FieldDef& field, const char* bytes) 
     const std::string_view mb(table.blobFile);
     if (mb.empty()) throw damaged("the file is missing or empty");
     const std::size_t block = where & 0xFFFFFF00u, index = where & 0xFFu;
-    if (block == 0 || block + kEntryTable + kEntrySize * 64 > mb.size()) throw damaged("it points beyond the end of the file");
+    if (block == 0 || block + kEntryTable + kEntrySize * 64 > mb.size())
+        throw damaged("it points beyond the end of the file");
     const auto type = static_cast<unsigned char>(mb[block]);
     std::size_t start = 0;
     if (index == 0xFF) {

@@ -19,7 +19,7 @@ enum class FieldType {
     Bcd,        // exact decimal of up to 32 digits
     Memo,       // text, its head in the record and the rest in the .MB file
     FormattedMemo,
-    Binary,     // blobs and bytes: kept as they are, never read
+    Binary,  // blobs and bytes: kept as they are, never read
     Ole,
     Graphic,
     Bytes,

@@ -50,7 +50,8 @@ std::string Dos866To1251(const std::string& in) {
 TableFile ParseDbase(std::string_view bytes, const std::string& path) {
     if (bytes.size() < 33) Damaged(path, "the file is shorter than a table header");
     auto u16 = [&](std::size_t at) {
-        return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8));
+        return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) |
+                                     (static_cast<unsigned char>(bytes[at + 1]) << 8));
     };
     const unsigned char version = static_cast<unsigned char>(bytes[0]);
     if ((version & 0x07) != 3 && (version & 0x07) != 4) Damaged(path, "unknown version byte");
@@ -77,12 +78,24 @@ TableFile ParseDbase(std::string_view bytes, const std::string& path) {
         f.size = static_cast<unsigned char>(bytes[at + 16]);
         f.decimals = static_cast<unsigned char>(bytes[at + 17]);
         switch (type) {
-            case 'C': f.type = FieldType::Alpha; f.size |= f.decimals << 8; f.decimals = 0; break;
+            case 'C':
+                f.type = FieldType::Alpha;
+                f.size |= f.decimals << 8;
+                f.decimals = 0;
+                break;
             case 'N':
-            case 'F': f.type = (f.decimals == 0 && f.size <= 9) ? FieldType::Long : FieldType::Number; break;
-            case 'D': f.type = FieldType::Date; break;
-            case 'L': f.type = FieldType::Logical; break;
-            default: f.type = FieldType::Other; break;
+            case 'F':
+                f.type = (f.decimals == 0 && f.size <= 9) ? FieldType::Long : FieldType::Number;
+                break;
+            case 'D':
+                f.type = FieldType::Date;
+                break;
+            case 'L':
+                f.type = FieldType::Logical;
+                break;
+            default:
+                f.type = FieldType::Other;
+                break;
         }
         if (f.size == 0) Damaged(path, "field " + f.name + " has no size");
         f.offset = offset;
@@ -140,7 +153,8 @@ Cell DecodeDbaseField(const TableFile& table, const FieldDef& field, const char*
             if (c == 'F' || c == 'f' || c == 'N' || c == 'n') return Cell::Logical(false);
             return Cell::Blank();
         }
-        default: return Cell::Blank();
+        default:
+            return Cell::Blank();
     }
 }
 

@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <vector>
 #include <cstring>
+#include <vector>
 
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
@@ -57,7 +57,8 @@ std::optional<std::string> FindFile(std::string_view path) {
     std::optional<std::string> found;
     while (dirent* e = ::readdir(d)) {
         if (text::FullUpper(text::FromUtf8(e->d_name)) == wanted) {
-            std::string candidate = (slash == std::string::npos ? std::string() : disk.substr(0, slash + 1)) + e->d_name;
+            std::string candidate =
+                (slash == std::string::npos ? std::string() : disk.substr(0, slash + 1)) + e->d_name;
             if (IsRegularFile(candidate)) {
                 found = candidate;
                 break;
@@ -110,9 +111,7 @@ std::string ReadWholeFile(const std::string& diskPath, std::string_view shownNam
 
 void SetWriteFaultHook(WriteFaultHook hook) { Hook() = std::move(hook); }
 
-int InjectedFault(std::string_view step, std::string_view diskPath) {
-    return Hook() ? Hook()(step, diskPath) : 0;
-}
+int InjectedFault(std::string_view step, std::string_view diskPath) { return Hook() ? Hook()(step, diskPath) : 0; }
 
 namespace {
 
@@ -200,7 +199,8 @@ void ReplaceFileAtomically(const std::string& diskPath, std::string_view bytes, 
         done += static_cast<std::size_t>(n);
     }
     if ((err = InjectedFault("fsync", diskPath)) || ::fsync(fd) != 0) fail("fsync", err ? err : errno);
-    if ((err = InjectedFault("rename", diskPath)) || ::rename(temp.c_str(), target.c_str()) != 0) fail("rename", err ? err : errno);
+    if ((err = InjectedFault("rename", diskPath)) || ::rename(temp.c_str(), target.c_str()) != 0)
+        fail("rename", err ? err : errno);
     // The lock on the temporary goes with this close, after the rename: until then it is a
     // live writer's file.
     ::close(fd);
@@ -222,7 +222,8 @@ std::optional<FileLock> FileLock::TryExclusive(const std::string& diskPath) {
         }
         // The file may have been replaced between open and lock: the lock must be on the
         // file that the name shows now.
-        struct stat a {}, b {};
+        struct stat a {
+        }, b{};
         if (::fstat(fd, &a) == 0 && ::stat(diskPath.c_str(), &b) == 0 && a.st_ino == b.st_ino && a.st_dev == b.st_dev)
             return FileLock(fd);
         ::close(fd);

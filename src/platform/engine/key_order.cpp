@@ -53,7 +53,8 @@ bool ComparesAsDouble(FieldType t) {
 }  // namespace
 
 KeyOrder::KeyOrder(const TableFile& table) : table_(table), keyFields_(table.keyFields) {
-    for (int f = 0; f < keyFields_; ++f) keySize_ += static_cast<std::size_t>(table.fields[static_cast<std::size_t>(f)].size);
+    for (int f = 0; f < keyFields_; ++f)
+        keySize_ += static_cast<std::size_t>(table.fields[static_cast<std::size_t>(f)].size);
     // Tables of the old formats name no sort order; their texts sort by code.
     byteOrder_ = table.sortOrder.empty() || table.sortOrder == "ascii";
 }
@@ -90,8 +91,10 @@ int KeyOrder::Compare(const char* a, const char* b) const {
             c = CompareText(TextAt(pa, f.size), TextAt(pb, f.size));
         } else if (ComparesAsDouble(f.type)) {
             const Cell ca = DecodeParadoxField(f, pa), cb = DecodeParadoxField(f, pb);
-            if (ca.IsBlank() || cb.IsBlank()) c = ca.IsBlank() == cb.IsBlank() ? 0 : ca.IsBlank() ? -1 : 1;
-            else c = ca.real < cb.real ? -1 : ca.real > cb.real;
+            if (ca.IsBlank() || cb.IsBlank())
+                c = ca.IsBlank() == cb.IsBlank() ? 0 : ca.IsBlank() ? -1 : 1;
+            else
+                c = ca.real < cb.real ? -1 : ca.real > cb.real;
         } else {
             // Integers, dates, times, logicals, BCD and bytes are stored so that their bytes
             // sort as their values, a blank (all zero) first.
@@ -109,8 +112,10 @@ std::string KeyOrder::Describe(const char* record) const {
         const FieldDef& f = table_.fields[static_cast<std::size_t>(i)];
         if (i) out += ", ";
         out += f.name + "=";
-        if (f.type == FieldType::Alpha) out += "'" + std::string(TextAt(record + f.offset, f.size)) + "'";
-        else out += CellText(DecodeParadoxField(f, record + f.offset), KindOf(f.type));
+        if (f.type == FieldType::Alpha)
+            out += "'" + std::string(TextAt(record + f.offset, f.size)) + "'";
+        else
+            out += CellText(DecodeParadoxField(f, record + f.offset), KindOf(f.type));
     }
     return out;
 }

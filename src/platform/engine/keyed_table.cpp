@@ -26,7 +26,8 @@ bool IsHex(char c) { return std::isdigit(static_cast<unsigned char>(c)) || (c >=
 // The extension of a secondary index file: X or Y, then two hexadecimal digits (.X02, .Y0A),
 // or G and a digit for the files of a composite or case-insensitive index (.XG0, .YG1).
 bool IsSecondaryIndexExtension(const std::string& upper) {
-    return upper.size() == 3 && (upper[0] == 'X' || upper[0] == 'Y') && (IsHex(upper[1]) || upper[1] == 'G') && IsHex(upper[2]);
+    return upper.size() == 3 && (upper[0] == 'X' || upper[0] == 'Y') && (IsHex(upper[1]) || upper[1] == 'G') &&
+           IsHex(upper[2]);
 }
 
 void RefuseSecondaryIndexes(const std::string& tableDiskPath, const TableFile& table) {
@@ -60,7 +61,8 @@ PrimaryIndexFile OpenKeyedTableForWriting(const std::string& tableDiskPath, cons
         throw EngineError("keyed table " + table.path + " names no key fields; it cannot be written");
     const auto disk = FindFile(indexPath);
     if (!disk)
-        throw EngineError("primary index " + indexPath + " of keyed table " + table.path + " is missing; the table is not changed");
+        throw EngineError("primary index " + indexPath + " of keyed table " + table.path +
+                          " is missing; the table is not changed");
     RefuseSecondaryIndexes(tableDiskPath, table);
     PrimaryIndexFile index = CheckPrimaryIndex(ReadWholeFile(*disk, indexPath), indexPath, table);
     index.diskPath = *disk;
@@ -71,9 +73,8 @@ void SortByKey(TableFile& table) {
     const KeyOrder order(table);
     std::vector<std::size_t> sequence(table.records.size());
     std::iota(sequence.begin(), sequence.end(), 0);
-    std::stable_sort(sequence.begin(), sequence.end(), [&](std::size_t a, std::size_t b) {
-        return order.Less(table.records[a], table.records[b]);
-    });
+    std::stable_sort(sequence.begin(), sequence.end(),
+                     [&](std::size_t a, std::size_t b) { return order.Less(table.records[a], table.records[b]); });
     for (std::size_t i = 1; i < sequence.size(); ++i) {
         const std::string& record = table.records[sequence[i]];
         if (order.Compare(table.records[sequence[i - 1]].data(), record.data()) == 0)

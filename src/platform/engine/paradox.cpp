@@ -26,47 +26,83 @@ constexpr double kDateShift = 693594;
 
 FieldType TypeOfCode(unsigned code) {
     switch (code) {
-        case 0x01: return FieldType::Alpha;
-        case 0x02: return FieldType::Date;
-        case 0x03: return FieldType::Short;
-        case 0x04: return FieldType::Long;
-        case 0x05: return FieldType::Currency;
-        case 0x06: return FieldType::Number;
-        case 0x09: return FieldType::Logical;
-        case 0x14: return FieldType::Time;
-        case 0x15: return FieldType::Timestamp;
-        case 0x16: return FieldType::AutoInc;
-        case 0x17: return FieldType::Bcd;
-        case 0x0C: return FieldType::Memo;
-        case 0x0E: return FieldType::FormattedMemo;
-        case 0x0D: return FieldType::Binary;
-        case 0x0F: return FieldType::Ole;
-        case 0x10: return FieldType::Graphic;
-        case 0x18: return FieldType::Bytes;
-        default: return FieldType::Other;
+        case 0x01:
+            return FieldType::Alpha;
+        case 0x02:
+            return FieldType::Date;
+        case 0x03:
+            return FieldType::Short;
+        case 0x04:
+            return FieldType::Long;
+        case 0x05:
+            return FieldType::Currency;
+        case 0x06:
+            return FieldType::Number;
+        case 0x09:
+            return FieldType::Logical;
+        case 0x14:
+            return FieldType::Time;
+        case 0x15:
+            return FieldType::Timestamp;
+        case 0x16:
+            return FieldType::AutoInc;
+        case 0x17:
+            return FieldType::Bcd;
+        case 0x0C:
+            return FieldType::Memo;
+        case 0x0E:
+            return FieldType::FormattedMemo;
+        case 0x0D:
+            return FieldType::Binary;
+        case 0x0F:
+            return FieldType::Ole;
+        case 0x10:
+            return FieldType::Graphic;
+        case 0x18:
+            return FieldType::Bytes;
+        default:
+            return FieldType::Other;
     }
 }
 
 unsigned CodeOfType(FieldType t) {
     switch (t) {
-        case FieldType::Alpha: return 0x01;
-        case FieldType::Date: return 0x02;
-        case FieldType::Short: return 0x03;
-        case FieldType::Long: return 0x04;
-        case FieldType::Currency: return 0x05;
-        case FieldType::Number: return 0x06;
-        case FieldType::Logical: return 0x09;
-        case FieldType::Time: return 0x14;
-        case FieldType::Timestamp: return 0x15;
-        case FieldType::AutoInc: return 0x16;
-        case FieldType::Bcd: return 0x17;
-        case FieldType::Memo: return 0x0C;
-        case FieldType::FormattedMemo: return 0x0E;
-        case FieldType::Binary: return 0x0D;
-        case FieldType::Ole: return 0x0F;
-        case FieldType::Graphic: return 0x10;
-        case FieldType::Bytes: return 0x18;
-        default: return 0;
+        case FieldType::Alpha:
+            return 0x01;
+        case FieldType::Date:
+            return 0x02;
+        case FieldType::Short:
+            return 0x03;
+        case FieldType::Long:
+            return 0x04;
+        case FieldType::Currency:
+            return 0x05;
+        case FieldType::Number:
+            return 0x06;
+        case FieldType::Logical:
+            return 0x09;
+        case FieldType::Time:
+            return 0x14;
+        case FieldType::Timestamp:
+            return 0x15;
+        case FieldType::AutoInc:
+            return 0x16;
+        case FieldType::Bcd:
+            return 0x17;
+        case FieldType::Memo:
+            return 0x0C;
+        case FieldType::FormattedMemo:
+            return 0x0E;
+        case FieldType::Binary:
+            return 0x0D;
+        case FieldType::Ole:
+            return 0x0F;
+        case FieldType::Graphic:
+            return 0x10;
+        case FieldType::Bytes:
+            return 0x18;
+        default:
+            return 0;
     }
 }
 
@@ -75,13 +111,18 @@ int FixedSizeOf(FieldType t) {
         case FieldType::Date:
         case FieldType::Long:
         case FieldType::AutoInc:
-        case FieldType::Time: return 4;
-        case FieldType::Short: return 2;
+        case FieldType::Time:
+            return 4;
+        case FieldType::Short:
+            return 2;
         case FieldType::Currency:
         case FieldType::Number:
-        case FieldType::Timestamp: return 8;
-        case FieldType::Logical: return 1;
-        default: return 0;
+        case FieldType::Timestamp:
+            return 8;
+        case FieldType::Logical:
+            return 1;
+        default:
+            return 0;
     }
 }
 
@@ -111,8 +152,10 @@ void EncodeInt(std::int64_t value, char* p, int n) {
 double DecodeDouble(const char* p) {
     std::uint64_t v = 0;
     for (int i = 0; i < 8; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-    if (v & (1ULL << 63)) v &= ~(1ULL << 63);
-    else v = ~v;
+    if (v & (1ULL << 63))
+        v &= ~(1ULL << 63);
+    else
+        v = ~v;
     double d;
     std::memcpy(&d, &v, 8);
     return d;
@@ -121,14 +164,15 @@ double DecodeDouble(const char* p) {
 void EncodeDouble(double d, char* p) {
     std::uint64_t v;
     std::memcpy(&v, &d, 8);
-    if (v & (1ULL << 63)) v = ~v;
-    else v |= 1ULL << 63;
+    if (v & (1ULL << 63))
+        v = ~v;
+    else
+        v |= 1ULL << 63;
     for (int i = 7; i >= 0; --i, v >>= 8) p[i] = static_cast<char>(v & 0xFF);
 }
 
 std::int64_t RangeChecked(const FieldDef& field, std::int64_t v, std::int64_t lo, std::int64_t hi) {
-    if (v < lo || v > hi)
-        throw EngineError("value " + std::to_string(v) + " out of range for field " + field.name);
+    if (v < lo || v > hi) throw EngineError("value " + std::to_string(v) + " out of range for field " + field.name);
     return v;
 }
 
@@ -164,19 +208,28 @@ Cell DecodeParadoxField(const FieldDef& field, const char* p) {
     }
     if (AllZero(p, field.size)) return Cell::Blank();
     switch (field.type) {
-        case FieldType::Date: return Cell::Date(static_cast<double>(DecodeInt(p, 4)) - kDateShift);
-        case FieldType::Short: return Cell::Integer(DecodeInt(p, 2));
+        case FieldType::Date:
+            return Cell::Date(static_cast<double>(DecodeInt(p, 4)) - kDateShift);
+        case FieldType::Short:
+            return Cell::Integer(DecodeInt(p, 2));
         case FieldType::Long:
-        case FieldType::AutoInc: return Cell::Integer(DecodeInt(p, 4));
+        case FieldType::AutoInc:
+            return Cell::Integer(DecodeInt(p, 4));
         case FieldType::Number:
-        case FieldType::Currency: return Cell::Real(DecodeDouble(p));
-        case FieldType::Logical: return Cell::Logical((static_cast<unsigned char>(p[0]) & 0x7F) != 0);
-        case FieldType::Time: return Cell::Real(static_cast<double>(DecodeInt(p, 4)) / 86400000.0);
+        case FieldType::Currency:
+            return Cell::Real(DecodeDouble(p));
+        case FieldType::Logical:
+            return Cell::Logical((static_cast<unsigned char>(p[0]) & 0x7F) != 0);
+        case FieldType::Time:
+            return Cell::Real(static_cast<double>(DecodeInt(p, 4)) / 86400000.0);
         // A time stamp counts milliseconds on one continuous scale; a date value before
         // 30 December 1899 keeps its time of day as a positive fraction.
-        case FieldType::Timestamp: return Cell::Date(locale::FromContinuousDays(DecodeDouble(p) / 86400000.0 - kDateShift));
-        case FieldType::Bcd: return DecodeBcd(p);
-        default: return Cell::Blank();
+        case FieldType::Timestamp:
+            return Cell::Date(locale::FromContinuousDays(DecodeDouble(p) / 86400000.0 - kDateShift));
+        case FieldType::Bcd:
+            return DecodeBcd(p);
+        default:
+            return Cell::Blank();
     }
 }
 
@@ -211,19 +264,29 @@ void EncodeParadoxField(const FieldDef& field, const Cell& value, char* p) {
             EncodeInt(RangeChecked(field, static_cast<std::int64_t>(std::trunc(d) + kDateShift), 1, 3652059), p, 4);
             return;
         }
-        case FieldType::Short: EncodeInt(RangeChecked(field, asInt(), -32767, 32767), p, 2); return;
+        case FieldType::Short:
+            EncodeInt(RangeChecked(field, asInt(), -32767, 32767), p, 2);
+            return;
         case FieldType::Long:
-        case FieldType::AutoInc: EncodeInt(RangeChecked(field, asInt(), -2147483647, 2147483647), p, 4); return;
+        case FieldType::AutoInc:
+            EncodeInt(RangeChecked(field, asInt(), -2147483647, 2147483647), p, 4);
+            return;
         case FieldType::Number:
-        case FieldType::Currency: EncodeDouble(asReal(), p); return;
-        case FieldType::Logical: p[0] = static_cast<char>(asInt() ? 0x81 : 0x80); return;
+        case FieldType::Currency:
+            EncodeDouble(asReal(), p);
+            return;
+        case FieldType::Logical:
+            p[0] = static_cast<char>(asInt() ? 0x81 : 0x80);
+            return;
         case FieldType::Time:
-            EncodeInt(RangeChecked(field, static_cast<std::int64_t>(std::llround(asReal() * 86400000.0)), 0, 86399999), p, 4);
+            EncodeInt(RangeChecked(field, static_cast<std::int64_t>(std::llround(asReal() * 86400000.0)), 0, 86399999),
+                      p, 4);
             return;
         case FieldType::Timestamp:
             EncodeDouble((locale::ToContinuousDays(asReal()) + kDateShift) * 86400000.0, p);
             return;
-        default: throw EngineError("field " + field.name + " is of a type that cannot be written");
+        default:
+            throw EngineError("field " + field.name + " is of a type that cannot be written");
     }
 }
 
@@ -245,10 +308,12 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
     if (headerSize < 0x58 || headerSize > bytes.size()) Damaged(path, "invalid header size");
     if (numFields == 0 || numFields > 1024) Damaged(path, "invalid field count");
     // Versions from 4.0 on carry a second header part up to 0x78.
-    if (version >= 5 && (bytes.size() < 0x78 || headerSize < 0x78)) Damaged(path, "the header is shorter than its version needs");
+    if (version >= 5 && (bytes.size() < 0x78 || headerSize < 0x78))
+        Damaged(path, "the header is shorter than its version needs");
     std::uint32_t enc = U32(bytes, kEncryption1);
     if (enc == 0xFF00FF00 && version >= 5) enc = U32(bytes, kEncryption2);
-    if (enc != 0 && enc != 0xFF00FF00) throw EngineError("table file " + path + " is encrypted; encrypted tables are not supported");
+    if (enc != 0 && enc != 0xFF00FF00)
+        throw EngineError("table file " + path + " is encrypted; encrypted tables are not supported");
 
     t.header.assign(bytes.substr(0, headerSize));
     t.blockSize = static_cast<int>(blockCode) * 1024;
@@ -272,8 +337,8 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
             f.size = 17;
         }
         if (f.size == 0) Damaged(path, "field " + std::to_string(i + 1) + " has no size");
-        const bool blob = f.type == FieldType::Memo || f.type == FieldType::FormattedMemo || f.type == FieldType::Binary ||
-                          f.type == FieldType::Ole || f.type == FieldType::Graphic;
+        const bool blob = f.type == FieldType::Memo || f.type == FieldType::FormattedMemo ||
+                          f.type == FieldType::Binary || f.type == FieldType::Ole || f.type == FieldType::Graphic;
         if (blob && f.size < 10) Damaged(path, "field " + std::to_string(i + 1) + " is shorter than a blob's head");
         int fixed = FixedSizeOf(f.type);
         if (fixed != 0 && fixed != f.size) Damaged(path, "field " + std::to_string(i + 1) + " has a wrong size");
@@ -301,30 +366,35 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
     // Data blocks, following the chain from the first block.
     const std::size_t fileBlocks = U16(bytes, kFileBlocks);
     std::size_t block = U16(bytes, kFirstBlock);
-    const std::size_t perBlock = (static_cast<std::size_t>(t.blockSize) - kBlockHeader) / static_cast<std::size_t>(t.recordSize);
+    const std::size_t perBlock =
+        (static_cast<std::size_t>(t.blockSize) - kBlockHeader) / static_cast<std::size_t>(t.recordSize);
     if (perBlock == 0) Damaged(path, "records larger than a block");
     std::set<std::size_t> seen;
     while (block != 0) {
         if (!seen.insert(block).second) Damaged(path, "the block chain loops");
         if (seen.size() > fileBlocks + 1) Damaged(path, "more blocks in the chain than in the file");
         std::size_t start = headerSize + (block - 1) * static_cast<std::size_t>(t.blockSize);
-        if (start + kBlockHeader > bytes.size()) Damaged(path, "block " + std::to_string(block) + " lies beyond the end of the file");
+        if (start + kBlockHeader > bytes.size())
+            Damaged(path, "block " + std::to_string(block) + " lies beyond the end of the file");
         const long count = RecordsInBlock(U16(bytes, start + 4), t.recordSize);
         if (count < 0 || static_cast<std::size_t>(count) > perBlock)
             Damaged(path, "block " + std::to_string(block) + " has an invalid record count");
-        if (start + kBlockHeader + static_cast<std::size_t>(count) * static_cast<std::size_t>(t.recordSize) > bytes.size())
+        if (start + kBlockHeader + static_cast<std::size_t>(count) * static_cast<std::size_t>(t.recordSize) >
+            bytes.size())
             Damaged(path, "block " + std::to_string(block) + " is cut short");
         t.blocks.push_back({static_cast<unsigned>(block), t.records.size(), static_cast<std::size_t>(count)});
         for (long r = 0; r < count; ++r)
-            t.records.emplace_back(bytes.substr(start + kBlockHeader + static_cast<std::size_t>(r) * static_cast<std::size_t>(t.recordSize),
-                                                static_cast<std::size_t>(t.recordSize)));
+            t.records.emplace_back(bytes.substr(
+                start + kBlockHeader + static_cast<std::size_t>(r) * static_cast<std::size_t>(t.recordSize),
+                static_cast<std::size_t>(t.recordSize)));
         block = U16(bytes, start);
     }
     return t;
 }
 
 std::string SerializeParadox(const TableFile& t) {
-    const std::size_t perBlock = (static_cast<std::size_t>(t.blockSize) - kBlockHeader) / static_cast<std::size_t>(t.recordSize);
+    const std::size_t perBlock =
+        (static_cast<std::size_t>(t.blockSize) - kBlockHeader) / static_cast<std::size_t>(t.recordSize);
     const std::size_t n = t.records.size();
     const std::size_t blocks = (n + perBlock - 1) / perBlock;
     if (blocks > 0xFFFF) throw EngineError("table " + t.path + " is too large for its block size");
@@ -351,8 +421,8 @@ std::string SerializeParadox(const TableFile& t) {
         Put16(block, 2, static_cast<unsigned>(b));
         Put16(block, 4, static_cast<unsigned>((count - 1) * static_cast<std::size_t>(t.recordSize)) & 0xFFFF);
         for (std::size_t r = 0; r < count; ++r)
-            std::memcpy(block.data() + kBlockHeader + r * static_cast<std::size_t>(t.recordSize), t.records[first + r].data(),
-                        static_cast<std::size_t>(t.recordSize));
+            std::memcpy(block.data() + kBlockHeader + r * static_cast<std::size_t>(t.recordSize),
+                        t.records[first + r].data(), static_cast<std::size_t>(t.recordSize));
         out += block;
     }
     return out;
@@ -365,7 +435,8 @@ void StampChange(TableFile& t) {
     if (version >= 5 && h.size() >= kFieldInfo) Put16(h, kChangeCount4, (U16(h, kChangeCount4) + 1) & 0xFFFF);
     // Version 7 tables keep the time of their last update in seconds since 1970; older versions
     // pack it otherwise, and their stamp is left as it was rather than written in a wrong form.
-    if (version >= 0x0C && h.size() >= kFieldInfo) Put32(h, kUpdateTime, static_cast<std::uint32_t>(std::time(nullptr)));
+    if (version >= 0x0C && h.size() >= kFieldInfo)
+        Put32(h, kUpdateTime, static_cast<std::uint32_t>(std::time(nullptr)));
 }
 
 TableFile CreateParadox(const std::vector<NewField>& fields, const std::string& path) {
@@ -424,7 +495,7 @@ TableFile CreateParadox(const std::vector<NewField>& fields, const std::string& 
         h[at++] = static_cast<char>(CodeOfType(f.type));
         h[at++] = static_cast<char>(f.size);
     }
-    at += 4;  // table name pointer
+    at += 4;      // table name pointer
     at += n * 4;  // field name pointers
     std::string tableName = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
     std::memcpy(h.data() + at, tableName.data(), std::min(tableName.size(), kTableNameLength - 1));

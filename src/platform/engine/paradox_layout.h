@@ -11,11 +11,10 @@
 namespace tesma::engine::layout {
 
 // Header offsets, common to tables and index files.
-constexpr int kRecordSize = 0x00, kHeaderSize = 0x02, kFileType = 0x04, kBlockSizeCode = 0x05,
-              kNumRecords = 0x06, kBlocksInUse = 0x0A, kFileBlocks = 0x0C, kFirstBlock = 0x0E,
-              kLastBlock = 0x10, kIndexRoot = 0x1E, kIndexLevels = 0x20, kNumFields = 0x21,
-              kKeyFields = 0x23, kEncryption1 = 0x25, kSortOrder = 0x29, kChangeCount1 = 0x2D,
-              kFileVersion = 0x39, kMaxBlocks = 0x3A, kAutoInc = 0x49, kFirstFreeBlock = 0x4D;
+constexpr int kRecordSize = 0x00, kHeaderSize = 0x02, kFileType = 0x04, kBlockSizeCode = 0x05, kNumRecords = 0x06,
+              kBlocksInUse = 0x0A, kFileBlocks = 0x0C, kFirstBlock = 0x0E, kLastBlock = 0x10, kIndexRoot = 0x1E,
+              kIndexLevels = 0x20, kNumFields = 0x21, kKeyFields = 0x23, kEncryption1 = 0x25, kSortOrder = 0x29,
+              kChangeCount1 = 0x2D, kFileVersion = 0x39, kMaxBlocks = 0x3A, kAutoInc = 0x49, kFirstFreeBlock = 0x4D;
 // The second header part of tables from version 4.0 on.
 constexpr int kEncryption2 = 0x5C, kUpdateTime = 0x60, kChangeCount4 = 0x70;
 // Field descriptors: at 0x58 in index files and old tables, at 0x78 in tables from 4.0 on.

@@ -31,12 +31,15 @@ public:
         if (static_cast<unsigned char>(bytes_[kFileType]) != kPrimaryIndex) Damaged("it is not a primary index file");
         if (headerSize < kOldFieldInfo || headerSize > bytes_.size()) Damaged("invalid header size");
         if (blockCode < 1 || blockCode > 32) Damaged("invalid block size");
-        if (U32(bytes_, kEncryption1) != 0) throw EngineError("primary index " + path_ + " is encrypted; encrypted tables are not supported");
+        if (U32(bytes_, kEncryption1) != 0)
+            throw EngineError("primary index " + path_ + " is encrypted; encrypted tables are not supported");
         const unsigned numFields = U16(bytes_, kNumFields);
         if (numFields != static_cast<unsigned>(table_.keyFields))
-            Foreign("it indexes " + std::to_string(numFields) + " fields, the table's key has " + std::to_string(table_.keyFields));
+            Foreign("it indexes " + std::to_string(numFields) + " fields, the table's key has " +
+                    std::to_string(table_.keyFields));
         // The key fields' descriptors must be the table's own.
-        const std::size_t tableInfo = static_cast<unsigned char>(table_.header[kFileVersion]) >= 5 ? kFieldInfo : kOldFieldInfo;
+        const std::size_t tableInfo =
+            static_cast<unsigned char>(table_.header[kFileVersion]) >= 5 ? kFieldInfo : kOldFieldInfo;
         if (kOldFieldInfo + numFields * 2 > headerSize) Damaged("field descriptors beyond the header");
         for (unsigned i = 0; i < numFields; ++i)
             if (bytes_.substr(kOldFieldInfo + i * 2, 2) != std::string_view(table_.header).substr(tableInfo + i * 2, 2))
@@ -61,7 +64,8 @@ public:
             Foreign("it indexes " + std::to_string(referenced_.size()) + " of the table's " +
                     std::to_string(dataBlocks_.size()) + " data blocks");
         if (top.count != CountField(table_.records.size()))
-            Foreign("it counts " + std::to_string(top.count) + " records, the table holds " + std::to_string(table_.records.size()));
+            Foreign("it counts " + std::to_string(top.count) + " records, the table holds " +
+                    std::to_string(table_.records.size()));
         // The blocks in index order must be the blocks in chain order.
         std::size_t i = 0;
         for (const DataBlock& b : table_.blocks)
@@ -104,12 +108,15 @@ private:
             const char* entry = bytes_.data() + start + kBlockHeader + static_cast<std::size_t>(e) * entrySize_;
             const std::string_view tail(entry + order_.KeySize(), 6);
             const unsigned child = EntryShort(tail, 0), records = EntryShort(tail, 2);
-            if (e == 0) result.firstKey = entry;
-            else if (order_.Compare(entry - entrySize_, entry) >= 0) Damaged(where + " holds its keys out of order");
+            if (e == 0)
+                result.firstKey = entry;
+            else if (order_.Compare(entry - entrySize_, entry) >= 0)
+                Damaged(where + " holds its keys out of order");
             if (level == 1) {
                 auto it = dataBlocks_.find(child);
                 if (it == dataBlocks_.end())
-                    Foreign(where + " refers to data block " + std::to_string(child) + ", which holds no records of the table");
+                    Foreign(where + " refers to data block " + std::to_string(child) +
+                            ", which holds no records of the table");
                 if (std::find(referenced_.begin(), referenced_.end(), child) != referenced_.end())
                     Damaged("data block " + std::to_string(child) + " is indexed twice");
                 referenced_.push_back(child);
@@ -121,8 +128,11 @@ private:
                     Foreign("the first key of data block " + std::to_string(child) + " differs from the index");
             } else {
                 const Visited below = Visit(child, level - 1);
-                if (records != below.count) Damaged(where + " counts " + std::to_string(records) + " records below an entry that holds " + std::to_string(below.count));
-                if (std::memcmp(entry, below.firstKey, order_.KeySize()) != 0) Damaged(where + " does not hold the first key of the block below");
+                if (records != below.count)
+                    Damaged(where + " counts " + std::to_string(records) + " records below an entry that holds " +
+                            std::to_string(below.count));
+                if (std::memcmp(entry, below.firstKey, order_.KeySize()) != 0)
+                    Damaged(where + " does not hold the first key of the block below");
             }
             total += records;
         }
@@ -153,7 +163,8 @@ PrimaryIndexFile CheckPrimaryIndex(std::string_view bytes, const std::string& pa
 
 PrimaryIndexFile NewPrimaryIndex(const TableFile& table, const std::string& path, int blockSize) {
     const KeyOrder order(table);
-    const std::size_t tableInfo = static_cast<unsigned char>(table.header[kFileVersion]) >= 5 ? kFieldInfo : kOldFieldInfo;
+    const std::size_t tableInfo =
+        static_cast<unsigned char>(table.header[kFileVersion]) >= 5 ? kFieldInfo : kOldFieldInfo;
     const auto keyFields = static_cast<std::size_t>(table.keyFields);
     std::string h(0x800, '\0');
     Put16(h, kRecordSize, static_cast<unsigned>(order.KeySize() + 6));
@@ -179,7 +190,8 @@ std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& ta
     const std::size_t keySize = order.KeySize(), entrySize = keySize + 6;
     const std::size_t blockSize = static_cast<std::size_t>(index.blockSize);
     const std::size_t capacity = (blockSize - kBlockHeader) / entrySize;
-    const std::size_t perBlock = (static_cast<std::size_t>(table.blockSize) - kBlockHeader) / static_cast<std::size_t>(table.recordSize);
+    const std::size_t perBlock =
+        (static_cast<std::size_t>(table.blockSize) - kBlockHeader) / static_cast<std::size_t>(table.recordSize);
     const std::size_t n = table.records.size();
 
     // Level 1: one entry per data block; each level above: one entry per block below.
@@ -188,7 +200,8 @@ std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& ta
         levels[0].push_back({std::string_view(table.records[first]).substr(0, keySize), std::min(perBlock, n - first)});
     while (levels.back().size() > capacity) {
         if (capacity < 2 || levels.size() == kMaxLevels)
-            throw EngineError("the keys of table " + table.path + " are too long for the index blocks of " + index.path);
+            throw EngineError("the keys of table " + table.path + " are too long for the index blocks of " +
+                              index.path);
         std::vector<Entry> above;
         const auto& below = levels.back();
         for (std::size_t i = 0; i < below.size(); i += capacity) {
@@ -207,7 +220,8 @@ std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& ta
         totalBlocks += blocksOf[l];
         totalEntries += levels[l].size();
     }
-    if (totalBlocks > 0xFFFF) throw EngineError("primary index " + index.path + " would be too large for its block size");
+    if (totalBlocks > 0xFFFF)
+        throw EngineError("primary index " + index.path + " would be too large for its block size");
 
     std::string out = index.header;
     out.reserve(out.size() + totalBlocks * blockSize);

@@ -42,10 +42,14 @@ double ParseShortDate(std::string_view text, const std::string& what) {
 
 std::string CellText(const Cell& cell, ColumnKind kind) {
     switch (cell.kind) {
-        case Cell::Kind::Blank: return {};
-        case Cell::Kind::Text: return cell.text;
-        case Cell::Kind::Integer: return std::to_string(cell.integer);
-        case Cell::Kind::Logical: return cell.integer ? "True" : "False";
+        case Cell::Kind::Blank:
+            return {};
+        case Cell::Kind::Text:
+            return cell.text;
+        case Cell::Kind::Integer:
+            return std::to_string(cell.integer);
+        case Cell::Kind::Logical:
+            return cell.integer ? "True" : "False";
         case Cell::Kind::Real: {
             if (kind == ColumnKind::Time) {
                 const auto seconds = static_cast<unsigned>(std::clamp(std::llround(cell.real * 86400.0), 0LL, 86399LL));
@@ -80,7 +84,8 @@ std::string CellText(const Cell& cell, ColumnKind kind) {
 Cell CellFromText(std::string_view text, const FieldDef& field) {
     const std::string where = " for field " + field.name;
     switch (KindOf(field.type)) {
-        case ColumnKind::Text: return text.empty() ? Cell::Blank() : Cell::Text(std::string(text));
+        case ColumnKind::Text:
+            return text.empty() ? Cell::Blank() : Cell::Text(std::string(text));
         case ColumnKind::Integer: {
             if (text.empty()) return Cell::Blank();
             auto v = locale::ParseInteger(text);
@@ -104,7 +109,8 @@ Cell CellFromText(std::string_view text, const FieldDef& field) {
             if (u == "FALSE" || u == "F" || u == "0") return Cell::Logical(false);
             throw ConversionError("'" + std::string(text) + "' is not a valid logical value" + where);
         }
-        default: throw EngineError("field " + field.name + " is of a type that cannot be written");
+        default:
+            throw EngineError("field " + field.name + " is of a type that cannot be written");
     }
 }
 
@@ -185,7 +191,8 @@ ColumnKind Query::FieldKind(int i) const { return result_.columns.at(static_cast
 
 Cell Query::Value(int i) const {
     if (i < 0 || static_cast<std::size_t>(i) >= result_.columns.size())
-        throw RangeError("field position " + std::to_string(i) + " beyond the " + std::to_string(result_.columns.size()) + " columns");
+        throw RangeError("field position " + std::to_string(i) + " beyond the " +
+                         std::to_string(result_.columns.size()) + " columns");
     if (Eof()) return Cell::Blank();
     if (result_.image) {
         const ResultColumn& col = result_.columns[static_cast<std::size_t>(i)];
@@ -199,9 +206,11 @@ std::string Query::AsText(int i) const { return CellText(Value(i), FieldKind(i))
 std::int64_t Query::AsInteger(int i) const {
     Cell c = Value(i);
     switch (c.kind) {
-        case Cell::Kind::Blank: return 0;
+        case Cell::Kind::Blank:
+            return 0;
         case Cell::Kind::Integer:
-        case Cell::Kind::Logical: return c.integer;
+        case Cell::Kind::Logical:
+            return c.integer;
         case Cell::Kind::Real:
         case Cell::Kind::Date:
             if (!std::isfinite(c.real) || std::fabs(c.real) > 9.2e18)
@@ -219,11 +228,14 @@ std::int64_t Query::AsInteger(int i) const {
 double Query::AsReal(int i) const {
     Cell c = Value(i);
     switch (c.kind) {
-        case Cell::Kind::Blank: return 0;
+        case Cell::Kind::Blank:
+            return 0;
         case Cell::Kind::Integer:
-        case Cell::Kind::Logical: return static_cast<double>(c.integer);
+        case Cell::Kind::Logical:
+            return static_cast<double>(c.integer);
         case Cell::Kind::Real:
-        case Cell::Kind::Date: return c.real;
+        case Cell::Kind::Date:
+            return c.real;
         case Cell::Kind::Text: {
             auto v = locale::ParseNumber(c.text, locale::Current().decimalSeparator);
             if (!v) throw ConversionError("'" + c.text + "' is not a valid floating point value");
@@ -236,12 +248,17 @@ double Query::AsReal(int i) const {
 double Query::AsDate(int i) const {
     Cell c = Value(i);
     switch (c.kind) {
-        case Cell::Kind::Blank: return 0;
+        case Cell::Kind::Blank:
+            return 0;
         case Cell::Kind::Date:
-        case Cell::Kind::Real: return c.real;
-        case Cell::Kind::Integer: return static_cast<double>(c.integer);
-        case Cell::Kind::Text: return ParseShortDate(c.text, " in field " + FieldName(i));
-        default: return 0;
+        case Cell::Kind::Real:
+            return c.real;
+        case Cell::Kind::Integer:
+            return static_cast<double>(c.integer);
+        case Cell::Kind::Text:
+            return ParseShortDate(c.text, " in field " + FieldName(i));
+        default:
+            return 0;
     }
 }
 
@@ -276,11 +293,13 @@ std::vector<std::int64_t> Query::TableIntegers(std::string_view field) const {
 TableImage& Query::WritableImage(const char* operation) const {
     if (!open_) throw EngineError(std::string("cannot ") + operation + ": the query is not open");
     if (!live_ || !result_.image)
-        throw EngineError(std::string("cannot ") + operation + ": the result of this statement cannot be changed: " + SqlText());
+        throw EngineError(std::string("cannot ") + operation +
+                          ": the result of this statement cannot be changed: " + SqlText());
     TableImage& image = *result_.image;
     if (image.file.format != TableFormat::Paradox)
         throw EngineError("table " + image.file.path + " is a dBASE table; changing dBASE tables is not supported");
-    if (image.file.keyed && !image.primaryIndex) image.primaryIndex = OpenKeyedTableForWriting(image.diskPath, image.file);
+    if (image.file.keyed && !image.primaryIndex)
+        image.primaryIndex = OpenKeyedTableForWriting(image.diskPath, image.file);
     return image;
 }
 

@@ -63,10 +63,16 @@ struct VirtualTableAccess {
             const FieldDef& f = image->file.fields[i];
             decl += Quote(f.name);
             switch (KindOf(f.type)) {
-                case ColumnKind::Text: decl += " TEXT, "; break;
+                case ColumnKind::Text:
+                    decl += " TEXT, ";
+                    break;
                 case ColumnKind::Integer:
-                case ColumnKind::Logical: decl += " INTEGER, "; break;
-                default: decl += " REAL, "; break;
+                case ColumnKind::Logical:
+                    decl += " INTEGER, ";
+                    break;
+                default:
+                    decl += " REAL, ";
+                    break;
             }
         }
         decl += Quote(RecordColumn(image->file)) + " INTEGER HIDDEN)";
@@ -129,16 +135,22 @@ struct VirtualTableAccess {
         switch (cell.kind) {
             case Cell::Kind::Blank:
                 // A blank alpha value is the empty text, so that FL_CHANGE='' matches it.
-                if (f.type == FieldType::Alpha) sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
-                else sqlite3_result_null(ctx);
+                if (f.type == FieldType::Alpha)
+                    sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
+                else
+                    sqlite3_result_null(ctx);
                 break;
             case Cell::Kind::Text:
                 sqlite3_result_text(ctx, cell.text.data(), static_cast<int>(cell.text.size()), SQLITE_TRANSIENT);
                 break;
             case Cell::Kind::Integer:
-            case Cell::Kind::Logical: sqlite3_result_int64(ctx, cell.integer); break;
+            case Cell::Kind::Logical:
+                sqlite3_result_int64(ctx, cell.integer);
+                break;
             case Cell::Kind::Real:
-            case Cell::Kind::Date: sqlite3_result_double(ctx, cell.real); break;
+            case Cell::Kind::Date:
+                sqlite3_result_double(ctx, cell.real);
+                break;
         }
         return SQLITE_OK;
     }
@@ -181,18 +193,24 @@ std::vector<std::string> TableNamesIn(const std::string& sql) {
         char c = sql[i];
         if (c == '\'') {
             for (++i; i < sql.size(); ++i) {
-                if (sql[i] == '\'' && i + 1 < sql.size() && sql[i + 1] == '\'') ++i;
-                else if (sql[i] == '\'') break;
+                if (sql[i] == '\'' && i + 1 < sql.size() && sql[i + 1] == '\'')
+                    ++i;
+                else if (sql[i] == '\'')
+                    break;
             }
         } else if (c == '"') {
             std::string name;
             for (++i; i < sql.size(); ++i) {
-                if (sql[i] == '"' && i + 1 < sql.size() && sql[i + 1] == '"') name += sql[++i];
-                else if (sql[i] == '"') break;
-                else name += sql[i];
+                if (sql[i] == '"' && i + 1 < sql.size() && sql[i + 1] == '"')
+                    name += sql[++i];
+                else if (sql[i] == '"')
+                    break;
+                else
+                    name += sql[i];
             }
             std::string upper = text::LatinUpper(name);
-            bool hasExtension = (upper.size() > 3 && upper.ends_with(".DB")) || (upper.size() > 4 && upper.ends_with(".DBF"));
+            bool hasExtension =
+                (upper.size() > 3 && upper.ends_with(".DB")) || (upper.size() > 4 && upper.ends_with(".DBF"));
             if (name.find('/') != std::string::npos || hasExtension) names.push_back(name);
         }
     }
@@ -204,7 +222,9 @@ std::vector<std::string> TableNamesIn(const std::string& sql) {
 // the table image, and SQLite decodes only the fields that the condition and the order name.
 std::optional<std::pair<std::size_t, std::size_t>> SelectAllStar(const std::string& sql) {
     std::size_t i = 0;
-    auto skipSpace = [&] { while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i; };
+    auto skipSpace = [&] {
+        while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+    };
     auto word = [&](std::string_view w) {
         skipSpace();
         if (sql.size() - i < w.size()) return false;
@@ -239,7 +259,8 @@ Session::~Session() {
 
 sqlite3* Session::Db() {
     if (db_) return db_;
-    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
         std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -381,7 +402,9 @@ ResultSet Session::Execute(const std::string& sql, bool forWriting) {
         for (int i = 0; i < count; ++i) {
             ResultColumn& col = result.columns[static_cast<std::size_t>(i)];
             switch (sqlite3_column_type(stmt, i)) {
-                case SQLITE_NULL: row.push_back(Cell::Blank()); break;
+                case SQLITE_NULL:
+                    row.push_back(Cell::Blank());
+                    break;
                 case SQLITE_INTEGER: {
                     auto v = sqlite3_column_int64(stmt, i);
                     if (col.kind == ColumnKind::Other) col.kind = ColumnKind::Integer;

@@ -22,7 +22,7 @@ struct TableImage {
     bool dirty = false;
     std::optional<FileLock> lock;
     std::optional<PrimaryIndexFile> primaryIndex;  // keyed tables: checked before the first change
-    FileStamp stamp;  // the version of the file the image was read from
+    FileStamp stamp;                               // the version of the file the image was read from
 
     std::size_t RecordCount() const { return file.records.size(); }
     bool IsLive(std::size_t record) const { return record < deleted.size() && !deleted[record]; }
@@ -71,7 +71,6 @@ public:
     void Commit();
     // Forgets all images and their changes.
     void Discard();
-
 
 private:
     friend struct VirtualTableAccess;

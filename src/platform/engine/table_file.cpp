@@ -12,18 +12,26 @@ ColumnKind KindOf(FieldType type) {
     switch (type) {
         case FieldType::Alpha:
         case FieldType::Memo:
-        case FieldType::FormattedMemo: return ColumnKind::Text;
+        case FieldType::FormattedMemo:
+            return ColumnKind::Text;
         case FieldType::Short:
         case FieldType::Long:
-        case FieldType::AutoInc: return ColumnKind::Integer;
+        case FieldType::AutoInc:
+            return ColumnKind::Integer;
         case FieldType::Number:
         case FieldType::Currency:
-        case FieldType::Bcd: return ColumnKind::Real;
-        case FieldType::Time: return ColumnKind::Time;
-        case FieldType::Date: return ColumnKind::Date;
-        case FieldType::Timestamp: return ColumnKind::DateTime;
-        case FieldType::Logical: return ColumnKind::Logical;
-        default: return ColumnKind::Other;
+        case FieldType::Bcd:
+            return ColumnKind::Real;
+        case FieldType::Time:
+            return ColumnKind::Time;
+        case FieldType::Date:
+            return ColumnKind::Date;
+        case FieldType::Timestamp:
+            return ColumnKind::DateTime;
+        case FieldType::Logical:
+            return ColumnKind::Logical;
+        default:
+            return ColumnKind::Other;
     }
 }
 
@@ -44,14 +52,17 @@ Cell TableFile::Decode(const char* record, int field) const {
     if (format != TableFormat::Paradox) return DecodeDbaseField(*this, f, p);
     switch (f.type) {
         case FieldType::Memo:
-        case FieldType::FormattedMemo: return ReadMemo(*this, f, p);
+        case FieldType::FormattedMemo:
+            return ReadMemo(*this, f, p);
         case FieldType::Binary:
         case FieldType::Ole:
         case FieldType::Graphic:
         case FieldType::Bytes:
-            throw EngineError("field " + f.name + " of table " + path +
-                              " holds binary data (a binary, OLE, graphic or bytes field), which cannot be read as a value");
-        default: return DecodeParadoxField(f, p);
+            throw EngineError(
+                "field " + f.name + " of table " + path +
+                " holds binary data (a binary, OLE, graphic or bytes field), which cannot be read as a value");
+        default:
+            return DecodeParadoxField(f, p);
     }
 }
 

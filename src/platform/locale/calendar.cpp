@@ -94,7 +94,8 @@ double Now() {
     localtime_r(&t, &local);
     auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
     double day = EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-    double time = (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(ms) / 1000.0) / 86400.0;
+    double time =
+        (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(ms) / 1000.0) / 86400.0;
     return WithTimeOfDay(day, time);
 }
 
@@ -112,7 +113,9 @@ bool ParseDate(std::string_view text, std::string_view order, char separator, do
     int digits[3] = {0, 0, 0};
     int part = 0;
     std::size_t i = 0;
-    auto skipBlanks = [&] { while (i < text.size() && text[i] == ' ') ++i; };
+    auto skipBlanks = [&] {
+        while (i < text.size() && text[i] == ' ') ++i;
+    };
     skipBlanks();
     while (true) {
         skipBlanks();
@@ -133,9 +136,16 @@ bool ParseDate(std::string_view text, std::string_view order, char separator, do
     int day = 0, month = 0, year = 0, yearDigits = 0;
     for (int k = 0; k < 3; ++k) {
         switch (order[k]) {
-            case 'D': day = numbers[k]; break;
-            case 'M': month = numbers[k]; break;
-            default: year = numbers[k]; yearDigits = digits[k]; break;
+            case 'D':
+                day = numbers[k];
+                break;
+            case 'M':
+                month = numbers[k];
+                break;
+            default:
+                year = numbers[k];
+                yearDigits = digits[k];
+                break;
         }
     }
     if (yearDigits <= 2) year += year < 50 ? 2000 : 1900;

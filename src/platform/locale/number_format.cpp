@@ -18,7 +18,8 @@ std::string GeneralNumberText(long double value, char decimalSeparator) {
         return std::string(buf, end);
     }
     // 15 significant digits, rounded once: d.dddddddddddddde±x
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::scientific, 14);
+    auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::scientific, 14);
     std::string s(buf, end);
     bool negative = s[0] == '-';
     if (negative) s.erase(0, 1);

@@ -13,9 +13,8 @@ constexpr std::array<unsigned char, 256> MakeUpperTable() {
     for (int c = 0xE0; c <= 0xFF; ++c) t[c] = static_cast<unsigned char>(c - 32);  // а..я
     // The other letters of the code page, lower -> upper.
     constexpr std::pair<int, int> pairs[] = {
-        {0x90, 0x80}, {0x83, 0x81}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D}, {0x9E, 0x8E},
-        {0x9F, 0x8F}, {0xA2, 0xA1}, {0xBC, 0xA3}, {0xB4, 0xA5}, {0xB8, 0xA8}, {0xBA, 0xAA},
-        {0xBF, 0xAF}, {0xB3, 0xB2}, {0xBE, 0xBD},
+        {0x90, 0x80}, {0x83, 0x81}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D}, {0x9E, 0x8E}, {0x9F, 0x8F}, {0xA2, 0xA1},
+        {0xBC, 0xA3}, {0xB4, 0xA5}, {0xB8, 0xA8}, {0xBA, 0xAA}, {0xBF, 0xAF}, {0xB3, 0xB2}, {0xBE, 0xBD},
     };
     for (auto [lower, upper] : pairs) t[lower] = static_cast<unsigned char>(upper);
     return t;
@@ -85,8 +84,8 @@ std::string FromUtf8(std::string_view utf8, bool strict) {
         int b = ByteOfCodePoint(cp);
         if (b < 0) {
             if (strict)
-                throw std::invalid_argument("character U+" + std::to_string(static_cast<unsigned>(cp)) +
-                                            " at byte " + std::to_string(start) + " has no code page 1251 form");
+                throw std::invalid_argument("character U+" + std::to_string(static_cast<unsigned>(cp)) + " at byte " +
+                                            std::to_string(start) + " has no code page 1251 form");
             out += '?';
         } else {
             out += static_cast<char>(b);

@@ -40,8 +40,10 @@ void Backend::ShowModal(WindowHandlers& window) {
             continue;
         }
         std::int64_t now = NowMs();
-        if (now >= nextTick_) DeliverTick();
-        else Wait(nextTick_ - now);
+        if (now >= nextTick_)
+            DeliverTick();
+        else
+            Wait(nextTick_ - now);
     }
     window.OnClose();
 }

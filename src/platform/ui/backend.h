@@ -21,10 +21,10 @@ public:
 
 // The texts the window shows (code page 1251).
 struct WindowView {
-    std::string caption;   // window caption
-    std::string panel;     // what the window is doing
-    std::string time;      // the clock
-    std::string name;      // the last header line
+    std::string caption;  // window caption
+    std::string panel;    // what the window is doing
+    std::string time;     // the clock
+    std::string name;     // the last header line
     std::string operatorNo;
     std::string rowNo;
 };

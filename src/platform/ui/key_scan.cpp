@@ -12,10 +12,14 @@ bool KeyScan::Feed(std::string_view bytes) {
                 if (c == kEsc) state_ = State::Escape;
                 break;
             case State::Escape:
-                if (c == '[') state_ = State::Csi;
-                else if (c == 'O') state_ = State::Ss3;
-                else if (c == kEsc) stop = true;  // Esc pressed twice: the first was a key of its own
-                else state_ = State::Idle;         // Alt with a key
+                if (c == '[')
+                    state_ = State::Csi;
+                else if (c == 'O')
+                    state_ = State::Ss3;
+                else if (c == kEsc)
+                    stop = true;  // Esc pressed twice: the first was a key of its own
+                else
+                    state_ = State::Idle;  // Alt with a key
                 break;
             case State::Csi:
                 if (u >= 0x40 && u <= 0x7E) state_ = State::Idle;  // the final byte

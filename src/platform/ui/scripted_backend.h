@@ -14,8 +14,8 @@ class ScriptedBackend final : public Backend {
 public:
     // Script.
     bool stopBeforeFirstTick = false;
-    std::set<int> stopAtPumps;     // 1-based pump numbers at which a stop click arrives
-    std::int64_t msPerPump = 0;    // virtual time each pump takes
+    std::set<int> stopAtPumps;   // 1-based pump numbers at which a stop click arrives
+    std::int64_t msPerPump = 0;  // virtual time each pump takes
     std::int64_t firstTickDelay = kTickMs;
 
     // Record.

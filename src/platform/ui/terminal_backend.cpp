@@ -29,16 +29,17 @@ namespace tesma::ui {
 
 namespace {
 
-constexpr std::int64_t kRedrawMs = 50;  // at most 20 lines a second
-constexpr int kSequenceWaitMs = 30;     // the rest of a key's sequence comes within this
-constexpr std::int64_t kKeyLookMs = 10; // how often a run looks for a key press
+constexpr std::int64_t kRedrawMs = 50;   // at most 20 lines a second
+constexpr int kSequenceWaitMs = 30;      // the rest of a key's sequence comes within this
+constexpr std::int64_t kKeyLookMs = 10;  // how often a run looks for a key press
 
 // What a signal handler needs to give the terminal back.
 volatile std::sig_atomic_t gInterrupted = 0;
 volatile std::sig_atomic_t gRawOn = 0;
 volatile std::sig_atomic_t gLineDrawn = 0;
 termios gSaved{};
-struct sigaction gOldTerm {}, gOldHup {};
+struct sigaction gOldTerm {
+}, gOldHup{};
 
 void OnInterrupt(int) { gInterrupted = 1; }
 
@@ -124,8 +125,10 @@ protected:
     void Wait(std::int64_t ms) override {
         if (ms <= 0) return;
         pollfd p{STDIN_FILENO, POLLIN, 0};
-        if (stdinTty_) ::poll(&p, 1, static_cast<int>(ms));
-        else ::poll(nullptr, 0, static_cast<int>(ms));
+        if (stdinTty_)
+            ::poll(&p, 1, static_cast<int>(ms));
+        else
+            ::poll(nullptr, 0, static_cast<int>(ms));
     }
     bool TakeStopClick() override {
         if (gInterrupted) {
@@ -201,8 +204,10 @@ private:
     }
     void EndLine() {
         if (drawn_) {
-            if (plain_) std::fprintf(stderr, "\r%s\r", std::string(lastWidth_, ' ').c_str());
-            else std::fprintf(stderr, "\r\033[K");
+            if (plain_)
+                std::fprintf(stderr, "\r%s\r", std::string(lastWidth_, ' ').c_str());
+            else
+                std::fprintf(stderr, "\r\033[K");
             std::fflush(stderr);
         }
         drawn_ = false;

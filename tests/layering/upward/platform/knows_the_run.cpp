@@ -1,3 +1,3 @@
 // A platform file that knows the run.
-#  include <runtime/run.h>
+#include <runtime/run.h>
 #include <vector>
