@@ -11,6 +11,7 @@
 #include "platform/engine/paradox.h"
 #include "platform/engine/query.h"
 #include "platform/errors.h"
+#include "support/file_faults.h"
 #include "support/tables.h"
 #include "support/temp_dir.h"
 
@@ -69,15 +70,19 @@ TEST(Durability, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     std::string path = dir / "T.DB";
     WriteNumbers(path, 50, 0);
     const std::string before = FileBytes(path);
-    for (const char* step : {"open", "write", "fsync", "rename"}) {
-        engine::SetWriteFaultHook([step](std::string_view s, std::string_view) { return s == step ? ENOSPC : 0; });
-        engine::Query main(true);
-        main.AddLine("select * from \"" + path + "\"");
-        main.Open();
-        main.Delete();
-        main.Close();
-        EXPECT_THROW(engine::DefaultSession().Commit(), IoError) << step;
-        engine::SetWriteFaultHook(nullptr);
+    using Step = FileFaults::Step;
+    const std::pair<const char*, Step> steps[] = {
+        {"open", Step::Create}, {"write", Step::Write}, {"fsync", Step::Sync}, {"rename", Step::Rename}};
+    for (const auto& [step, failing] : steps) {
+        {
+            FileFaults faults([failing = failing](Step s, const std::string&) { return s == failing ? ENOSPC : 0; });
+            engine::Query main(true);
+            main.AddLine("select * from \"" + path + "\"");
+            main.Open();
+            main.Delete();
+            main.Close();
+            EXPECT_THROW(engine::DefaultSession().Commit(), IoError) << step;
+        }
         EXPECT_EQ(FileBytes(path), before) << step;
         int files = 0;
         for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++files;

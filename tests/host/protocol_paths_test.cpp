@@ -18,6 +18,7 @@
 #include "runtime/protocol_file.h"
 #include "runtime/record_access.h"
 #include "runtime/run.h"
+#include "support/file_faults.h"
 #include "support/in_run.h"
 #include "support/report.h"
 #include "support/tables.h"
@@ -35,17 +36,18 @@ std::string WriteFailingAt(const std::string& path, const std::string& before, c
                            int failingWrite) {
     WriteBytes(path, before);
     int writes = 0;
-    engine::SetWriteFaultHook([&](std::string_view step, std::string_view) {
-        return step == "protocol-write" && ++writes >= failingWrite ? ENOSPC : 0;
-    });
-    runtime::ProtocolFile protocol;
-    EXPECT_EQ(protocol.Open(path), 0);
-    try {
-        for (const auto& l : lines) protocol.WriteLine(l);
-    } catch (const IoError&) {
+    {
+        FileFaults faults([&](FileFaults::Step step, const std::string& file) {
+            return step == FileFaults::Step::Write && file == path && ++writes >= failingWrite ? ENOSPC : 0;
+        });
+        runtime::ProtocolFile protocol;
+        EXPECT_EQ(protocol.Open(path), 0);
+        try {
+            for (const auto& l : lines) protocol.WriteLine(l);
+        } catch (const IoError&) {
+        }
+        protocol.Close();
     }
-    protocol.Close();
-    engine::SetWriteFaultHook(nullptr);
     return FileBytes(path);
 }
 
@@ -94,7 +96,7 @@ protected:
     // A run that writes three lines and changes the table; true when the entry returns true.
     bool Run(const std::string& protocol, const std::function<void()>& between = {}) {
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
-        host::ScopedDispatchOverride procs({[&] {
+        host::RunProcedures procedures({[&] {
             WriteProtocolLine("**Заголовок"_cp);
             FirstRow();
             SetRowField("NBAL2", Value::Str("99999"));
@@ -109,6 +111,7 @@ protected:
         a.protocolPath = protocol;
         a.dataDir = dataDir;
         a.SetLists(records);
+        a.procedures = procedures;
         return host::RunEntry(a);
     }
     bool TableChanged() { return ReadTable(table())[0][1].text == "99999"; }
