@@ -1,27 +1,12 @@
 #include "host/dispatcher.h"
 
-#include <optional>
+#include "tesma/tesmaC.h"
 
 namespace tesma::host {
 
-namespace {
-
-std::optional<std::vector<std::function<void()>>>& Override() {
-    static std::optional<std::vector<std::function<void()>>> procedures;
-    return procedures;
-}
-
-}  // namespace
-
-ScopedDispatchOverride::ScopedDispatchOverride(std::vector<std::function<void()>> procedures) {
-    Override() = std::move(procedures);
-}
-
-ScopedDispatchOverride::~ScopedDispatchOverride() { Override().reset(); }
-
-std::vector<Procedure> ProceduresFor(std::int32_t tableId, std::int32_t mode) {
-    std::vector<Procedure> out;
-    for (const controls::ProcedureRow& row : controls::ProcedureTable()) {
+RunProcedures ProceduresFor(std::span<const ProcedureRow> table, std::int32_t tableId, std::int32_t mode) {
+    RunProcedures out;
+    for (const ProcedureRow& row : table) {
         if (row.tableId != tableId) continue;
         if (mode == contract::kModeControl)
             for (Procedure p : row.control)
@@ -32,14 +17,12 @@ std::vector<Procedure> ProceduresFor(std::int32_t tableId, std::int32_t mode) {
     return out;
 }
 
-void Dispatch(std::int32_t tableId, std::int32_t /*passThroughArg: no procedure interprets it*/, std::int32_t mode) {
-    if (Override()) {
-        for (auto& p : *Override()) p();
-        return;
-    }
-    for (Procedure p : ProceduresFor(tableId, mode)) p();
+void Dispatch(const RunProcedures& procedures) {
+    for (const auto& procedure : procedures) procedure();
 }
 
-bool FormIsChecked(std::int32_t tableId, std::int32_t mode) { return !ProceduresFor(tableId, mode).empty(); }
+bool FormIsChecked(std::span<const ProcedureRow> table, std::int32_t tableId, std::int32_t mode) {
+    return !ProceduresFor(table, tableId, mode).empty();
+}
 
 }  // namespace tesma::host

@@ -1,8 +1,10 @@
 #pragma once
-// Which control procedures run for a pair (table id, mode), in their order: looked up in the
-// table that the control procedures publish.
+// Which control procedures run for a pair (table id, mode), in their order, looked up in a
+// procedure table: the library's exports look them up in the table the control procedures
+// publish (controls::ProcedureTable), and the run entry runs what it is given.
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "controls/procedure_table.h"
@@ -10,23 +12,18 @@
 namespace tesma::host {
 
 using controls::Procedure;
+using controls::ProcedureRow;
 
-std::vector<Procedure> ProceduresFor(std::int32_t tableId, std::int32_t mode);
+// The procedures of one run, in the order they run.
+using RunProcedures = std::vector<std::function<void()>>;
 
-// Runs the procedures of the pair; every one of them runs to its end.
-void Dispatch(std::int32_t tableId, std::int32_t passThroughArg, std::int32_t mode);
+// The procedures the table lists for the pair; none for a pair it does not list.
+RunProcedures ProceduresFor(std::span<const ProcedureRow> table, std::int32_t tableId, std::int32_t mode);
 
-// For tests of the run driver: while it lives, Dispatch runs these procedures for every pair
-// instead of the table's.
-class ScopedDispatchOverride {
-public:
-    explicit ScopedDispatchOverride(std::vector<std::function<void()>> procedures);
-    ~ScopedDispatchOverride();
-    ScopedDispatchOverride(const ScopedDispatchOverride&) = delete;
-    ScopedDispatchOverride& operator=(const ScopedDispatchOverride&) = delete;
-};
+// Runs the procedures; every one of them runs to its end.
+void Dispatch(const RunProcedures& procedures);
 
-// Whether anything runs for the pair.
-bool FormIsChecked(std::int32_t tableId, std::int32_t mode);
+// Whether the table lists anything to run for the pair.
+bool FormIsChecked(std::span<const ProcedureRow> table, std::int32_t tableId, std::int32_t mode);
 
 }  // namespace tesma::host

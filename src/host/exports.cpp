@@ -1,6 +1,7 @@
 // The three exports of libtesmaC.so. No exception crosses this boundary.
 #include <exception>
 
+#include "controls/procedure_table.h"
 #include "host/dispatcher.h"
 #include "host/run_entry.h"
 #include "platform/ui/backend.h"
@@ -26,6 +27,11 @@ bool Run(tesma::host::RunArguments args) {
 
 const char* OrEmpty(const char* s) { return s ? s : ""; }
 
+// What a host's call runs: the control procedures of form 101 for the table and mode.
+tesma::host::RunProcedures ControlProcedures(int32_t tableId, int32_t mode) {
+    return tesma::host::ProceduresFor(tesma::controls::ProcedureTable(), tableId, mode);
+}
+
 }  // namespace
 
 extern "C" {
@@ -38,7 +44,7 @@ extern "C" {
                                                 const void* const* extras, int32_t extra_count) {
     return Run({owner, table_id, pass_through, mode, instance_id, report_date, OrEmpty(protocol_path),
                 OrEmpty(data_dir), OrEmpty(override_dir), forms, form_count, tables, table_count, fields, field_count,
-                extras, extra_count});
+                extras, extra_count, ControlProcedures(table_id, mode)});
 }
 
 [[gnu::visibility("default")]] bool RunControl(void* owner, int32_t table_id, int32_t pass_through, int32_t mode,
@@ -49,11 +55,11 @@ extern "C" {
                                                const void* const* extras, int32_t extra_count) {
     return Run({owner, table_id, pass_through, mode, instance_id, report_date, OrEmpty(protocol_path),
                 OrEmpty(data_dir), std::string(), forms, form_count, tables, table_count, fields, field_count, extras,
-                extra_count});
+                extra_count, ControlProcedures(table_id, mode)});
 }
 
 [[gnu::visibility("default")]] bool FormIsChecked(int32_t table_id, int32_t mode) {
-    return tesma::host::FormIsChecked(table_id, mode);
+    return tesma::host::FormIsChecked(tesma::controls::ProcedureTable(), table_id, mode);
 }
 
 }  // extern "C"

@@ -82,7 +82,7 @@ void TFmContr::ExecuteRun() {
     // A host that only inspects a report (a dry run) asks for the run's table changes to be
     // dropped: everything is computed and checked as usual, nothing is written back.
     Context.DiscardChanges = DiscardChangesRequested();
-    const bool ran = Context.Execute([this] { Dispatch(Context.MainTableId, Context.PassThroughArg, Context.Mode); });
+    const bool ran = Context.Execute([this] { Dispatch(Procedures); });
     finished.ok = true;
     // The protocol cannot be opened: nothing ran and nothing was written.
     if (!ran) ProtocolNotOpened = true;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "host/dispatcher.h"
 #include "host/run_record.h"
 #include "platform/ui/backend.h"
 #include "runtime/run.h"
@@ -18,6 +19,7 @@ public:
 
     // ---- the run context (filled by the run entry) ----
     runtime::Run Context{*this};
+    RunProcedures Procedures;   // what the run executes, in order
     std::uint8_t RunState = 0;  // 0 waiting, 1 running, 2 finished or stopped
 
     // ---- what the host learns of the run ----

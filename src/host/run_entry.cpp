@@ -3,7 +3,6 @@
 #include <exception>
 #include <memory>
 
-#include "host/dispatcher.h"
 #include "host/fm_contr.h"
 #include "platform/text/cp1251.h"
 #include "tesma/tesmaC.h"
@@ -47,6 +46,7 @@ bool RunEntry(const RunArguments& a) {
     run.DataDir = a.dataDir;
     run.OverrideDir = a.overrideDir;
     run.Lists = std::move(lists);
+    window->Procedures = a.procedures;
     window->Lname.clear();
     window->ShowModal();
     return true;

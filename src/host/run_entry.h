@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "host/dispatcher.h"
+
 namespace tesma::host {
 
 struct RunArguments {
@@ -23,6 +25,9 @@ struct RunArguments {
     std::int32_t fieldCount = 0;
     const void* const* extras = nullptr;
     std::int32_t extraCount = 0;
+    // What the run executes, in order: for a host's call, the control procedures of the table
+    // and mode (see ProceduresFor).
+    RunProcedures procedures;
 
     // Takes the form, table and field lists of a set of host records (anything with
     // Forms()/FormCount(), Tables()/TableCount(), Fields()/FieldCount()).

@@ -13,16 +13,16 @@ namespace tesma::host {
 
 namespace {
 
-int OpenNamed(const char* variable) {
+UniqueFd OpenNamed(const char* variable) {
     const char* path = std::getenv(variable);
-    if (!path || !*path) return -1;
+    if (!path || !*path) return UniqueFd();
     // Non-blocking open: a FIFO nobody reads must not hold the run up.
-    return ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
+    return UniqueFd(::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600));
 }
 
-void WriteAll(int fd, std::string_view bytes) noexcept {
-    while (fd >= 0 && !bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+void WriteAll(const UniqueFd& fd, std::string_view bytes) noexcept {
+    while (fd && !bytes.empty()) {
+        const ssize_t n = ::write(fd.Get(), bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return;
         bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -33,13 +33,8 @@ void WriteAll(int fd, std::string_view bytes) noexcept {
 
 RunRecord::RunRecord() : copy_(OpenNamed(TESMA_ENV_PROTOCOL_COPY)), outcome_(OpenNamed(TESMA_ENV_OUTCOME)) {}
 
-RunRecord::~RunRecord() {
-    if (copy_ >= 0) ::close(copy_);
-    if (outcome_ >= 0) ::close(outcome_);
-}
-
 void RunRecord::Line(std::string_view text) noexcept {
-    if (copy_ < 0) return;
+    if (!copy_) return;
     try {
         std::string line(text);
         line += "\r\n";

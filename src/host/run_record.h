@@ -5,6 +5,8 @@
 // documents both).
 #include <string_view>
 
+#include "platform/unique_fd.h"
+
 namespace tesma::host {
 
 enum class RunEnding { Finished, Stopped, Failed, NoProtocol };
@@ -12,17 +14,14 @@ enum class RunEnding { Finished, Stopped, Failed, NoProtocol };
 class RunRecord {
 public:
     RunRecord();  // opens the files named in the environment, if any
-    ~RunRecord();
-    RunRecord(const RunRecord&) = delete;
-    RunRecord& operator=(const RunRecord&) = delete;
 
     // A line the protocol file took (without its CR LF).
     void Line(std::string_view text) noexcept;
     void End(RunEnding ending) noexcept;
 
 private:
-    int copy_ = -1;
-    int outcome_ = -1;
+    UniqueFd copy_;
+    UniqueFd outcome_;
 };
 
 }  // namespace tesma::host

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/engine/file_system.h"
 #include "platform/engine/files.h"
 #include "platform/errors.h"
 
@@ -17,25 +18,33 @@ namespace tesma::runtime {
 
 namespace {
 
+// Closes the descriptor of a failed open and gives an empty one in its place, with errno as
+// the failure left it.
+UniqueFd Failed(UniqueFd& fd) {
+    const int err = errno;
+    fd.Reset();
+    errno = err;
+    return UniqueFd();
+}
+
 // Opens an existing file for reading and writing without ever waiting. A FIFO opened so never
 // refuses; opened for writing only, it refuses at once (ENXIO) when nobody reads it, and
-// that is what a protocol written into the void must get. Returns the descriptor or -errno.
-int OpenExisting(const std::string& disk, struct stat& st) {
-    int fd = ::open(disk.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return -errno;
-    if (::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode)) {
-        ::close(fd);
-        fd = ::open(disk.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) return -errno;
+// that is what a protocol written into the void must get. An empty descriptor is a failure,
+// with errno set.
+UniqueFd OpenExisting(const std::string& disk, struct stat& st) {
+    engine::FileSystem& files = engine::CurrentFileSystem();
+    UniqueFd fd = files.Open(disk, O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (!fd) return fd;
+    if (::fstat(fd.Get(), &st) == 0 && S_ISFIFO(st.st_mode)) {
+        // This descriptor reads the FIFO too: it goes before the one that writes is opened.
+        fd.Reset();
+        fd = files.Open(disk, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (!fd) return fd;
     }
-    if (::fstat(fd, &st) != 0) {
-        int err = errno;
-        ::close(fd);
-        return -err;
-    }
+    if (::fstat(fd.Get(), &st) != 0) return Failed(fd);
     // Once open, writes wait for a slow reader as writes do.
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags >= 0) ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
     return fd;
 }
 
@@ -50,7 +59,7 @@ ssize_t WriteHoldingSigpipe(int fd, const char* data, std::size_t size) {
     sigemptyset(&pending);
     ::sigpending(&pending);
     const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
-    const ssize_t n = ::write(fd, data, size);
+    const ssize_t n = engine::CurrentFileSystem().Write(fd, data, size);
     const int err = errno;
     if (n < 0 && err == EPIPE && !alreadyPending) {
         const timespec noWait{};
@@ -68,68 +77,45 @@ int ProtocolFile::Open(std::string_view path) {
     Close();
     path_ = std::string(path);
     const std::string disk = engine::DiskPath(path);
-    if (int injected = engine::InjectedFault("protocol-open", disk)) return injected;
+    engine::FileSystem& files = engine::CurrentFileSystem();
     struct stat st {};
-    int fd = OpenExisting(disk, st);
-    const bool existed = fd >= 0;
+    UniqueFd fd = OpenExisting(disk, st);
+    const bool existed = static_cast<bool>(fd);
     if (!existed) {
-        if (-fd != ENOENT) return -fd;
-        fd = ::open(disk.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) return errno;
-        if (::fstat(fd, &st) != 0) {
-            int err = errno;
-            ::close(fd);
-            return err;
-        }
+        if (errno != ENOENT) return errno;
+        fd = files.Open(disk, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (!fd || ::fstat(fd.Get(), &st) != 0) return errno;
     }
     if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode)) {
         // A folder stays an error; a block device or a socket is never written as a protocol.
-        int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        return err;
+        return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     }
     regular_ = S_ISREG(st.st_mode);
     endsInCR_ = false;
     if (!regular_) {
         // A device or a FIFO takes the lines as they come: it has no end to look at or cut, and
         // any number of runs may write to /dev/null at once.
-        fd_ = fd;
+        fd_ = std::move(fd);
         end_ = lineEnd_ = 0;
         buffer_.clear();
         return 0;
     }
     // One writer at a time: a file held by another run is not opened.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        int err = errno;
-        ::close(fd);
-        return err;
-    }
+    if (files.Lock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return errno;
     if (existed && st.st_size > 0) {
         off_t from = st.st_size > 128 ? st.st_size - 128 : 0;
         char tail[128];
-        ssize_t n = ::pread(fd, tail, static_cast<std::size_t>(st.st_size - from), from);
-        if (n < 0) {
-            int err = errno;
-            ::close(fd);
-            return err;
-        }
+        ssize_t n = ::pread(fd.Get(), tail, static_cast<std::size_t>(st.st_size - from), from);
+        if (n < 0) return errno;
         const void* eof = std::memchr(tail, 26, static_cast<std::size_t>(n));
-        if (eof && ::ftruncate(fd, from + (static_cast<const char*>(eof) - tail)) != 0) {
-            int err = errno;
-            ::close(fd);
-            return err;
-        }
+        if (eof && files.Truncate(fd.Get(), from + (static_cast<const char*>(eof) - tail)) != 0) return errno;
         const std::size_t kept =
             eof ? static_cast<std::size_t>(static_cast<const char*>(eof) - tail) : static_cast<std::size_t>(n);
         endsInCR_ = kept > 0 && tail[kept - 1] == '\r';
     }
-    const off_t end = ::lseek(fd, 0, SEEK_END);
-    if (end < 0) {
-        int err = errno;
-        ::close(fd);
-        return err;
-    }
-    fd_ = fd;
+    const off_t end = ::lseek(fd.Get(), 0, SEEK_END);
+    if (end < 0) return errno;
+    fd_ = std::move(fd);
     end_ = lineEnd_ = end;
     buffer_.clear();
     return 0;
@@ -147,17 +133,17 @@ void ProtocolFile::Flush() {
         return lineEnd_;
     };
     while (done < buffer_.size()) {
-        int injected = engine::InjectedFault("protocol-write", engine::DiskPath(path_));
         const char* from = buffer_.data() + done;
         const std::size_t size = buffer_.size() - done;
-        ssize_t n = injected ? -1 : regular_ ? ::write(fd_, from, size) : WriteHoldingSigpipe(fd_, from, size);
+        ssize_t n = regular_ ? engine::CurrentFileSystem().Write(fd_.Get(), from, size)
+                             : WriteHoldingSigpipe(fd_.Get(), from, size);
         if (n < 0) {
-            int err = injected ? injected : errno;
+            int err = errno;
             if (err == EINTR) continue;
             if (regular_) {
                 // Cut the file back to its last whole line, and drop what did not reach it.
                 const long long keep = lineEndIn(done);
-                if (::ftruncate(fd_, keep) == 0) ::lseek(fd_, keep, SEEK_SET);
+                if (engine::CurrentFileSystem().Truncate(fd_.Get(), keep) == 0) ::lseek(fd_.Get(), keep, SEEK_SET);
                 end_ = lineEnd_ = keep;
             }
             endsInCR_ = false;
@@ -184,13 +170,13 @@ void ProtocolFile::Put(std::string_view bytes) {
 }
 
 void ProtocolFile::WriteLine(std::string_view text) {
-    if (fd_ < 0) throw IoError("the protocol file is not open");
+    if (!fd_) throw IoError("the protocol file is not open");
     Put(text);
     Put("\r\n");
 }
 
 void ProtocolFile::WriteLineUnchecked(std::string_view text) noexcept {
-    if (fd_ < 0) return;
+    if (!fd_) return;
     try {
         WriteLine(text);
     } catch (...) {
@@ -198,13 +184,12 @@ void ProtocolFile::WriteLineUnchecked(std::string_view text) noexcept {
 }
 
 void ProtocolFile::Close() noexcept {
-    if (fd_ < 0) return;
+    if (!fd_) return;
     try {
         Flush();
     } catch (...) {
     }
-    ::close(fd_);
-    fd_ = -1;
+    fd_.Reset();
 }
 
 }  // namespace tesma::runtime

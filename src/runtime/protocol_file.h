@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/unique_fd.h"
+
 namespace tesma::runtime {
 
 class ProtocolFile {
@@ -19,7 +21,7 @@ public:
     // A character device (such as /dev/null) or a FIFO is written as it is, with no cutting
     // and no lock; a FIFO that nobody reads is a failure at once (ENXIO), never a wait.
     int Open(std::string_view path);
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return static_cast<bool>(fd_); }
 
     // Appends text and CR LF. Output goes through a 128-byte buffer; a failed write raises an
     // IoError naming the file at the write that fills the buffer. A regular file is then cut
@@ -34,7 +36,7 @@ public:
 private:
     void Put(std::string_view bytes);
     void Flush();
-    int fd_ = -1;
+    UniqueFd fd_;
     bool regular_ = true;    // a regular file (not a device or a FIFO)
     bool endsInCR_ = false;  // the last byte that reached the file is a CR (its LF may follow)
     std::string path_;

@@ -5,12 +5,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <map>
 
 #include "platform/engine/files.h"
 #include "platform/engine/paradox.h"
 #include "platform/engine/query.h"
 #include "platform/errors.h"
+#include "support/file_faults.h"
+#include "support/keyed.h"
 #include "support/tables.h"
 #include "support/temp_dir.h"
 
@@ -69,19 +73,61 @@ TEST(Durability, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     std::string path = dir / "T.DB";
     WriteNumbers(path, 50, 0);
     const std::string before = FileBytes(path);
-    for (const char* step : {"open", "write", "fsync", "rename"}) {
-        engine::SetWriteFaultHook([step](std::string_view s, std::string_view) { return s == step ? ENOSPC : 0; });
-        engine::Query main(true);
-        main.AddLine("select * from \"" + path + "\"");
-        main.Open();
-        main.Delete();
-        main.Close();
-        EXPECT_THROW(engine::DefaultSession().Commit(), IoError) << step;
-        engine::SetWriteFaultHook(nullptr);
+    using Step = FileFaults::Step;
+    const std::pair<const char*, Step> steps[] = {
+        {"open", Step::Create}, {"write", Step::Write}, {"fsync", Step::Sync}, {"rename", Step::Rename}};
+    for (const auto& [step, failing] : steps) {
+        {
+            FileFaults faults([failing = failing](Step s, const std::string&) { return s == failing ? ENOSPC : 0; });
+            engine::Query main(true);
+            main.AddLine("select * from \"" + path + "\"");
+            main.Open();
+            main.Delete();
+            main.Close();
+            EXPECT_THROW(engine::DefaultSession().Commit(), IoError) << step;
+        }
         EXPECT_EQ(FileBytes(path), before) << step;
         int files = 0;
         for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++files;
         EXPECT_EQ(files, 1) << step;
+    }
+}
+
+TEST(Durability, EveryStepOfACommitOfATableAndItsIndexGoesThroughTheFileSystem) {
+    TempDir dir;
+    const std::string path = dir / "KEYED.DB";
+    WriteNumbers(path, 50, 0);
+    MakeKeyed(path, {"K"});
+    engine::Query main(true);
+    main.AddLine("select * from \"" + path + "\"");
+    main.Open();
+    main.Delete();
+    main.Close();
+    // Each file's steps, and where the folder is synced, in the order the file system sees them.
+    using Step = FileFaults::Step;
+    std::map<std::string, std::vector<Step>> stepsOf;
+    std::vector<std::string> order;
+    {
+        FileFaults record([&](Step step, const std::string& file) {
+            std::string name = std::filesystem::path(file).filename();
+            if (const auto mark = name.find(".tesma-"); mark != std::string::npos) name = name.substr(1, mark - 1);
+            if (step == Step::SyncFolder) name = "folder";
+            if (step != Step::Open && (stepsOf[name].empty() || stepsOf[name].back() != step))
+                stepsOf[name].push_back(step);
+            order.push_back(name + (step == Step::Rename ? " renamed" : ""));
+            return 0;
+        });
+        engine::DefaultSession().Commit();
+    }
+    // A temporary beside the file, marked by its writer's lock, written, synced, renamed over it.
+    const std::vector<Step> replaced = {Step::Create, Step::Lock, Step::Write, Step::Sync, Step::Rename};
+    EXPECT_EQ(stepsOf["KEYED.DB"], replaced);
+    EXPECT_EQ(stepsOf["KEYED.PX"], replaced);
+    // The folder is synced after each rename, so that the rename itself is on the disk.
+    for (const char* renamed : {"KEYED.DB renamed", "KEYED.PX renamed"}) {
+        auto at = std::find(order.begin(), order.end(), renamed);
+        ASSERT_NE(at, order.end()) << renamed;
+        EXPECT_NE(std::find(at, order.end(), "folder"), order.end()) << renamed;
     }
 }
 

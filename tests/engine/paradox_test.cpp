@@ -3,9 +3,11 @@
 #include <random>
 
 #include "platform/engine/paradox.h"
+#include "platform/engine/query.h"
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
+#include "runtime/conversions.h"
 #include "support/tables.h"
 #include "support/temp_dir.h"
 
@@ -26,6 +28,14 @@ void ExpectSame(const Cell& a, const Cell& b, const std::string& where) {
     EXPECT_EQ(a.text, b.text) << where;
     EXPECT_EQ(a.integer, b.integer) << where;
     EXPECT_EQ(a.real, b.real) << where;
+}
+
+// The texts of one field of a query's rows.
+std::vector<std::string> Texts(engine::Query& q, const char* field) {
+    std::vector<std::string> out;
+    const int i = q.FieldByName(field);
+    for (q.First(); !q.Eof(); q.Next()) out.push_back(q.AsText(i));
+    return out;
 }
 
 }  // namespace
@@ -130,4 +140,35 @@ TEST(ParadoxFile, DamagedFilesAreEngineErrorsNeverCrashes) {
         } catch (const EngineError&) {
         }
     }
+}
+
+TEST(ParadoxFile, ATimeStampBefore1899ReadsBackWithItsTimeOfDay) {
+    TempDir dir;
+    // The table file counts milliseconds from 1 January of the year 1 on one continuous
+    // scale: 15 June 1850 06:00 is that day's count plus a quarter of a day. The field is
+    // written as a number and then marked a time stamp (same 8-byte form), independent of
+    // how the engine converts time stamps.
+    const std::string path = dir / "TS.DB";
+    const double day1850 = locale::EncodeDate(1850, 6, 15) + 693594;
+    WriteParadoxTable(path, {{"TS", FieldType::Number, 0}},
+                      {{Cell::Real((day1850 + 0.25) * 86400000.0)}, {Cell::Real((day1850 + 0.75) * 86400000.0)}});
+    std::string bytes = FileBytes(path);
+    ASSERT_EQ(bytes[0x78], 0x06);
+    bytes[0x78] = 0x15;
+    WriteBytes(path, bytes);
+    engine::Query q;
+    q.AddLine("select * from \"" + path + "\"");
+    q.Open();
+    EXPECT_EQ(Texts(q, "TS"), (std::vector<std::string>{"15.06.1850 6:00:00", "15.06.1850 18:00:00"}));
+    q.First();
+    EXPECT_EQ(DatePartText("YYYYMMDDHH24MISS", q.AsDate(0)), "18500615060000");
+    q.Close();
+    // Encoded again, each value gives back the same count.
+    const engine::TableFile t = engine::ParseParadox(bytes, path);
+    for (std::size_t r = 0; r < t.records.size(); ++r) {
+        char encoded[8];
+        engine::EncodeParadoxField(t.fields[0], t.Get(r, 0), encoded);
+        EXPECT_EQ(std::string(encoded, 8), t.records[r].substr(0, 8)) << r;
+    }
+    engine::DefaultSession().Discard();
 }

@@ -1,5 +1,5 @@
 // Writing tables without losing or corrupting data: field names SQLite reserves, temporaries,
-// symbolic links, two processes on one table, time stamps before 30 December 1899.
+// symbolic links, two processes on one table.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -14,8 +14,6 @@
 #include "platform/engine/paradox.h"
 #include "platform/engine/query.h"
 #include "platform/errors.h"
-#include "platform/locale/calendar.h"
-#include "runtime/conversions.h"
 #include "support/tables.h"
 #include "support/temp_dir.h"
 
@@ -235,59 +233,4 @@ TEST_F(WriteSafety, ATableChangedByAnotherProcessAfterItWasReadIsNotOverwritten)
     // Read afresh, it is written as usual.
     DeleteFirstRecord(path);
     EXPECT_TRUE(ReadTable(path).empty());
-}
-
-// ---- dates before 30 December 1899 ---------------------------------------------------------
-
-TEST(DatesBefore1899, DayAndTimeOfOneValueDecodeConsistentlyOnBothSidesOfZero) {
-    struct Case {
-        int y, m, d, hh, mi, ss;
-    };
-    for (const Case c : {Case{1850, 6, 15, 6, 0, 0}, Case{1850, 6, 15, 18, 30, 15}, Case{1899, 12, 29, 6, 0, 0},
-                         Case{1899, 12, 30, 6, 0, 0}, Case{1899, 12, 31, 23, 59, 59}, Case{1, 1, 1, 12, 0, 0},
-                         Case{2025, 12, 1, 9, 5, 7}}) {
-        const double time = (c.hh * 3600.0 + c.mi * 60.0 + c.ss) / 86400.0;
-        const double value = locale::WithTimeOfDay(locale::EncodeDate(c.y, c.m, c.d), time);
-        char want[32];
-        std::snprintf(want, sizeof want, "%04d%02d%02d%02d%02d%02d", c.y, c.m, c.d, c.hh, c.mi, c.ss);
-        EXPECT_EQ(DatePartText("YYYYMMDDHH24MISS", value), want);
-        // A whole day count and its text round-trip too.
-        const double day = locale::EncodeDate(c.y, c.m, c.d);
-        if (day != 0) {
-            EXPECT_EQ(ShortDateTextToDate(ValueToText(Value::DateOf(day))), day) << want;
-        }
-        // On the continuous scale of table time stamps, and back.
-        EXPECT_DOUBLE_EQ(locale::FromContinuousDays(locale::ToContinuousDays(value)), value) << want;
-    }
-    // Day of the week of a day before 1899 with a time of day: 15 June 1850 was a Saturday.
-    EXPECT_EQ(DatePartText("D", locale::WithTimeOfDay(locale::EncodeDate(1850, 6, 15), 0.75)), "6");
-}
-
-TEST_F(WriteSafety, ATimeStampBefore1899ReadsBackWithItsTimeOfDay) {
-    // The table file counts milliseconds from 1 January of the year 1 on one continuous
-    // scale: 15 June 1850 06:00 is that day's count plus a quarter of a day. The field is
-    // written as a number and then marked a time stamp (same 8-byte form), independent of
-    // how the engine converts time stamps.
-    const std::string path = dir / "TS.DB";
-    const double day1850 = locale::EncodeDate(1850, 6, 15) + 693594;
-    WriteParadoxTable(path, {{"TS", FieldType::Number, 0}},
-                      {{Cell::Real((day1850 + 0.25) * 86400000.0)}, {Cell::Real((day1850 + 0.75) * 86400000.0)}});
-    std::string bytes = FileBytes(path);
-    ASSERT_EQ(bytes[0x78], 0x06);
-    bytes[0x78] = 0x15;
-    WriteBytes(path, bytes);
-    Query q;
-    q.AddLine("select * from \"" + path + "\"");
-    q.Open();
-    EXPECT_EQ(Texts(q, "TS"), (std::vector<std::string>{"15.06.1850 6:00:00", "15.06.1850 18:00:00"}));
-    q.First();
-    EXPECT_EQ(DatePartText("YYYYMMDDHH24MISS", q.AsDate(0)), "18500615060000");
-    q.Close();
-    // Encoded again, each value gives back the same count.
-    const engine::TableFile t = engine::ParseParadox(bytes, path);
-    for (std::size_t r = 0; r < t.records.size(); ++r) {
-        char encoded[8];
-        engine::EncodeParadoxField(t.fields[0], t.Get(r, 0), encoded);
-        EXPECT_EQ(std::string(encoded, 8), t.records[r].substr(0, 8)) << r;
-    }
 }

@@ -1,5 +1,4 @@
-// The protocol file: whole lines after a failed write at any flush, and protocol paths that
-// are devices, FIFOs or folders.
+// Protocol paths that are devices, FIFOs or folders, for a run through the run entry.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -28,62 +27,6 @@ using namespace tesma::testing;
 
 namespace {
 
-// ---- a failed write at a flush boundary ----------------------------------------------------
-
-// Writes the lines into a protocol whose n-th write fails; returns what the file holds.
-std::string WriteFailingAt(const std::string& path, const std::string& before, const std::vector<std::string>& lines,
-                           int failingWrite) {
-    WriteBytes(path, before);
-    int writes = 0;
-    engine::SetWriteFaultHook([&](std::string_view step, std::string_view) {
-        return step == "protocol-write" && ++writes >= failingWrite ? ENOSPC : 0;
-    });
-    runtime::ProtocolFile protocol;
-    EXPECT_EQ(protocol.Open(path), 0);
-    try {
-        for (const auto& l : lines) protocol.WriteLine(l);
-    } catch (const IoError&) {
-    }
-    protocol.Close();
-    engine::SetWriteFaultHook(nullptr);
-    return FileBytes(path);
-}
-
-}  // namespace
-
-TEST(ProtocolFlushes, AFailedWriteAtAnyFlushKeepsEveryLineThatReachedTheFileWhole) {
-    TempDir dir;
-    const std::string path = dir / "protocol.txt";
-    int crEndsAFlushThatStays = 0;
-    // A first line of every length around one buffer, so that its CR LF falls before, across
-    // and after each flush boundary; then lines of other lengths, one longer than a buffer.
-    for (const std::string before : {"", "old line\r\n", "old line without end"}) {
-        for (std::size_t first : {0, 1, 124, 125, 126, 127, 128, 129, 252, 253, 254, 255, 256, 257}) {
-            std::vector<std::string> lines = {std::string(first, 'a'), std::string(300, 'b'), "", "c"};
-            for (int i = 0; i < 12; ++i) lines.push_back("line " + std::to_string(i));
-            std::string all;
-            for (const auto& l : lines) all += l + "\r\n";
-            const int flushes = static_cast<int>(all.size() / 128);
-            for (int failing = 1; failing <= flushes + 1; ++failing) {
-                // What reached the file: the flushes before the failing one; of it, every whole line.
-                const std::string reached = before + all.substr(0, 128 * static_cast<std::size_t>(failing - 1));
-                const std::size_t lastEnd = reached.rfind("\r\n");
-                std::string expected = reached.substr(0, lastEnd == std::string::npos ? 0 : lastEnd + 2);
-                if (expected.size() < before.size()) expected = before;
-                if (failing > 1 && failing <= flushes && all[128 * static_cast<std::size_t>(failing - 1) - 1] == '\r')
-                    ++crEndsAFlushThatStays;
-                ASSERT_EQ(WriteFailingAt(path, before, lines, failing), expected)
-                    << "first line " << first << ", failing write " << failing << ", before '" << before << "'";
-            }
-        }
-    }
-    EXPECT_GE(crEndsAFlushThatStays, 6);  // the split CR LF was among the cases
-}
-
-// ---- protocol paths that are not regular files ---------------------------------------------
-
-namespace {
-
 class ProtocolPaths : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -94,7 +37,7 @@ protected:
     // A run that writes three lines and changes the table; true when the entry returns true.
     bool Run(const std::string& protocol, const std::function<void()>& between = {}) {
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
-        host::ScopedDispatchOverride procs({[&] {
+        host::RunProcedures procedures({[&] {
             WriteProtocolLine("**Заголовок"_cp);
             FirstRow();
             SetRowField("NBAL2", Value::Str("99999"));
@@ -109,6 +52,7 @@ protected:
         a.protocolPath = protocol;
         a.dataDir = dataDir;
         a.SetLists(records);
+        a.procedures = procedures;
         return host::RunEntry(a);
     }
     bool TableChanged() { return ReadTable(table())[0][1].text == "99999"; }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "host/dispatcher.h"
 #include "host/fm_contr.h"
@@ -13,13 +14,13 @@
 #include "platform/text/cp1251.h"
 #include "platform/ui/scripted_backend.h"
 #include "runtime/run.h"
+#include "support/file_faults.h"
 #include "support/report.h"
 #include "support/tables.h"
 
 using namespace tesma;
 using namespace tesma::literals;
 using namespace tesma::testing;
-using host::ScopedDispatchOverride;
 
 namespace {
 
@@ -48,6 +49,7 @@ protected:
         a.protocolPath = protocol.empty() ? tree.Protocol() : protocol;
         a.dataDir = dataDir;
         a.SetLists(records);
+        a.procedures = procedures;
         if (tableCount >= 0) a.tableCount = tableCount;
         return host::RunEntry(a);
     }
@@ -57,6 +59,7 @@ protected:
     std::string dataDir;
     hostkit::DescriptorSet records{Form101Forms(), Form101Tables(), Form101Fields()};
     std::int32_t tableCount = -1;
+    host::RunProcedures procedures;  // what every run of the test executes
     ui::ScriptedBackend* ui = nullptr;
 };
 
@@ -68,24 +71,8 @@ auto Writes(std::vector<std::string> lines) {
 
 }  // namespace
 
-TEST(FormIsChecked, AnswersForEveryTableAndMode) {
-    EXPECT_TRUE(host::FormIsChecked(466472, 4));
-    EXPECT_TRUE(host::FormIsChecked(466472, 7));
-    EXPECT_TRUE(host::FormIsChecked(583102, 7));
-    EXPECT_TRUE(host::FormIsChecked(474667, 4));
-    EXPECT_FALSE(host::FormIsChecked(474667, 7));
-    EXPECT_FALSE(host::FormIsChecked(466472, 8));
-    EXPECT_FALSE(host::FormIsChecked(0, 4));
-    for (std::int32_t id : {466473, 466474, 466475, 583102}) {
-        EXPECT_TRUE(host::FormIsChecked(id, 4));
-        EXPECT_TRUE(host::FormIsChecked(id, 7));
-        EXPECT_FALSE(host::FormIsChecked(id, 8));
-        EXPECT_FALSE(host::FormIsChecked(id, 5));
-    }
-}
-
 TEST_F(RunDriver, ANormalRunWritesItsLinesAndClosesInTheTickThatRanIt) {
-    ScopedDispatchOverride procs({Writes({"**Заголовок"_cp, "1: E101001 текст"_cp})});
+    procedures = {Writes({"**Заголовок"_cp, "1: E101001 текст"_cp})};
     EXPECT_TRUE(Run());
     EXPECT_EQ(Protocol(), "**Заголовок\r\n1: E101001 текст\r\n"_cp);
     EXPECT_EQ(ui->VirtualNow(), 500);  // the first tick, and no further one
@@ -105,7 +92,7 @@ TEST_F(RunDriver, ANormalRunWritesItsLinesAndClosesInTheTickThatRanIt) {
 TEST_F(RunDriver, StopBeforeTheFirstTickRunsNothingAndLeavesTheProtocolAlone) {
     WriteBytes(tree.Protocol(), "old\r\n\x1A");
     bool ran = false;
-    ScopedDispatchOverride procs({[&] { ran = true; }});
+    procedures = {[&] { ran = true; }};
     ui->stopBeforeFirstTick = true;
     EXPECT_TRUE(Run());
     EXPECT_FALSE(ran);
@@ -116,7 +103,7 @@ TEST_F(RunDriver, StopDuringARunPutsTheInterruptionLineBetweenAndTheRestStillRun
     // Pump 1 is the first tick's counter update; then one pump before each line: 2 before the
     // first header, 3 before "a", 4 before "b", 5 before the second header.
     ui->stopAtPumps = {4, 5};
-    ScopedDispatchOverride procs({Writes({"**Первая"_cp, "a", "b"}), Writes({"**Вторая"_cp, "c"})});
+    procedures = {Writes({"**Первая"_cp, "a", "b"}), Writes({"**Вторая"_cp, "c"})};
     EXPECT_TRUE(Run());
     EXPECT_EQ(Protocol(),
               "**Первая\r\na\r\n>>>>> Прервано оператором\r\nb\r\n>>>>> Прервано оператором\r\n**Вторая\r\nc\r\n"_cp);
@@ -124,7 +111,7 @@ TEST_F(RunDriver, StopDuringARunPutsTheInterruptionLineBetweenAndTheRestStillRun
 
 TEST_F(RunDriver, AProtocolInAMissingFolderRunsNothingAndWritesNothing) {
     bool ran = false;
-    ScopedDispatchOverride procs({[&] { ran = true; }});
+    procedures = {[&] { ran = true; }};
     EXPECT_TRUE(Run(contract::kModeControl, 0, contract::kTableChapterA, tree.Dir() / "missing/protocol.txt"));
     EXPECT_FALSE(ran);
     EXPECT_FALSE(std::filesystem::exists(tree.Dir() / "missing"));
@@ -151,12 +138,12 @@ TEST_F(RunDriver, ModePrepareAppendsNothingButCutsTheEndOfFileMark) {
 TEST_F(RunDriver, AFailureShowsItsTextKeepsTheLinesAndChangesNoTable) {
     const std::string table = dataDir + ChapterFile('A') + ".DB";
     const std::string before = FileBytes(table);
-    ScopedDispatchOverride procs({[] {
+    procedures = {[] {
         WriteProtocolLine("**Контроль"_cp);
         runtime::CurrentRun().Q.First();
         runtime::CurrentRun().Q.Delete();
         throw EngineError("table X.DB is damaged");
-    }});
+    }};
     EXPECT_TRUE(Run());
     ASSERT_EQ(ui->messageBoxes.size(), 1u);
     EXPECT_EQ(ui->messageBoxes[0], "table X.DB is damaged");
@@ -166,10 +153,10 @@ TEST_F(RunDriver, AFailureShowsItsTextKeepsTheLinesAndChangesNoTable) {
 
 TEST_F(RunDriver, AChangeMadeByASuccessfulRunReachesTheTable) {
     const std::string table = dataDir + ChapterFile('A') + ".DB";
-    ScopedDispatchOverride procs({[] {
+    procedures = {[] {
         runtime::CurrentRun().Q.First();
         runtime::CurrentRun().Q.Delete();
-    }});
+    }};
     EXPECT_TRUE(Run(contract::kModeControl, 5));
     auto rows = ReadTable(table);
     ASSERT_EQ(rows.size(), 2u);
@@ -180,10 +167,10 @@ TEST_F(RunDriver, AChangeMadeByASuccessfulRunReachesTheTable) {
 TEST_F(RunDriver, TheMainQueryHasTheInstanceConditionOnlyForANonZeroInstance) {
     std::vector<std::string> lines;
     int rows = 0;
-    ScopedDispatchOverride procs({[&] {
+    procedures = {[&] {
         lines = runtime::CurrentRun().Q.SqlLines();
         rows = runtime::CurrentRun().Q.RowCount();
-    }});
+    }};
     EXPECT_TRUE(Run(contract::kModeControl, 0));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "select * from \"" + dataDir + "CH_A.DB\"");
@@ -196,14 +183,14 @@ TEST_F(RunDriver, TheMainQueryHasTheInstanceConditionOnlyForANonZeroInstance) {
 
 TEST_F(RunDriver, AMainTableMissingFromTheListLeavesTheCursorClosed) {
     bool active = true;
-    ScopedDispatchOverride procs({[&] { active = runtime::CurrentRun().Q.Active(); }});
+    procedures = {[&] { active = runtime::CurrentRun().Q.Active(); }};
     EXPECT_TRUE(Run(contract::kModeControl, 0, 999));
     EXPECT_FALSE(active);
     EXPECT_TRUE(ui->messageBoxes.empty());
 }
 
 TEST_F(RunDriver, ACountBeyondTheListCapacityIsARangeFailureNotAnOverread) {
-    ScopedDispatchOverride procs({Writes({"x"})});
+    procedures = {Writes({"x"})};
     tableCount = 500;
     EXPECT_TRUE(Run(contract::kModeControl, 0, 999));
     ASSERT_EQ(ui->messageBoxes.size(), 1u);
@@ -214,7 +201,7 @@ TEST_F(RunDriver, ACountBeyondTheListCapacityIsARangeFailureNotAnOverread) {
 TEST_F(RunDriver, HeaderLinesAreShownInTheWindow) {
     std::vector<std::string> names;
     const std::string longHeader = "**" + std::string(300, 'h');
-    ScopedDispatchOverride procs({[&] {
+    procedures = {[&] {
         WriteProtocolLine("**Имя"_cp);
         names.push_back(host::FmContr->Lname);
         WriteProtocolLine("*one star");
@@ -223,7 +210,7 @@ TEST_F(RunDriver, HeaderLinesAreShownInTheWindow) {
         names.push_back(host::FmContr->Lname);
         WriteProtocolLine(longHeader);
         names.push_back(host::FmContr->Lname);
-    }});
+    }};
     EXPECT_TRUE(Run());
     EXPECT_EQ(names, (std::vector<std::string>{"Имя"_cp, "Имя"_cp, "", std::string(255, 'h')}));
     EXPECT_EQ(Protocol(), "**Имя\r\n*one star\r\n**\r\n"_cp + longHeader + "\r\n");
@@ -231,13 +218,14 @@ TEST_F(RunDriver, HeaderLinesAreShownInTheWindow) {
 
 TEST_F(RunDriver, AFailedProtocolWriteEndsTheRunWithAMessage) {
     int lines = 0;
-    engine::SetWriteFaultHook(
-        [&](std::string_view step, std::string_view) { return step == "protocol-write" ? 28 : 0; });
-    ScopedDispatchOverride procs({[&] {
+    std::optional<FileFaults> faults(std::in_place, [&](FileFaults::Step step, const std::string& path) {
+        return step == FileFaults::Step::Write && path == tree.Protocol() ? 28 : 0;
+    });
+    procedures = {[&] {
         for (int i = 0; i < 100; ++i, ++lines) WriteProtocolLine("line of some length " + std::to_string(i));
-    }});
+    }};
     EXPECT_TRUE(Run());
-    engine::SetWriteFaultHook(nullptr);
+    faults.reset();
     ASSERT_EQ(ui->messageBoxes.size(), 1u);
     EXPECT_NE(ui->messageBoxes[0].find("protocol"), std::string::npos);
     EXPECT_LT(lines, 10);  // the write that filled the 128-byte buffer failed
@@ -245,7 +233,7 @@ TEST_F(RunDriver, AFailedProtocolWriteEndsTheRunWithAMessage) {
 
 TEST_F(RunDriver, RowCounterIsShownAndOperatorCounterStaysZero) {
     runtime::LibraryCounters().RowCounter = 17;
-    ScopedDispatchOverride procs({[] {}});
+    procedures = {[] {}};
     EXPECT_TRUE(Run());
     ASSERT_GE(ui->drawn.size(), 2u);
     bool sawRow = false;

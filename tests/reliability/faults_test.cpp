@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
 
 #include "../controls/chapter_fixture.h"
 #include "../controls/controls_fixture_a.h"
 #include "controls/procedures.h"
-#include "platform/engine/files.h"
 #include "runtime/run.h"
+#include "support/file_faults.h"
 
 using namespace tesma;
 using namespace tesma::literals;
@@ -25,7 +26,6 @@ protected:
         Write(kPrevious, 'A', PreviousA());
         WriteChart(ChartA());
     }
-    void TearDown() override { engine::SetWriteFaultHook(nullptr); }
     std::string Control() { return ChapterReport::Run(contract::kTableChapterA, controls::ControlChapterA1); }
 };
 
@@ -34,10 +34,17 @@ protected:
 TEST_F(Faults, AFailedCommitLeavesTheTableAsItWasAndSaysSo) {
     const std::string table = TablePath(kDate, 'A');
     const std::string before = FileBytes(table);
-    for (const char* step : {"open", "write", "fsync", "rename"}) {
+    using Step = FileFaults::Step;
+    const std::pair<const char*, Step> steps[] = {
+        {"open", Step::Create}, {"write", Step::Write}, {"fsync", Step::Sync}, {"rename", Step::Rename}};
+    for (const auto& [step, failing] : steps) {
         for (int err : {ENOSPC, EIO}) {
             ui->messageBoxes.clear();
-            engine::SetWriteFaultHook([=](std::string_view s, std::string_view) { return s == step ? err : 0; });
+            // The steps of writing the chapter table fail; the protocol's are not touched.
+            FileFaults faults(
+                [failing = failing, err, name = ChapterFile('A') + ".DB"](Step s, const std::string& path) {
+                    return s == failing && path.find(name) != std::string::npos ? err : 0;
+                });
             EXPECT_EQ(Control(), Lines({kHeader})) << step;
             ASSERT_EQ(ui->messageBoxes.size(), 1u) << step;
             EXPECT_NE(ui->messageBoxes[0].find("cannot write"), std::string::npos) << ui->messageBoxes[0];
@@ -45,7 +52,6 @@ TEST_F(Faults, AFailedCommitLeavesTheTableAsItWasAndSaysSo) {
             EXPECT_EQ(FileBytes(table), before) << step;
         }
     }
-    engine::SetWriteFaultHook(nullptr);
     EXPECT_EQ(Control(), Lines({kHeader}));
     EXPECT_NE(FileBytes(table), before);  // the rebuilt totals reach the table at last
 }
@@ -53,8 +59,8 @@ TEST_F(Faults, AFailedCommitLeavesTheTableAsItWasAndSaysSo) {
 TEST_F(Faults, AFailedProtocolWriteLeavesOnlyWholeLines) {
     for (int failAt = 1; failAt <= 6; ++failAt) {
         int writes = 0;
-        engine::SetWriteFaultHook([&](std::string_view s, std::string_view) {
-            return s == "protocol-write" && ++writes >= failAt ? ENOSPC : 0;
+        std::optional<FileFaults> faults(std::in_place, [&](FileFaults::Step s, const std::string& path) {
+            return s == FileFaults::Step::Write && path == tree.Protocol() && ++writes >= failAt ? ENOSPC : 0;
         });
         std::filesystem::remove(tree.Protocol());
         hostkit::DescriptorSet records(Form101Forms(), Form101Tables(), Form101Fields());
@@ -62,7 +68,7 @@ TEST_F(Faults, AFailedProtocolWriteLeavesOnlyWholeLines) {
         RunInside({contract::kTableChapterA, 4, 0, kDate, tree.Protocol(), tree.DateDir(kDate), ""}, records, [] {
             for (int i = 0; i < 40; ++i) WriteProtocolLine("line " + std::to_string(i) + " " + std::string(37, 'x'));
         });
-        engine::SetWriteFaultHook(nullptr);
+        faults.reset();
         const std::string protocol = FileBytes(tree.Protocol());
         ASSERT_EQ(ui->messageBoxes.size(), 1u) << failAt;
         std::string expected;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
 #include "platform/locale/settings.h"
@@ -118,4 +120,28 @@ TEST(CurrentDateTime, IsTodayWithATimeOfDay) {
     double now = CurrentDateTime();
     EXPECT_GT(now, D(2020, 1, 1));
     EXPECT_LT(now, D(2200, 1, 1));
+}
+
+TEST(DatesBefore1899, DayAndTimeOfOneValueDecodeConsistentlyOnBothSidesOfZero) {
+    struct Case {
+        int y, m, d, hh, mi, ss;
+    };
+    for (const Case c : {Case{1850, 6, 15, 6, 0, 0}, Case{1850, 6, 15, 18, 30, 15}, Case{1899, 12, 29, 6, 0, 0},
+                         Case{1899, 12, 30, 6, 0, 0}, Case{1899, 12, 31, 23, 59, 59}, Case{1, 1, 1, 12, 0, 0},
+                         Case{2025, 12, 1, 9, 5, 7}}) {
+        const double time = (c.hh * 3600.0 + c.mi * 60.0 + c.ss) / 86400.0;
+        const double value = locale::WithTimeOfDay(locale::EncodeDate(c.y, c.m, c.d), time);
+        char want[32];
+        std::snprintf(want, sizeof want, "%04d%02d%02d%02d%02d%02d", c.y, c.m, c.d, c.hh, c.mi, c.ss);
+        EXPECT_EQ(DatePartText("YYYYMMDDHH24MISS", value), want);
+        // A whole day count and its text round-trip too.
+        const double day = locale::EncodeDate(c.y, c.m, c.d);
+        if (day != 0) {
+            EXPECT_EQ(ShortDateTextToDate(ValueToText(Value::DateOf(day))), day) << want;
+        }
+        // On the continuous scale of table time stamps, and back.
+        EXPECT_DOUBLE_EQ(locale::FromContinuousDays(locale::ToContinuousDays(value)), value) << want;
+    }
+    // Day of the week of a day before 1899 with a time of day: 15 June 1850 was a Saturday.
+    EXPECT_EQ(DatePartText("D", locale::WithTimeOfDay(locale::EncodeDate(1850, 6, 15), 0.75)), "6");
 }

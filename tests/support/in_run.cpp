@@ -1,7 +1,5 @@
 #include "support/in_run.h"
 
-#include "host/dispatcher.h"
-
 namespace tesma::testing {
 
 ScriptedUi::ScriptedUi() {
@@ -13,7 +11,6 @@ ScriptedUi::ScriptedUi() {
 ScriptedUi::~ScriptedUi() { ui::SetBackend(nullptr); }
 
 void RunInside(const RunSetup& s, const hostkit::DescriptorSet& records, const std::function<void()>& body) {
-    host::ScopedDispatchOverride procs({body});
     host::RunArguments a;
     a.tableId = s.tableId;
     a.mode = s.mode;
@@ -23,6 +20,7 @@ void RunInside(const RunSetup& s, const hostkit::DescriptorSet& records, const s
     a.dataDir = s.dataDir;
     a.overrideDir = s.overrideDir;
     a.SetLists(records);
+    a.procedures = {body};
     host::RunEntry(a);
 }
 

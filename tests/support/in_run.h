@@ -27,6 +27,8 @@ class ScriptedUi {
 public:
     ScriptedUi();
     ~ScriptedUi();
+    ScriptedUi(const ScriptedUi&) = delete;
+    ScriptedUi& operator=(const ScriptedUi&) = delete;
     ui::ScriptedBackend& operator*() { return *backend_; }
     ui::ScriptedBackend* operator->() { return backend_; }
 

@@ -172,7 +172,6 @@ int main(int argc, char** argv) {
                 Measure(
                     repeat,
                     [&] {
-                        host::ScopedDispatchOverride only({controls::ControlChapterA1});
                         hostkit::DescriptorSet records(folder.forms, folder.tables, folder.fields);
                         host::RunArguments a;
                         a.tableId = c.tableId;
@@ -181,6 +180,7 @@ int main(int argc, char** argv) {
                         a.protocolPath = text::FromUtf8(protocol);
                         a.dataDir = folder.dirCp;
                         a.SetLists(records);
+                        a.procedures = {controls::ControlChapterA1};
                         host::RunEntry(a);
                     },
                     [&] { return ReadWrite(reads, {file(report.current, c.latin)}); }));

@@ -12,17 +12,13 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/engine/file_system.h"
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
 
 namespace tesma::engine {
 
 namespace {
-
-WriteFaultHook& Hook() {
-    static WriteFaultHook hook;
-    return hook;
-}
 
 bool IsRegularFile(const std::string& p) {
     struct stat st {};
@@ -86,32 +82,25 @@ std::optional<FileStamp> StampOf(const std::string& diskPath) {
 }
 
 std::string ReadWholeFile(const std::string& diskPath, std::string_view shownName, FileStamp* stamp) {
-    int fd = ::open(diskPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EngineError("cannot open " + std::string(shownName) + ": " + std::strerror(errno));
+    const UniqueFd fd = CurrentFileSystem().Open(diskPath, O_RDONLY | O_CLOEXEC);
+    if (!fd) throw EngineError("cannot open " + std::string(shownName) + ": " + std::strerror(errno));
     if (stamp) {
         struct stat st {};
-        if (::fstat(fd, &st) == 0) *stamp = StampFrom(st);
+        if (::fstat(fd.Get(), &st) == 0) *stamp = StampFrom(st);
     }
     std::string data;
     char buf[65536];
     while (true) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        ssize_t n = ::read(fd.Get(), buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            throw EngineError("cannot read " + std::string(shownName) + ": " + std::strerror(err));
+            throw EngineError("cannot read " + std::string(shownName) + ": " + std::strerror(errno));
         }
         if (n == 0) break;
         data.append(buf, static_cast<std::size_t>(n));
     }
-    ::close(fd);
     return data;
 }
-
-void SetWriteFaultHook(WriteFaultHook hook) { Hook() = std::move(hook); }
-
-int InjectedFault(std::string_view step, std::string_view diskPath) { return Hook() ? Hook()(step, diskPath) : 0; }
 
 namespace {
 
@@ -145,12 +134,13 @@ void RemoveStaleTemporaries(const std::string& dir, const std::string& fileName)
     while (dirent* e = ::readdir(d))
         if (IsTemporaryOf(e->d_name, fileName)) candidates.push_back(dir + "/" + e->d_name);
     ::closedir(d);
+    FileSystem& files = CurrentFileSystem();
     for (const auto& f : candidates) {
-        int fd = ::open(f.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
+        const UniqueFd fd = files.Open(f, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (!fd) continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(f.c_str());
-        ::close(fd);
+        if (::fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode) && files.Lock(fd.Get(), LOCK_EX | LOCK_NB) == 0)
+            files.Unlink(f);
     }
 }
 
@@ -174,74 +164,53 @@ void ReplaceFileAtomically(const std::string& diskPath, std::string_view bytes, 
     std::string dir = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
     const std::string fileName = slash == std::string::npos ? target : target.substr(slash + 1);
     RemoveStaleTemporaries(dir, fileName);
-    std::string temp = dir + "/" + TemporaryName(fileName);
-    int err = InjectedFault("open", diskPath);
-    int fd = err ? -1 : ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) WriteFailed(shownName, "create temporary file", err ? err : errno);
+    const std::string temp = dir + "/" + TemporaryName(fileName);
+    FileSystem& files = CurrentFileSystem();
+    UniqueFd fd = files.Open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (!fd) WriteFailed(shownName, "create temporary file", errno);
     // Marks the temporary as having a live writer (see RemoveStaleTemporaries).
-    ::flock(fd, LOCK_EX | LOCK_NB);
+    files.Lock(fd.Get(), LOCK_EX | LOCK_NB);
     // Keep the permissions of the file being replaced.
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-    auto fail = [&](std::string_view step, int e) {
-        ::unlink(temp.c_str());
-        ::close(fd);
-        WriteFailed(shownName, step, e);
+    if (::stat(target.c_str(), &st) == 0) ::fchmod(fd.Get(), st.st_mode & 07777);
+    auto fail = [&](std::string_view step, int err) {
+        files.Unlink(temp);
+        fd.Reset();
+        WriteFailed(shownName, step, err);
     };
     std::size_t done = 0;
     while (done < bytes.size()) {
-        if ((err = InjectedFault("write", diskPath))) fail("write", err);
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        ssize_t n = files.Write(fd.Get(), bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             fail("write", errno);
         }
         done += static_cast<std::size_t>(n);
     }
-    if ((err = InjectedFault("fsync", diskPath)) || ::fsync(fd) != 0) fail("fsync", err ? err : errno);
-    if ((err = InjectedFault("rename", diskPath)) || ::rename(temp.c_str(), target.c_str()) != 0)
-        fail("rename", err ? err : errno);
+    if (files.Sync(fd.Get()) != 0) fail("fsync", errno);
+    if (files.Rename(temp, target) != 0) fail("rename", errno);
     // The lock on the temporary goes with this close, after the rename: until then it is a
     // live writer's file.
-    ::close(fd);
+    fd.Reset();
     // The new file is in place; syncing the folder makes the rename itself durable.
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    files.SyncFolder(dir);
 }
 
 std::optional<FileLock> FileLock::TryExclusive(const std::string& diskPath) {
+    FileSystem& files = CurrentFileSystem();
     for (int attempt = 0; attempt < 3; ++attempt) {
-        int fd = ::open(diskPath.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return std::nullopt;
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
+        UniqueFd fd = files.Open(diskPath, O_RDONLY | O_CLOEXEC);
+        if (!fd) return std::nullopt;
+        if (files.Lock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return std::nullopt;
         // The file may have been replaced between open and lock: the lock must be on the
         // file that the name shows now.
         struct stat a {
         }, b{};
-        if (::fstat(fd, &a) == 0 && ::stat(diskPath.c_str(), &b) == 0 && a.st_ino == b.st_ino && a.st_dev == b.st_dev)
-            return FileLock(fd);
-        ::close(fd);
+        if (::fstat(fd.Get(), &a) == 0 && ::stat(diskPath.c_str(), &b) == 0 && a.st_ino == b.st_ino &&
+            a.st_dev == b.st_dev)
+            return FileLock(std::move(fd));
     }
     return std::nullopt;
-}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = other.fd_;
-        other.fd_ = -1;
-    }
-    return *this;
-}
-
-FileLock::~FileLock() {
-    if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace tesma::engine

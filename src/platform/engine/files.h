@@ -1,10 +1,13 @@
 #pragma once
-// The file layer of the engine: names, reading, atomic replacement, advisory locks.
+// The file layer of the engine: names, reading, atomic replacement, advisory locks. Every change
+// to a file goes through the file system in use (file_system.h).
 // Paths inside the library are code page 1251 texts; on disk they are UTF-8 names.
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "platform/unique_fd.h"
 
 namespace tesma::engine {
 
@@ -42,27 +45,15 @@ std::string ReadWholeFile(const std::string& diskPath, std::string_view shownNam
 // stays a link.
 void ReplaceFileAtomically(const std::string& diskPath, std::string_view bytes, std::string_view shownName);
 
-// Fault injection for tests: called before each step of a file write ("open", "write",
-// "fsync", "rename", "fsync-dir"); a non-zero result is taken as that step failing with
-// this errno value.
-using WriteFaultHook = std::function<int(std::string_view step, std::string_view diskPath)>;
-void SetWriteFaultHook(WriteFaultHook hook);
-int InjectedFault(std::string_view step, std::string_view diskPath);
-
 // An exclusive advisory lock on a file, held while the object lives.
 class FileLock {
 public:
     // Locks the file without waiting. Nothing when another process holds it.
     static std::optional<FileLock> TryExclusive(const std::string& diskPath);
-    FileLock(FileLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    FileLock& operator=(FileLock&& other) noexcept;
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    ~FileLock();
 
 private:
-    explicit FileLock(int fd) : fd_(fd) {}
-    int fd_ = -1;
+    explicit FileLock(UniqueFd fd) : fd_(std::move(fd)) {}
+    UniqueFd fd_;
 };
 
 }  // namespace tesma::engine

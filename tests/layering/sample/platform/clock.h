@@ -1,0 +1,7 @@
+#pragma once
+
+namespace sample::platform {
+
+int Ticks();
+
+}  // namespace sample::platform

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace sample::runtime {
+
+int RunTicks();
+
+}  // namespace sample::runtime
