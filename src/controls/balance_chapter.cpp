@@ -51,7 +51,6 @@ private:
     bool LoadPrevious();
     void VanishedAccounts();
     void ReadChart();
-    std::int32_t RemoveTotals(bool wholeRowTest);
     void CheckRows();
     void CheckRow(const Amounts& a, const std::string& nbal, const std::string& ap);
     void WriteTotals(std::string_view sign, bool seen, const Amounts& sums);
@@ -173,16 +172,6 @@ void BalanceControl::ReadChart() {
         period_.d, [&](long double n) { return InChart(n); }, c_.offBalance ? 0 : c_.chartStop);
     if (c_.family == ChapterFamily::A && last == 0)
         Line("E101177", "СПРАВОЧНИК PS_WORK - ПЛАН СЧЕТОВ ПУСТОЙ...  ПРОИЗОШЛО РАЗРУШЕНИЕ ДАННЫХ?!..."_cp);
-}
-
-// Pass 2 tests the first five characters of the account; pass 4 the total-row rule.
-std::int32_t BalanceControl::RemoveTotals(bool wholeRowTest) {
-    return RemoveTotalRows([&] {
-        const Value nbalValue = GetRowField("NBAL2");
-        if (wholeRowTest) return IsTotal(nbalValue);
-        const std::string nbal = ValueToText(nbalValue);
-        return !nbal.empty() && SubText(nbal, 1, 5) == c_.totalAccount;
-    });
 }
 
 void BalanceControl::CheckRow(const Amounts& a, const std::string& nbal, const std::string& ap) {
@@ -316,9 +305,9 @@ void BalanceControl::WriteTotals(std::string_view sign, bool seen, const Amounts
         --row_;
         return;
     }
-    // The total row that pass 3 saw may be gone since (pass 4), and a run of adjacent old
-    // total rows may have left more than one behind: the chapter keeps exactly one total row
-    // of the sign, holding the sums.
+    // The total row that CheckRows saw may be gone since (RemoveTotalRowsLeft), and a run of
+    // adjacent old total rows may have left more than one behind: the chapter keeps exactly one
+    // total row of the sign, holding the sums.
     bool kept = false;
     while (!RowsEnded()) {
         if (IsTotal(GetRowField("NBAL2")) && ValueToText(GetRowField("A_P")) == sign) {
@@ -345,7 +334,8 @@ void BalanceControl::ChapterChecks() {
     const long double debit = P[OB_AK_RUB] + P[OB_AK_VAL] + P[OB_AK_ITOG] + A[OB_AK_RUB] + A[OB_AK_VAL] + A[OB_AK_ITOG];
     const long double credit =
         P[OB_PAS_RUB] + P[OB_PAS_VAL] + P[OB_PAS_ITOG] + A[OB_PAS_RUB] + A[OB_PAS_VAL] + A[OB_PAS_ITOG];
-    // The last letter of "ВХОДЯЩИE" is a Latin E, as the message has always been stored.
+    // The message carries a Latin E at the end of "ВХОДЯЩИE": hosts and their users match the
+    // text byte for byte, so the letter is written apart, where it shows.
     const std::string incoming = "НЕ РАВНЫ ИТОГОВЫЕ ВХОДЯЩИ"_cp + "E ОСТАТКИ ПО АКТИВНЫМ И ПАССИВНЫМ "_cp;
     const std::string outgoing = "НЕ РАВНЫ ИТОГОВЫЕ ИСХОДЯЩИЕ ОСТАТКИ ПО АКТИВНЫМ И ПАССИВНЫМ "_cp;
     if (c_.family == ChapterFamily::Other) {
@@ -381,7 +371,8 @@ void BalanceControl::Run() {
     if (c_.family == ChapterFamily::A) {
         if (!hasRows_) return;
         if (!prevExists_) {
-            // "CРАВНЕНИЯ" begins with a Latin C, as the message has always been stored.
+            // The message carries a Latin C at the start of "CРАВНЕНИЯ": hosts and their users
+            // match the text byte for byte, so the letter is written apart, where it shows.
             Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy +
                                 " - ОТСУТСТВУЕТ. C"_cp + "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
         } else {
@@ -413,12 +404,12 @@ void BalanceControl::Run() {
 
     ReadChart();
     if (c_.offBalance) specialSum_ = otherSum_ = 0;
-    row_ = RemoveTotals(false);
+    row_ = RemoveOldTotalRows(totals_);
     CheckRows();
     if (c_.offBalance && CompareNumbers("<>", specialSum_, otherSum_))
         Line("E101336", "СУММА ВНЕБ.СЧЕТОВ ПО АКТИВУ+ПАССИВУ(КР.99999,99998) НЕ РАВНА СЧ.99998+99999  ("_cp +
                             Num(otherSum_) + "<>" + Num(specialSum_) + ")");
-    if (row_ == 2) row_ = RemoveTotals(true);
+    row_ = RemoveTotalRowsLeft(row_, totals_);
     WriteTotals(kActive, activeTotalSeen_, active_);
     WriteTotals(kPassive, passiveTotalSeen_, passive_);
     ChapterChecks();

@@ -125,6 +125,21 @@ std::int32_t RemoveTotalRows(const std::function<bool()>& currentRowIsTotal) {
     return row - 1;
 }
 
+std::int32_t RemoveOldTotalRows(const TotalRule& totals) {
+    return RemoveTotalRows([&] {
+        const std::string nbal = ValueToText(GetRowField("NBAL2"));
+        return !nbal.empty() && SubText(nbal, 1, 5) == totals.account;
+    });
+}
+
+std::int32_t RemoveTotalRowsLeft(std::int32_t rowsChecked, const TotalRule& totals) {
+    // Three adjacent old total rows leave one behind, which the row checks visit; with no
+    // account row beside them, the chapter holds exactly the two.
+    constexpr std::int32_t kRowsThatMayHoldAnOldTotal = 2;
+    if (rowsChecked != kRowsThatMayHoldAnOldTotal) return rowsChecked;
+    return RemoveTotalRows([&] { return totals.IsTotal(GetRowField("NBAL2")); });
+}
+
 void ForEachAuxRow(std::string_view tableRef, std::string_view orderBy, double date, const std::function<void()>& row) {
     OpenAuxTable(tableRef, orderBy, "", date);
     for (; !AuxTableEnded(); NextAuxRow()) row();

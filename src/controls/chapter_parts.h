@@ -63,6 +63,17 @@ private:
 // once more. Returns the number of rows visited.
 std::int32_t RemoveTotalRows(const std::function<bool()>& currentRowIsTotal);
 
+// Before the row checks: deletes the old total rows, the rows whose account begins with the
+// total account. Two adjacent ones go at once; of three adjacent ones the third is stepped over.
+// Returns the number of rows visited.
+std::int32_t RemoveOldTotalRows(const TotalRule& totals);
+
+// After the row checks, which visited `rowsChecked` rows: a chapter of just two rows may still
+// hold an old total row that RemoveOldTotalRows stepped over, and its total rows (by the
+// total-row rule) are deleted before the new ones are written. Returns the number of rows the
+// chapter then counts: the rows visited by that deletion, or `rowsChecked` when it did not run.
+std::int32_t RemoveTotalRowsLeft(std::int32_t rowsChecked, const TotalRule& totals);
+
 // Walks the rows of an aux table (reference, order, date), calling `row` for each; closes it.
 void ForEachAuxRow(std::string_view tableRef, std::string_view orderBy, double date, const std::function<void()>& row);
 

@@ -54,7 +54,8 @@ private:
 };
 
 void CrossChecks::HeadOfficeWithoutBranches() {
-    // "ПPИ" is written with a Latin P, as the messages have always been stored.
+    // The messages carry a Latin P in "ПPИ": hosts and their users match the texts byte for
+    // byte, so the letter is written apart, where it shows.
     const std::string first =
         "НЕ ДОЛЖНО БЫТЬ СЧЕТА П"_cp + "P" + "И КОЛИЧЕСТВЕ ФИЛИАЛОВ = 0. НЕОБХОДИМЫ ПОЯСНЕНИЯ. Б/С "_cp;
     const std::string others =
@@ -139,7 +140,8 @@ void CrossChecks::NonNegativeSums() {
             y += F(a);
             formula += "-" + std::to_string(a);
         }
-        // "A ДОЛЖНО" begins with a Latin A, as the messages have always been stored.
+        // The messages carry a Latin A before "ДОЛЖНО": hosts and their users match the texts
+        // byte for byte, so the letter is written apart, where it shows.
         if (CompareNumbers("<", x, y)) Line(d.code, formula + " < 0, A" + " ДОЛЖНО БЫТЬ >= 0"_cp);
     }
 }

@@ -268,9 +268,9 @@ void DepoControl::WriteTotals(std::string_view sign, bool seen, const TextSums& 
         }
         return;
     }
-    // The total row that pass 3 saw may be gone since (pass 4), and a run of adjacent old
-    // total rows may have left more than one behind: the chapter keeps exactly one total row
-    // of the sign, holding the sums.
+    // The total row that CheckRows saw may be gone since (RemoveTotalRowsLeft), and a run of
+    // adjacent old total rows may have left more than one behind: the chapter keeps exactly one
+    // total row of the sign, holding the sums.
     bool kept = false;
     while (!RowsEnded()) {
         if (Text("A_P") == sign) {
@@ -332,12 +332,9 @@ void DepoControl::Run() {
     }
     chart_.Load(
         period_.d, [](long double n) { return n > 97999; }, 98999);
-    row_ = RemoveTotalRows([] {
-        const std::string nbal = Text("NBAL2");
-        return !nbal.empty() && SubText(nbal, 1, 5) == kTotals.account;
-    });
+    row_ = RemoveOldTotalRows(kTotals);
     CheckRows();
-    if (row_ == 2) row_ = RemoveTotalRows([] { return kTotals.IsTotal(GetRowField("NBAL2")); });
+    row_ = RemoveTotalRowsLeft(row_, kTotals);
     WriteTotals("А"_cpv, activeTotalSeen_, active_);
     WriteTotals("П"_cpv, passiveTotalSeen_, passive_);
     ChapterChecks();

@@ -242,7 +242,9 @@ void SetRowField(std::string_view fieldName, const Value& value) {
 }
 
 std::int32_t NewRowKey() {
-    // Units of 86.4 ms since a base that moves on every 4000 days, as the keys always were.
+    // Units of 86.4 ms since a base that moves on every 4000 days: a key read from the clock
+    // grows with time and stays within 32 bits, so a table's rows sort in the order they were
+    // appended.
     double now = CurrentDateTime();
     double base = 36000;
     while (now - base > 4294) base += 4000;

@@ -199,8 +199,9 @@ std::vector<std::string> TotalRows(const std::vector<std::vector<engine::Cell>>&
 }  // namespace
 
 TEST_F(ChapterA, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
-    // Three adjacent old total rows: pass 2 deletes two and steps over the third, which pass 3
-    // sees; with two rows left, pass 4 deletes it. A fresh active total row takes its place.
+    // Three adjacent old total rows: RemoveOldTotalRows deletes two and steps over the third,
+    // which CheckRows sees; with two rows left, RemoveTotalRowsLeft deletes it. A fresh active
+    // total row takes its place.
     Write(kDate, 'A',
           {{"79999 (ИТОГО)", "П", kStale},
            {"79999 (ИТОГО)", "П", kStale},

@@ -101,8 +101,9 @@ TEST_F(ChapterD, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
                 out.push_back(text::ToUtf8(r[2].text) + " " + r[5].text + " " + r[14].text);
         return out;
     };
-    // Three adjacent old total rows: pass 2 deletes two and steps over the third, which pass 3
-    // sees; with two rows left, pass 4 deletes it. A fresh active total row takes its place.
+    // Three adjacent old total rows: RemoveOldTotalRows deletes two and steps over the third,
+    // which CheckRows sees; with two rows left, RemoveTotalRowsLeft deletes it. A fresh active
+    // total row takes its place.
     WriteDepo(kDate, {{"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
                       {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
                       {"98999 (ИТОГО)", "А", "1", "1", "1", "1"},
