@@ -25,6 +25,60 @@ constexpr std::string_view kItog = "  ИТОГО "_cpv;
 constexpr std::string_view kActive = "А"_cpv;
 constexpr std::string_view kPassive = "П"_cpv;
 
+// The width the previous report's amount is padded to in the previous-month findings (W101112
+// to W101114, W101132 to W101134), so that the pairs of a protocol line up.
+constexpr std::int32_t kPreviousWidth = 14;
+
+// Chapter В's two counter-accounts of the off-balance double entry: accounts of the chapter
+// although they lie above its range, and a check of their own (their sum against all others).
+constexpr long double kCounterAccounts[] = {99998, 99999};
+bool IsCounterAccount(long double n) { return n == kCounterAccounts[0] || n == kCounterAccounts[1]; }
+bool IsCounterAccountText(std::string_view nbal) { return nbal == "99998" || nbal == "99999"; }
+
+// The chapters keep the first old total row of a sign; those that a table of kind "F" cannot
+// lose take the sums too.
+constexpr TotalRowKeeping kBalanceTotalRows{
+    .anyTotalRowKeeps = true, .everyFixedTotalTakesSums = true, .stepPastAppended = true};
+
+// The rouble, currency and total balance checks of an account row: outgoing = incoming + debit
+// - credit on an active account, incoming - debit + credit on a passive one.
+struct BalanceCheck {
+    const char* activeCode;
+    const char* passiveCode;
+    std::string_view name;
+    Amount in, debit, credit, out;
+};
+constexpr BalanceCheck kBalanceChecks[] = {
+    {"E101121", "E101124", kRub, VX_RUB, OB_AK_RUB, OB_PAS_RUB, IS_RUB},
+    {"E101122", "E101125", kVal, VX_VAL, OB_AK_VAL, OB_PAS_VAL, IS_VAL},
+    {"E101123", "E101126", kItog, VX_ITOG, OB_AK_ITOG, OB_PAS_ITOG, IS_ITOG},
+};
+
+// The rouble + currency = total checks of an account row, one per column group.
+struct SumCheck {
+    const char* code;
+    std::string_view title;
+    Amount total, rub, val;
+};
+constexpr SumCheck kSumChecks[] = {
+    {"E101117", "ВХОДЯЩИЙ ОСТАТОК  "_cpv, VX_ITOG, VX_RUB, VX_VAL},
+    {"E101118", "ОБОРОТ ПО ДЕБЕТУ  "_cpv, OB_AK_ITOG, OB_AK_RUB, OB_AK_VAL},
+    {"E101119", "ОБОРОТ ПО КРЕДИТУ "_cpv, OB_PAS_ITOG, OB_PAS_RUB, OB_PAS_VAL},
+    {"E101120", "ИСХОДЯЩИЙ ОСТАТОК "_cpv, IS_ITOG, IS_RUB, IS_VAL},
+};
+
+// W101104: an account whose chart says roubles only ("R") or currency only ("V") shows amounts of
+// the other kind.
+struct CurrencyRule {
+    std::string_view rule;
+    std::string_view what;
+    Amount in, debit, credit, out;
+};
+constexpr CurrencyRule kCurrencyRules[] = {
+    {"R", "НЕДОПУСТИМЫ ВАЛЮТНЫЕ ОСТАТКИ/ОБОРОТЫ "_cpv, VX_VAL, OB_AK_VAL, OB_PAS_VAL, IS_VAL},
+    {"V", "НЕДОПУСТИМЫ РУБЛЕВЫЕ ОСТАТКИ/ОБОРОТЫ "_cpv, VX_RUB, OB_AK_RUB, OB_PAS_RUB, IS_RUB},
+};
+
 // One run of the procedure: its arrays, flags, sums and row counter.
 class BalanceControl {
 public:
@@ -34,11 +88,11 @@ public:
 private:
     bool IsTotal(const Value& nbal) const { return totals_.IsTotal(nbal); }
     bool InChapter(long double n) const {
-        if (c_.offBalance) return (n > c_.lower && n < c_.upper) || n == 99998 || n == 99999;
+        if (c_.offBalance) return (n > c_.lower && n < c_.upper) || IsCounterAccount(n);
         return n > c_.lower && n <= c_.upper;
     }
     bool InChart(long double n) const {
-        if (c_.offBalance) return (n > c_.lower && n < c_.upper) || n == 99998 || n == 99999;
+        if (c_.offBalance) return (n > c_.lower && n < c_.upper) || IsCounterAccount(n);
         return n > c_.chartFrom;
     }
     std::string Label(const std::string& nbal, const std::string& ap) const {
@@ -162,7 +216,7 @@ void BalanceControl::VanishedAccounts() {
             const Value previous = GetAuxField(s.field);
             if (current == 0 && AmountOf(previous) != 0)
                 Line(s.code, "ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ "_cp + label + std::string(s.name) +
-                                 PairText(14, "<>", AmountOf(previous), 0));
+                                 PairText(kPreviousWidth, "<>", AmountOf(previous), 0));
         }
     });
 }
@@ -178,32 +232,25 @@ void BalanceControl::CheckRow(const Amounts& a, const std::string& nbal, const s
     const std::string acc = SubText(nbal, 1, 5);
     const std::string label = Label(nbal, ap);
     const bool signKnown = ap == kActive || ap == kPassive;
-    if (TrimText(nbal).size() > 5)
-        Line("E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО 5 ЦИФР  <"_cp + nbal + ">");
-    if (!signKnown) Line("E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label);
+    CheckAccountText(row_, nbal, label, signKnown);
     const long double n = TextToNumber(acc);
     chart_.CheckRow({row_, n, acc, label, ap, a[IS_ITOG] != 0, " " + Num(a[IS_ITOG]), "   <" + Num(a[IS_ITOG]) + ">"},
                     period_);
     const std::string currency = chart_.CurrencyRule(n);
-    if ((a[VX_VAL] != 0 || a[OB_AK_VAL] != 0 || a[OB_PAS_VAL] != 0 || a[IS_VAL] != 0) && currency == "R")
-        Line("W101104", "НЕДОПУСТИМЫ ВАЛЮТНЫЕ ОСТАТКИ/ОБОРОТЫ "_cp + std::string(kAccount) + nbal + "  <" +
-                            Num(a[VX_VAL]) + "><" + Num(a[OB_AK_VAL]) + "><" + Num(a[OB_PAS_VAL]) + "><" +
-                            Num(a[IS_VAL]) + ">");
-    if ((a[VX_RUB] != 0 || a[OB_AK_RUB] != 0 || a[OB_PAS_RUB] != 0 || a[IS_RUB] != 0) && currency == "V")
-        Line("W101104", "НЕДОПУСТИМЫ РУБЛЕВЫЕ ОСТАТКИ/ОБОРОТЫ "_cp + std::string(kAccount) + nbal + "  <" +
-                            Num(a[VX_RUB]) + "><" + Num(a[OB_AK_RUB]) + "><" + Num(a[OB_PAS_RUB]) + "><" +
-                            Num(a[IS_RUB]) + ">");
-    if (!signKnown)
-        Line("E101111", "АКТИВНЫЙ ИЛИ ПАССИВНЫЙ?  НЕОБХОДИМО ПРОСТАВИТЬ ПРИЗНАК "_cp + std::string(kAccount) + nbal);
+    for (const CurrencyRule& r : kCurrencyRules)
+        if ((a[r.in] != 0 || a[r.debit] != 0 || a[r.credit] != 0 || a[r.out] != 0) && currency == r.rule)
+            Line("W101104", std::string(r.what) + std::string(kAccount) + nbal + "  <" + Num(a[r.in]) + "><" +
+                                Num(a[r.debit]) + "><" + Num(a[r.credit]) + "><" + Num(a[r.out]) + ">");
+    if (!signKnown) ReportMissingSign(row_, nbal);
     if (prevExists_) {
         const std::string lead = "ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ "_cp + label;
         const long double rub = f2Rub_[n], val = f2Val_[n], ito = f2Ito_[n];  // missing cells are 0
         if (CompareNumbers("<>", rub, a[VX_RUB]))
-            Line("W101112", lead + std::string(kRub) + PairText(14, "<>", rub, a[VX_RUB]));
+            Line("W101112", lead + std::string(kRub) + PairText(kPreviousWidth, "<>", rub, a[VX_RUB]));
         if (CompareNumbers("<>", val, a[VX_VAL]))
-            Line("W101113", lead + std::string(kVal) + PairText(14, "<>", val, a[VX_VAL]));
+            Line("W101113", lead + std::string(kVal) + PairText(kPreviousWidth, "<>", val, a[VX_VAL]));
         if (CompareNumbers("<>", ito, a[VX_ITOG]))
-            Line("W101114", lead + std::string(kItog) + PairText(14, "<>", ito, a[VX_ITOG]));
+            Line("W101114", lead + std::string(kItog) + PairText(kPreviousWidth, "<>", ito, a[VX_ITOG]));
     }
     bool negative = false;
     for (long double x : a) negative = negative || x < 0;
@@ -219,55 +266,29 @@ void BalanceControl::CheckRows() {
         const std::string ap = ValueToText(GetRowField("A_P"));
         const bool total = IsTotal(nbalValue);
         if (c_.offBalance && !nbal.empty() && !total) {
-            if (nbal == "99999" || nbal == "99998")
+            if (IsCounterAccountText(nbal))
                 specialSum_ += a[IS_ITOG];
             else
                 otherSum_ += a[IS_ITOG];
         }
         if (nbal.empty()) continue;
         const std::string acc = SubText(nbal, 1, 5);
-        if (!DigitsOnly(acc)) {
-            Line("E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО ЦИФРЫ И БЕЗ ПРОБЕЛОВ  <"_cp + acc + ">");
-            continue;
-        }
+        if (!AccountIsDigits(row_, acc)) continue;
         if (acc != c_.totalAccount) CheckRow(a, nbal, ap);
 
         const std::string label = Label(nbal, ap);
-        const std::string middle = label + std::string(kItog) + "<>" + std::string(kRub) + "+" + std::string(kVal);
-        struct SumCheck {
-            const char* code;
-            std::string_view title;
-            Amount total, rub, val;
-        };
-        for (const SumCheck& s : {SumCheck{"E101117", "ВХОДЯЩИЙ ОСТАТОК  "_cpv, VX_ITOG, VX_RUB, VX_VAL},
-                                  SumCheck{"E101118", "ОБОРОТ ПО ДЕБЕТУ  "_cpv, OB_AK_ITOG, OB_AK_RUB, OB_AK_VAL},
-                                  SumCheck{"E101119", "ОБОРОТ ПО КРЕДИТУ "_cpv, OB_PAS_ITOG, OB_PAS_RUB, OB_PAS_VAL},
-                                  SumCheck{"E101120", "ИСХОДЯЩИЙ ОСТАТОК "_cpv, IS_ITOG, IS_RUB, IS_VAL}})
+        for (const SumCheck& s : kSumChecks)
             if (CompareNumbers("<>", a[s.total], a[s.rub] + a[s.val]))
-                Line(s.code, std::string(s.title) + middle + Pad(a[s.total], c_.sumPad) + " <> " + Num(a[s.rub]) + "+" +
+                Line(s.code, std::string(s.title) + label + std::string(kItog) + "<>" + std::string(kRub) + "+" +
+                                 std::string(kVal) + Pad(a[s.total], c_.sumPad) + " <> " + Num(a[s.rub]) + "+" +
                                  Num(a[s.val]));
-
-        struct BalanceCheck {
-            const char* activeCode;
-            const char* passiveCode;
-            std::string_view name;
-            Amount in, debit, credit, out;
-        };
-        for (const BalanceCheck& b :
-             {BalanceCheck{"E101121", "E101124", kRub, VX_RUB, OB_AK_RUB, OB_PAS_RUB, IS_RUB},
-              BalanceCheck{"E101122", "E101125", kVal, VX_VAL, OB_AK_VAL, OB_PAS_VAL, IS_VAL},
-              BalanceCheck{"E101123", "E101126", kItog, VX_ITOG, OB_AK_ITOG, OB_PAS_ITOG, IS_ITOG}}) {
-            const std::string lead = "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " " + std::string(b.name) + " " + Num(a[b.in]);
-            if (ap == kActive && CompareNumbers("<>", a[b.out], a[b.in] + a[b.debit] - a[b.credit]))
-                Line(b.activeCode, lead + "+" + Num(a[b.debit]) + "-" + Num(a[b.credit]) + " <> " + Num(a[b.out]));
-        }
-        for (const BalanceCheck& b :
-             {BalanceCheck{"E101121", "E101124", kRub, VX_RUB, OB_AK_RUB, OB_PAS_RUB, IS_RUB},
-              BalanceCheck{"E101122", "E101125", kVal, VX_VAL, OB_AK_VAL, OB_PAS_VAL, IS_VAL},
-              BalanceCheck{"E101123", "E101126", kItog, VX_ITOG, OB_AK_ITOG, OB_PAS_ITOG, IS_ITOG}}) {
-            const std::string lead = "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " " + std::string(b.name) + " " + Num(a[b.in]);
-            if (ap == kPassive && CompareNumbers("<>", a[b.out], a[b.in] - a[b.debit] + a[b.credit]))
-                Line(b.passiveCode, lead + "-" + Num(a[b.debit]) + "+" + Num(a[b.credit]) + " <> " + Num(a[b.out]));
+        const bool active = ap == kActive, passive = ap == kPassive;
+        for (const BalanceCheck& b : kBalanceChecks) {
+            auto lead = [&] { return "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " " + std::string(b.name) + " " + Num(a[b.in]); };
+            if (active && CompareNumbers("<>", a[b.out], a[b.in] + a[b.debit] - a[b.credit]))
+                Line(b.activeCode, lead() + "+" + Num(a[b.debit]) + "-" + Num(a[b.credit]) + " <> " + Num(a[b.out]));
+            if (passive && CompareNumbers("<>", a[b.out], a[b.in] - a[b.debit] + a[b.credit]))
+                Line(b.passiveCode, lead() + "-" + Num(a[b.debit]) + "+" + Num(a[b.credit]) + " <> " + Num(a[b.out]));
         }
 
         if (total) {
@@ -283,49 +304,9 @@ void BalanceControl::CheckRows() {
 }
 
 void BalanceControl::WriteTotals(std::string_view sign, bool seen, const Amounts& sums) {
-    auto writeSums = [&] {
-        for (std::size_t i = 0; i < kAmountFields.size(); ++i)
-            SetRowField(kAmountFields[i], Value::Real(static_cast<double>(sums[i])));
-    };
-    auto appendTotal = [&] {
-        AppendRow();
-        SetRowField("NBAL2", Value::Str(std::string(c_.totalText)));
-        SetRowField("A_P", Value::Str(std::string(sign)));
-        writeSums();
-    };
-    // A table whose kind forbids appending gets no total row rather than totals written over
-    // one of its account rows; its old total rows, which could not be deleted, take the sums.
-    const bool changeable = MainTableTakesNewRows();
-    row_ = 1;
-    FirstRow();
-    if (!seen) {
-        if (!RowsEnded() && changeable) appendTotal();
-        ++row_;
-        NextRow();
-        --row_;
-        return;
-    }
-    // The total row that CheckRows saw may be gone since (RemoveTotalRowsLeft), and a run of
-    // adjacent old total rows may have left more than one behind: the chapter keeps exactly one
-    // total row of the sign, holding the sums.
-    bool kept = false;
-    while (!RowsEnded()) {
-        if (IsTotal(GetRowField("NBAL2")) && ValueToText(GetRowField("A_P")) == sign) {
-            if (kept && changeable) {
-                DeleteRow();
-                continue;
-            }
-            writeSums();
-            kept = true;
-        }
-        ++row_;
-        NextRow();
-    }
-    --row_;
-    if (!kept && changeable) {
-        FirstRow();
-        if (!RowsEnded()) appendTotal();
-    }
+    std::array<Value, 12> values;
+    for (std::size_t i = 0; i < sums.size(); ++i) values[i] = Value::Real(static_cast<double>(sums[i]));
+    row_ = KeepOneTotalRow(totals_, sign, seen, values, kBalanceTotalRows);
 }
 
 void BalanceControl::ChapterChecks() {
@@ -370,31 +351,9 @@ void BalanceControl::Run() {
 
     if (c_.family == ChapterFamily::A) {
         if (!hasRows_) return;
-        if (!prevExists_) {
-            // The message carries a Latin C at the start of "CРАВНЕНИЯ": hosts and their users
-            // match the text byte for byte, so the letter is written apart, where it shows.
-            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy +
-                                " - ОТСУТСТВУЕТ. C"_cp + "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
-        } else {
-            prevExists_ = LoadPrevious();
-            if (!prevExists_) {
-                Line("W101102",
-                     "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
-                prevExists_ = true;  // an empty previous report is still compared, as all zeros
-            }
-        }
+        prevExists_ = ReadPreviousReport(row_, period_, hasRows_, [&] { return LoadPrevious(); });
     } else {
-        if (hasRows_ && !prevExists_)
-            Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy +
-                                " - ОТСУТСТВУЕТ. C"_cp + "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
-        if (prevExists_) {
-            prevExists_ = LoadPrevious();
-            if (!prevExists_ && hasRows_) {
-                Line("W101102",
-                     "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
-                prevExists_ = true;
-            }
-        }
+        prevExists_ = ReadPreviousReport(row_, period_, hasRows_, [&] { return LoadPrevious(); });
         if (prevExists_) VanishedAccounts();
         if (!hasRows_) {
             Line("W101198", std::string(c_.emptyMessage));

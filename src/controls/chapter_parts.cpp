@@ -34,9 +34,42 @@ Period FindPeriod() {
     return p;
 }
 
+bool ReadPreviousReport(std::int32_t row, const Period& period, bool hasRows, const std::function<bool()>& load) {
+    const std::string date = period.dd + "." + period.mm + "." + period.yyyy;
+    if (!period.prevExists) {
+        // The message carries a Latin C at the start of "CРАВНЕНИЯ": hosts and their users match
+        // the text byte for byte, so the letter is written apart, where it shows.
+        if (hasRows)
+            Report(row, "W101101",
+                   "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + date + " - ОТСУТСТВУЕТ. C"_cp + "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
+        return false;
+    }
+    if (load()) return true;
+    if (!hasRows) return false;
+    Report(row, "W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + date);
+    return true;
+}
+
 bool TotalRule::IsTotal(const Value& nbal) const {
     const std::string t = ValueToText(nbal);
     return t == account || UpperText(t) == text;
+}
+
+bool AccountIsDigits(std::int32_t row, const std::string& acc) {
+    if (DigitsOnly(acc)) return true;
+    Report(row, "E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО ЦИФРЫ И БЕЗ ПРОБЕЛОВ  <"_cp + acc + ">");
+    return false;
+}
+
+void CheckAccountText(std::int32_t row, const std::string& nbal, const std::string& label, bool signKnown) {
+    if (TrimText(nbal).size() > 5)
+        Report(row, "E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО 5 ЦИФР  <"_cp + nbal + ">");
+    if (!signKnown)
+        Report(row, "E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label);
+}
+
+void ReportMissingSign(std::int32_t row, const std::string& nbal) {
+    Report(row, "E101111", "АКТИВНЫЙ ИЛИ ПАССИВНЫЙ?  НЕОБХОДИМО ПРОСТАВИТЬ ПРИЗНАК Б/С "_cp + nbal);
 }
 
 void Chart::Declare() const {
@@ -82,6 +115,7 @@ long double Chart::Load(double date, const std::function<bool(long double)>& kee
 void Chart::CheckRow(const RowFacts& r, const Period& period) {
     const long double n = r.account;
     if (!plaN_.Has(n)) {
+        // An account the chart lacks: never closed, no rule on its balances, no sign.
         pEnd_[n] = locale::EncodeDate(2099, 12, 31);
         plaN_[n] = "NULL";
         pDmqy_[n] = "0";
@@ -138,6 +172,54 @@ std::int32_t RemoveTotalRowsLeft(std::int32_t rowsChecked, const TotalRule& tota
     constexpr std::int32_t kRowsThatMayHoldAnOldTotal = 2;
     if (rowsChecked != kRowsThatMayHoldAnOldTotal) return rowsChecked;
     return RemoveTotalRows([&] { return totals.IsTotal(GetRowField("NBAL2")); });
+}
+
+std::int32_t KeepOneTotalRow(const TotalRule& totals, std::string_view sign, bool seen,
+                             const std::array<Value, 12>& sums, const TotalRowKeeping& how) {
+    auto writeSums = [&] {
+        for (std::size_t i = 0; i < kAmountFields.size(); ++i) SetRowField(kAmountFields[i], sums[i]);
+    };
+    auto appendTotal = [&] {
+        AppendRow();
+        SetRowField("NBAL2", Value::Str(std::string(totals.text)));
+        SetRowField("A_P", Value::Str(std::string(sign)));
+        writeSums();
+    };
+    const bool changeable = MainTableTakesNewRows();
+    std::int32_t row = 1;
+    FirstRow();
+    if (!seen) {
+        if (!RowsEnded() && changeable) appendTotal();
+        if (how.stepPastAppended) NextRow();
+        return row;
+    }
+    // The total row that CheckRows saw may be gone since (RemoveTotalRowsLeft), and a run of
+    // adjacent old total rows may have left more than one behind: the chapter keeps exactly one
+    // total row of the sign, holding the sums.
+    bool kept = false;
+    while (!RowsEnded()) {
+        const Value nbal = GetRowField("NBAL2");
+        if (totals.IsTotal(nbal) && ValueToText(GetRowField("A_P")) == sign) {
+            if (!kept && (how.anyTotalRowKeeps || ValueToText(nbal) == totals.account)) {
+                writeSums();
+                kept = true;
+                if (!changeable && !how.everyFixedTotalTakesSums) return row;
+            } else if (changeable) {
+                DeleteRow();
+                continue;
+            } else if (how.everyFixedTotalTakesSums) {
+                writeSums();
+            }
+        }
+        ++row;
+        NextRow();
+    }
+    --row;
+    if (!kept && changeable) {
+        FirstRow();
+        if (!RowsEnded()) appendTotal();
+    }
+    return row;
 }
 
 void ForEachAuxRow(std::string_view tableRef, std::string_view orderBy, double date, const std::function<void()>& row) {

@@ -20,7 +20,18 @@ namespace {
 constexpr std::string_view kHeader = "**Контроль формы 101 Глава Д. Баланс счетов ДЕПО"_cpv;
 constexpr std::string_view kTable = "Ф_5"_cpv;
 constexpr std::string_view kZero = "0.0000";
+// The chapter's range of accounts: kLower < n <= kUpper.
+constexpr long double kLower = 97999, kUpper = 98999;
+// The width the previous report's amount is padded to in W101134, wide enough for the
+// chapter's exact quantities.
+constexpr std::int32_t kPreviousWidth = 22;
 const TotalRule kTotals{"98999", "98999 (ИТОГО)"_cpv};
+
+// The chapter keeps its total row "98999" of a sign; rows written as "98999 (ИТОГО)" are old
+// ones and go. In a table of kind "F", which cannot lose them, the first "98999" row of the sign
+// takes the sums and no other.
+constexpr TotalRowKeeping kDepoTotalRows{
+    .anyTotalRowKeeps = false, .everyFixedTotalTakesSums = false, .stepPastAppended = false};
 
 // A number text with exactly four decimals; the empty text for anything else.
 std::string Normalised(const std::string& text) { return AddNumberTexts(text, "0"); }
@@ -62,7 +73,7 @@ private:
     std::string CheckDepoAmount(const std::string& s, const std::string& account, const std::string& sign);
 
     void IncomingPass();
-    void LoadPrevious();
+    bool LoadPrevious();
     void VanishedAccounts();
     void CheckRows();
     void WriteTotals(std::string_view sign, bool seen, const TextSums& sums);
@@ -106,7 +117,7 @@ void DepoControl::IncomingPass() {
         if (!DigitsOnly(acc)) continue;
         const long double n = TextToNumber(acc);
         SetRowField("A_P", Value::Str(UpperText(Text("A_P"))));
-        if (!(n > 97999 && n <= 98999)) {
+        if (!(n > kLower && n <= kUpper)) {
             Line("E101197", "СЧЕТ НЕ ПРИНАДЛЕЖИТ ДАННОМУ ДАПАЗОНУ СЧЕТОВ:  <"_cp + Num(n) + ">");
             continue;
         }
@@ -127,8 +138,8 @@ void DepoControl::IncomingPass() {
     --row_;
 }
 
-void DepoControl::LoadPrevious() {
-    prevExists_ = false;
+bool DepoControl::LoadPrevious() {
+    bool loaded = false;
     ForEachAuxRow(kTable, "NBAL2", period_.m1, [&] {
         const Value nbalValue = GetAuxField("NBAL2");
         const std::string nbal = ValueToText(nbalValue);
@@ -144,8 +155,9 @@ void DepoControl::LoadPrevious() {
                  "СЧЕТ- "_cp + Num(n) + ". ВХОДЯЩИЙ ОСТАТОК ВВЕДЕН НЕКОРРЕКТНО - <"_cp + ValueToText(is) + ">");
             f2Ito_[n] = std::string(kZero);
         }
-        prevExists_ = true;
+        loaded = true;
     });
+    return loaded;
 }
 
 void DepoControl::VanishedAccounts() {
@@ -159,7 +171,7 @@ void DepoControl::VanishedAccounts() {
         const std::string previous = ValueToText(stored);
         if (f1Ito_[n] == kZero && PreviousAmount(stored) != kZero)
             Line("W101134", "ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХОДЯЩЕГО -НЕТ Б/С "_cp + nbal +
-                                ValueToText(GetAuxField("A_P")) + DepoPairText(previous, 22, "<>", "0"));
+                                ValueToText(GetAuxField("A_P")) + DepoPairText(previous, kPreviousWidth, "<>", "0"));
     });
 }
 
@@ -187,20 +199,14 @@ void DepoControl::CheckRows() {
 
         if (nbal.empty()) continue;
         const std::string acc = SubText(nbal, 1, 5);
-        if (!DigitsOnly(acc)) {
-            Line("E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО ЦИФРЫ И БЕЗ ПРОБЕЛОВ  <"_cp + acc + ">");
-            continue;
-        }
+        if (!AccountIsDigits(row_, acc)) continue;
         const std::string label = "Б/С "_cp + nbal + ap;
         const bool signKnown = ap == "А"_cpv || ap == "П"_cpv;
         if (acc != kTotals.account) {
-            if (TrimText(nbal).size() > 5)
-                Line("E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО 5 ЦИФР  <"_cp + nbal + ">");
-            if (!signKnown)
-                Line("E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label);
+            CheckAccountText(row_, nbal, label, signKnown);
             const long double n = TextToNumber(acc);
             chart_.CheckRow({row_, n, acc, label, ap, is != kZero, " (" + is + ")", " (" + is + ")"}, period_);
-            if (!signKnown) Line("E101111", "АКТИВНЫЙ ИЛИ ПАССИВНЫЙ?  НЕОБХОДИМО ПРОСТАВИТЬ ПРИЗНАК Б/С "_cp + nbal);
+            if (!signKnown) ReportMissingSign(row_, nbal);
             if (prevExists_) {
                 if (!f2Ito_.Has(n)) f2Ito_[n] = std::string(kZero);
                 const std::string previous = f2Ito_[n];
@@ -229,66 +235,14 @@ void DepoControl::CheckRows() {
 }
 
 void DepoControl::WriteTotals(std::string_view sign, bool seen, const TextSums& sums) {
-    auto write = [&] {
-        const Value zero = Value::Str(std::string(kZero));
-        SetRowField("VX_RUB", zero);
-        SetRowField("VX_VAL", zero);
-        SetRowField("VX_ITOG", Value::Str(sums.vx));
-        SetRowField("OB_AK_RUB", zero);
-        SetRowField("OB_AK_VAL", zero);
-        SetRowField("OB_AK_ITOG", Value::Str(sums.ak));
-        SetRowField("OB_PAS_RUB", zero);
-        SetRowField("OB_PAS_VAL", zero);
-        SetRowField("OB_PAS_ITOG", Value::Str(sums.pas));
-        SetRowField("IS_RUB", zero);
-        SetRowField("IS_VAL", zero);
-        SetRowField("IS_ITOG", Value::Str(sums.is));
-    };
-    auto appendTotal = [&] {
-        AppendRow();
-        SetRowField("NBAL2", Value::Str(std::string(kTotals.text)));
-        SetRowField("A_P", Value::Str(std::string(sign)));
-        write();
-    };
-    // A table whose kind forbids appending gets no total row rather than totals written over
-    // one of its account rows; its first old total row "98999" of the sign, which could not
-    // be deleted, takes the sums.
-    const bool changeable = MainTableTakesNewRows();
-    FirstRow();
-    if (!seen) {
-        if (!RowsEnded() && changeable) appendTotal();
-        return;
-    }
-    if (!changeable) {
-        for (; !RowsEnded(); NextRow()) {
-            if (Text("NBAL2") == kTotals.account && Text("A_P") == sign) {
-                write();
-                return;
-            }
-        }
-        return;
-    }
-    // The total row that CheckRows saw may be gone since (RemoveTotalRowsLeft), and a run of
-    // adjacent old total rows may have left more than one behind: the chapter keeps exactly one
-    // total row of the sign, holding the sums.
-    bool kept = false;
-    while (!RowsEnded()) {
-        if (Text("A_P") == sign) {
-            const Value nbal = GetRowField("NBAL2");
-            if (!kept && ValueToText(nbal) == kTotals.account) {
-                write();
-                kept = true;
-            } else if (kTotals.IsTotal(nbal)) {
-                DeleteRow();
-                continue;
-            }
-        }
-        NextRow();
-    }
-    if (!kept) {
-        FirstRow();
-        if (!RowsEnded()) appendTotal();
-    }
+    // The rouble and currency columns carry zeros, the total columns the sums.
+    std::array<Value, 12> values;
+    values.fill(Value::Str(std::string(kZero)));
+    values[VX_ITOG] = Value::Str(sums.vx);
+    values[OB_AK_ITOG] = Value::Str(sums.ak);
+    values[OB_PAS_ITOG] = Value::Str(sums.pas);
+    values[IS_ITOG] = Value::Str(sums.is);
+    KeepOneTotalRow(kTotals, sign, seen, values, kDepoTotalRows);
 }
 
 void DepoControl::ChapterChecks() {
@@ -314,24 +268,14 @@ void DepoControl::Run() {
     prevExists_ = period_.prevExists;
 
     IncomingPass();
-    if (hasRows_ && !prevExists_)
-        Line("W101101", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy +
-                            " - ОТСУТСТВУЕТ. CРАВНЕНИЯ НЕ БУДЕТ..."_cp);  // "CРАВНЕНИЯ" begins with a Latin C
-    if (prevExists_) {
-        LoadPrevious();
-        if (!prevExists_ && hasRows_) {
-            Line("W101102",
-                 "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + period_.dd + "." + period_.mm + "." + period_.yyyy);
-            prevExists_ = true;
-        }
-    }
+    prevExists_ = ReadPreviousReport(row_, period_, hasRows_, [&] { return LoadPrevious(); });
     if (prevExists_) VanishedAccounts();
     if (!hasRows_) {
         Line("W101198", "СЧЕТА ДЕПО ВВЕДЕНЫ НУЛЕВЫЕ"_cp);
         return;
     }
     chart_.Load(
-        period_.d, [](long double n) { return n > 97999; }, 98999);
+        period_.d, [](long double n) { return n > kLower; }, kUpper);
     row_ = RemoveOldTotalRows(kTotals);
     CheckRows();
     row_ = RemoveTotalRowsLeft(row_, kTotals);

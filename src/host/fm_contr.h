@@ -12,13 +12,22 @@
 
 namespace tesma::host {
 
+// Where the window's run stands; its ticks read it. A tick that finds the run waiting starts
+// it; ticks that arrive while it runs (from message pumping inside the run) only refresh the
+// window; a tick that finds it ended closes the window.
+enum class RunStage : std::uint8_t {
+    Waiting = 0,  // shown, the first tick not yet come
+    Running = 1,
+    Ended = 2,  // finished, failed or stopped
+};
+
 class TFmContr final : public ui::WindowHandlers, public runtime::RunProgress {
 public:
     explicit TFmContr(void* owner);
 
     // ---- the run context (filled by the run entry) ----
     runtime::Run Context{*this};
-    std::uint8_t RunState = 0;  // 0 waiting, 1 running, 2 finished or stopped
+    RunStage RunState = RunStage::Waiting;
 
     // ---- what the host learns of the run ----
     RunRecord Record;  // besides the protocol file
