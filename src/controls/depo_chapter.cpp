@@ -33,6 +33,15 @@ const TotalRule kTotals{"98999", "98999 (ИТОГО)"_cpv};
 constexpr TotalRowKeeping kDepoTotalRows{
     .anyTotalRowKeeps = false, .everyFixedTotalTakesSums = false, .stepPastAppended = false};
 
+// The four column groups of a row (incoming, debit, credit, outgoing), by their rouble column;
+// the currency and total columns follow it. The debit total is checked as entered, so that
+// only its check sees more than four decimals; the others are checked normalised.
+struct Group {
+    Amount rub;
+    bool asEntered;
+};
+constexpr std::array<Group, 4> kGroups = {{{VX_RUB, false}, {OB_AK_RUB, true}, {OB_PAS_RUB, false}, {IS_RUB, false}}};
+
 // A number text with exactly four decimals; the empty text for anything else.
 std::string Normalised(const std::string& text) { return AddNumberTexts(text, "0"); }
 
@@ -182,20 +191,19 @@ void DepoControl::CheckRows() {
         const Value nbalValue = GetRowField("NBAL2");
         const std::string nbal = ValueToText(nbalValue);
         const std::string ap = Text("A_P");
-        // Every row: the rouble and currency columns carry nothing in this chapter.
-        SetRowField("VX_RUB", zero);
-        SetRowField("VX_VAL", zero);
-        const std::string vx = CheckDepoAmount(Normalised(Text("VX_ITOG")), nbal, ap);
-        SetRowField("OB_AK_RUB", zero);
-        SetRowField("OB_AK_VAL", zero);
-        const std::string oa =
-            CheckDepoAmount(ValueToText(NullToDefault(GetRowField("OB_AK_ITOG"), Value::Str("0"))), nbal, ap);
-        SetRowField("OB_PAS_RUB", zero);
-        SetRowField("OB_PAS_VAL", zero);
-        const std::string op = CheckDepoAmount(Normalised(Text("OB_PAS_ITOG")), nbal, ap);
-        SetRowField("IS_RUB", zero);
-        SetRowField("IS_VAL", zero);
-        const std::string is = CheckDepoAmount(Normalised(Text("IS_ITOG")), nbal, ap);
+        // Every row, group by group: the rouble and currency columns carry nothing in this
+        // chapter, and the total column's quantity is checked.
+        std::array<std::string, 4> totals;
+        for (std::size_t g = 0; g < kGroups.size(); ++g) {
+            SetRowField(kAmountFields[kGroups[g].rub], zero);
+            SetRowField(kAmountFields[kGroups[g].rub + 1], zero);
+            const char* total = kAmountFields[kGroups[g].rub + 2];
+            totals[g] =
+                CheckDepoAmount(kGroups[g].asEntered ? ValueToText(NullToDefault(GetRowField(total), Value::Str("0")))
+                                                     : Normalised(Text(total)),
+                                nbal, ap);
+        }
+        const std::string &vx = totals[0], &oa = totals[1], &op = totals[2], &is = totals[3];
 
         if (nbal.empty()) continue;
         const std::string acc = SubText(nbal, 1, 5);
