@@ -3,7 +3,6 @@
 #include "platform/engine/files.h"
 #include "platform/engine/session.h"
 #include "platform/errors.h"
-#include "runtime/arrays.h"
 #include "runtime/record_access.h"
 #include "runtime/sql_text.h"
 
@@ -16,11 +15,6 @@ Run* gRunInProgress = nullptr;
 void NoRunInProgress() { throw Failure("the run context is used outside a run"); }
 
 }  // namespace detail
-
-Counters& LibraryCounters() {
-    static Counters counters;
-    return counters;
-}
 
 CurrentRunScope::CurrentRunScope(Run& run) : previous_(detail::gRunInProgress) { detail::gRunInProgress = &run; }
 
@@ -47,10 +41,7 @@ bool Run::Execute(const std::function<void()>& procedures) {
         Run& run;
         bool ok = false;
         ~Finish() {
-            try {
-                FreeArrayCells();
-            } catch (...) {
-            }
+            run.Arrays.FreeCells();
             EndRowAccess();
             run.Q.Close();
             run.QQQ.Close();
@@ -61,8 +52,10 @@ bool Run::Execute(const std::function<void()>& procedures) {
     } finish{*this};
 
     SelectMainTable();
-    ResetArrays();
-    StartRowAccess();
+    // A run starts with nothing of its own: no field list, no key chooser, no arrays.
+    MainFields = {};
+    NewRowKeys = {};
+    Arrays.Reset();
     Q.Close();
     Q.ClearSql();
     Q.AddLine("select * from " + SqlTable(engine::JoinPath(DataDir, MainTableFile + ".DB")));
