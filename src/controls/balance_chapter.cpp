@@ -98,7 +98,9 @@ private:
     std::string Label(const std::string& nbal, const std::string& ap) const {
         return std::string(kAccount) + nbal + ap;
     }
-    void Line(std::string_view code, const std::string& message) { Report(row_, code, message); }
+    void Line(std::string_view code, const std::string& message, const About& about = About()) {
+        Report(row_, code, message, about);
+    }
 
     void Prepare();
     void IncomingPass();
@@ -132,7 +134,7 @@ void BalanceControl::Prepare() {
     f1Rub_.Declare();
     f1Val_.Declare();
     f1Ito_.Declare();
-    WriteProtocolLine(c_.header);
+    WriteHeaderLine(c_.procedure, c_.header);
     period_ = FindPeriod();
     prevExists_ = period_.prevExists;
 }
@@ -150,7 +152,7 @@ void BalanceControl::IncomingPass() {
         if (c_.wholeKey) {
             // A whole account text that is no number is outside the chapter like any other.
             if (!IsNumberText(TrimText(nbal))) {
-                Line("E101197", std::string(c_.rangeMessage) + nbal + ">");
+                Line("E101197", std::string(c_.rangeMessage) + nbal + ">", About(nbal).With(Cell("NBAL2")));
                 continue;
             }
             n = TextToNumber(TrimText(nbal));
@@ -161,7 +163,7 @@ void BalanceControl::IncomingPass() {
             f1Ito_[n] = AmountOf(GetRowField("VX_ITOG"));
             hasRows_ = true;
         } else {
-            Line("E101197", std::string(c_.rangeMessage) + Num(n) + ">");
+            Line("E101197", std::string(c_.rangeMessage) + Num(n) + ">", About(nbal).With(Cell("NBAL2")));
         }
     }
     --row_;
@@ -203,20 +205,25 @@ void BalanceControl::VanishedAccounts() {
         const std::string keyText = c_.vanishedByFirstFive ? SubText(nbal, 1, 5) : nbal;
         if (nbal.empty() || !DigitsOnly(keyText) || IsTotal(nbalValue)) return;
         const long double n = TextToNumber(keyText);
-        const std::string label = Label(nbal, ValueToText(GetAuxField("A_P")));
+        const std::string ap = ValueToText(GetAuxField("A_P"));
+        const std::string label = Label(nbal, ap);
         struct Side {
             ControlArray<long double>& current;
             const char* field;
+            Amount incoming;
             const char* code;
             std::string_view name;
         };
-        for (Side s : {Side{f1Rub_, "IS_RUB", "W101132", kRub}, Side{f1Val_, "IS_VAL", "W101133", kVal},
-                       Side{f1Ito_, "IS_ITOG", "W101134", kItog}}) {
+        for (Side s : {Side{f1Rub_, "IS_RUB", VX_RUB, "W101132", kRub}, Side{f1Val_, "IS_VAL", VX_VAL, "W101133", kVal},
+                       Side{f1Ito_, "IS_ITOG", VX_ITOG, "W101134", kItog}}) {
             const long double current = s.current[n];  // a missing cell is created as 0
-            const Value previous = GetAuxField(s.field);
-            if (current == 0 && AmountOf(previous) != 0)
-                Line(s.code, "ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ "_cp + label + std::string(s.name) +
-                                 PairText(kPreviousWidth, "<>", AmountOf(previous), 0));
+            const long double previous = AmountOf(GetAuxField(s.field));
+            if (current == 0 && previous != 0)
+                Line(s.code,
+                     "ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХ.-НЕТ "_cp + label + std::string(s.name) +
+                         PairText(kPreviousWidth, "<>", previous, 0),
+                     About(nbal, ap).Compare("<>", previous, current, {Field(s.field, previous, From::Previous)},
+                                             {Field(kAmountFields[s.incoming], current, From::Current)}, 'x'));
         }
     });
 }
@@ -232,29 +239,48 @@ void BalanceControl::CheckRow(const Amounts& a, const std::string& nbal, const s
     const std::string acc = SubText(nbal, 1, 5);
     const std::string label = Label(nbal, ap);
     const bool signKnown = ap == kActive || ap == kPassive;
-    CheckAccountText(row_, nbal, label, signKnown);
+    CheckAccountText(row_, nbal, ap, label, signKnown);
     const long double n = TextToNumber(acc);
-    chart_.CheckRow({row_, n, acc, label, ap, a[IS_ITOG] != 0, " " + Num(a[IS_ITOG]), "   <" + Num(a[IS_ITOG]) + ">"},
+    chart_.CheckRow({row_, n, nbal, acc, label, ap, a[IS_ITOG] != 0, " " + Num(a[IS_ITOG]),
+                     "   <" + Num(a[IS_ITOG]) + ">", a[IS_ITOG]},
                     period_);
     const std::string currency = chart_.CurrencyRule(n);
     for (const CurrencyRule& r : kCurrencyRules)
-        if ((a[r.in] != 0 || a[r.debit] != 0 || a[r.credit] != 0 || a[r.out] != 0) && currency == r.rule)
-            Line("W101104", std::string(r.what) + std::string(kAccount) + nbal + "  <" + Num(a[r.in]) + "><" +
-                                Num(a[r.debit]) + "><" + Num(a[r.credit]) + "><" + Num(a[r.out]) + ">");
+        if ((a[r.in] != 0 || a[r.debit] != 0 || a[r.credit] != 0 || a[r.out] != 0) && currency == r.rule) {
+            About about(nbal);
+            for (Amount f : {r.in, r.debit, r.credit, r.out}) about.With(Field(kAmountFields[f], a[f]));
+            Line("W101104",
+                 std::string(r.what) + std::string(kAccount) + nbal + "  <" + Num(a[r.in]) + "><" + Num(a[r.debit]) +
+                     "><" + Num(a[r.credit]) + "><" + Num(a[r.out]) + ">",
+                 about);
+        }
     if (!signKnown) ReportMissingSign(row_, nbal);
     if (prevExists_) {
         const std::string lead = "ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ "_cp + label;
-        const long double rub = f2Rub_[n], val = f2Val_[n], ito = f2Ito_[n];  // missing cells are 0
-        if (CompareNumbers("<>", rub, a[VX_RUB]))
-            Line("W101112", lead + std::string(kRub) + PairText(kPreviousWidth, "<>", rub, a[VX_RUB]));
-        if (CompareNumbers("<>", val, a[VX_VAL]))
-            Line("W101113", lead + std::string(kVal) + PairText(kPreviousWidth, "<>", val, a[VX_VAL]));
-        if (CompareNumbers("<>", ito, a[VX_ITOG]))
-            Line("W101114", lead + std::string(kItog) + PairText(kPreviousWidth, "<>", ito, a[VX_ITOG]));
+        struct Previous {
+            const char* code;
+            long double previous;  // a missing cell is created as 0
+            const char* field;
+            Amount incoming;
+            std::string_view name;
+        };
+        for (const Previous& p : {Previous{"W101112", f2Rub_[n], "IS_RUB", VX_RUB, kRub},
+                                  Previous{"W101113", f2Val_[n], "IS_VAL", VX_VAL, kVal},
+                                  Previous{"W101114", f2Ito_[n], "IS_ITOG", VX_ITOG, kItog}})
+            if (CompareNumbers("<>", p.previous, a[p.incoming]))
+                Line(p.code, lead + std::string(p.name) + PairText(kPreviousWidth, "<>", p.previous, a[p.incoming]),
+                     About(nbal, ap).Compare("<>", p.previous, a[p.incoming],
+                                             {Field(p.field, p.previous, From::Previous)},
+                                             {Field(kAmountFields[p.incoming], a[p.incoming])}, 'x'));
     }
     bool negative = false;
     for (long double x : a) negative = negative || x < 0;
-    if (negative) Line("E101116", std::string(c_.negativeMessage) + label + " - ИСПРАВИТЬ!"_cp);
+    if (negative) {
+        About about(nbal, ap);
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i] < 0) about.With(Field(kAmountFields[i], a[i]));
+        Line("E101116", std::string(c_.negativeMessage) + label + " - ИСПРАВИТЬ!"_cp, about);
+    }
 }
 
 void BalanceControl::CheckRows() {
@@ -273,22 +299,37 @@ void BalanceControl::CheckRows() {
         }
         if (nbal.empty()) continue;
         const std::string acc = SubText(nbal, 1, 5);
-        if (!AccountIsDigits(row_, acc)) continue;
+        if (!AccountIsDigits(row_, nbal, acc)) continue;
         if (acc != c_.totalAccount) CheckRow(a, nbal, ap);
 
         const std::string label = Label(nbal, ap);
-        for (const SumCheck& s : kSumChecks)
-            if (CompareNumbers("<>", a[s.total], a[s.rub] + a[s.val]))
-                Line(s.code, std::string(s.title) + label + std::string(kItog) + "<>" + std::string(kRub) + "+" +
-                                 std::string(kVal) + Pad(a[s.total], c_.sumPad) + " <> " + Num(a[s.rub]) + "+" +
-                                 Num(a[s.val]));
+        auto field = [&](Amount f) { return Field(kAmountFields[f], a[f]); };
+        for (const SumCheck& s : kSumChecks) {
+            const long double sum = a[s.rub] + a[s.val];
+            if (CompareNumbers("<>", a[s.total], sum))
+                Line(s.code,
+                     std::string(s.title) + label + std::string(kItog) + "<>" + std::string(kRub) + "+" +
+                         std::string(kVal) + Pad(a[s.total], c_.sumPad) + " <> " + Num(a[s.rub]) + "+" + Num(a[s.val]),
+                     About(nbal, ap).Compare("<>", a[s.total], sum, {field(s.total)}, {field(s.rub), field(s.val)}));
+        }
         const bool active = ap == kActive, passive = ap == kPassive;
         for (const BalanceCheck& b : kBalanceChecks) {
             auto lead = [&] { return "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " " + std::string(b.name) + " " + Num(a[b.in]); };
-            if (active && CompareNumbers("<>", a[b.out], a[b.in] + a[b.debit] - a[b.credit]))
-                Line(b.activeCode, lead() + "+" + Num(a[b.debit]) + "-" + Num(a[b.credit]) + " <> " + Num(a[b.out]));
-            if (passive && CompareNumbers("<>", a[b.out], a[b.in] - a[b.debit] + a[b.credit]))
-                Line(b.passiveCode, lead() + "-" + Num(a[b.debit]) + "+" + Num(a[b.credit]) + " <> " + Num(a[b.out]));
+            if (active) {
+                const long double rule = a[b.in] + a[b.debit] - a[b.credit];
+                if (CompareNumbers("<>", a[b.out], rule))
+                    Line(b.activeCode, lead() + "+" + Num(a[b.debit]) + "-" + Num(a[b.credit]) + " <> " + Num(a[b.out]),
+                         About(nbal, ap).Compare("<>", a[b.out], rule, {field(b.out)},
+                                                 {field(b.in), field(b.debit), Minus(field(b.credit))}));
+            }
+            if (passive) {
+                const long double rule = a[b.in] - a[b.debit] + a[b.credit];
+                if (CompareNumbers("<>", a[b.out], rule))
+                    Line(b.passiveCode,
+                         lead() + "-" + Num(a[b.debit]) + "+" + Num(a[b.credit]) + " <> " + Num(a[b.out]),
+                         About(nbal, ap).Compare("<>", a[b.out], rule, {field(b.out)},
+                                                 {field(b.in), Minus(field(b.debit)), field(b.credit)}));
+            }
         }
 
         if (total) {
@@ -312,37 +353,68 @@ void BalanceControl::WriteTotals(std::string_view sign, bool seen, const Amounts
 void BalanceControl::ChapterChecks() {
     const Amounts& A = active_;
     const Amounts& P = passive_;
+    // The terms of a rule over the sums of the active or passive account rows.
+    auto terms = [](const Amounts& s, From side, std::initializer_list<Amount> fields) {
+        FieldList out;
+        for (Amount f : fields) out.Add(Field(kAmountFields[f], s[f], side));
+        return out;
+    };
+    auto both = [&](Amount rub, Amount val, Amount itog) {
+        FieldList out = terms(P, From::Passive, {rub, val, itog});
+        for (const auto& t : terms(A, From::Active, {rub, val, itog})) out.Add(t);
+        return out;
+    };
     const long double debit = P[OB_AK_RUB] + P[OB_AK_VAL] + P[OB_AK_ITOG] + A[OB_AK_RUB] + A[OB_AK_VAL] + A[OB_AK_ITOG];
     const long double credit =
         P[OB_PAS_RUB] + P[OB_PAS_VAL] + P[OB_PAS_ITOG] + A[OB_PAS_RUB] + A[OB_PAS_VAL] + A[OB_PAS_ITOG];
+    auto turnovers = [&] {
+        return About().Compare("<>", debit, credit, both(OB_AK_RUB, OB_AK_VAL, OB_AK_ITOG),
+                               both(OB_PAS_RUB, OB_PAS_VAL, OB_PAS_ITOG));
+    };
     // The message carries a Latin E at the end of "ВХОДЯЩИE": hosts and their users match the
     // text byte for byte, so the letter is written apart, where it shows.
     const std::string incoming = "НЕ РАВНЫ ИТОГОВЫЕ ВХОДЯЩИ"_cp + "E ОСТАТКИ ПО АКТИВНЫМ И ПАССИВНЫМ "_cp;
     const std::string outgoing = "НЕ РАВНЫ ИТОГОВЫЕ ИСХОДЯЩИЕ ОСТАТКИ ПО АКТИВНЫМ И ПАССИВНЫМ "_cp;
     if (c_.family == ChapterFamily::Other) {
-        if (CompareNumbers("<>", P[VX_RUB] + P[VX_VAL] + P[VX_ITOG], A[VX_RUB] + A[VX_VAL] + A[VX_ITOG]))
-            Line("E101229", incoming);
-        if (CompareNumbers("<>", P[IS_RUB] + P[IS_VAL] + P[IS_ITOG], A[IS_RUB] + A[IS_VAL] + A[IS_ITOG]))
-            Line("E101230", outgoing);
+        struct Sides {
+            const char* code;
+            const std::string& message;
+            Amount rub, val, itog;
+        };
+        for (const Sides& s : {Sides{"E101229", incoming, VX_RUB, VX_VAL, VX_ITOG},
+                               Sides{"E101230", outgoing, IS_RUB, IS_VAL, IS_ITOG}}) {
+            const long double passive = P[s.rub] + P[s.val] + P[s.itog], active = A[s.rub] + A[s.val] + A[s.itog];
+            if (CompareNumbers("<>", passive, active))
+                Line(s.code, s.message,
+                     About().Compare("<>", passive, active, terms(P, From::Passive, {s.rub, s.val, s.itog}),
+                                     terms(A, From::Active, {s.rub, s.val, s.itog})));
+        }
         if (CompareNumbers("<>", debit, credit))
-            Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТИВНЫМ И ПАССИВНЫМ "_cp);
+            Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТИВНЫМ И ПАССИВНЫМ "_cp, turnovers());
         return;
     }
-    auto sideSum = [&](std::string_view title, const Amounts& s, Amount rub, Amount val, Amount itog) {
-        if (CompareNumbers("<>", s[rub] + s[val], s[itog]))
-            Line("E101229", std::string(title) + " (" + Num(s[rub]) + "+" + Num(s[val]) + " <> " + Num(s[itog]) + ")");
+    auto sideSum = [&](std::string_view title, const Amounts& s, From side, Amount rub, Amount val, Amount itog) {
+        const long double sum = s[rub] + s[val];
+        if (CompareNumbers("<>", sum, s[itog]))
+            Line("E101229", std::string(title) + " (" + Num(s[rub]) + "+" + Num(s[val]) + " <> " + Num(s[itog]) + ")",
+                 About().Compare("<>", sum, s[itog], terms(s, side, {rub, val}), terms(s, side, {itog})));
+    };
+    auto totals = [&](Amount itog) {
+        return About().Compare("<>", P[itog], A[itog], terms(P, From::Passive, {itog}), terms(A, From::Active, {itog}));
     };
     if (CompareNumbers("<>", P[VX_ITOG], A[VX_ITOG]))
-        Line("E101229", incoming + " (" + Num(P[VX_ITOG]) + "<>" + Num(A[VX_ITOG]) + ")");
-    sideSum("ПАССИВ.ВХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, P, VX_RUB, VX_VAL, VX_ITOG);
-    sideSum(" АКТИВ.ВХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, A, VX_RUB, VX_VAL, VX_ITOG);
+        Line("E101229", incoming + " (" + Num(P[VX_ITOG]) + "<>" + Num(A[VX_ITOG]) + ")", totals(VX_ITOG));
+    sideSum("ПАССИВ.ВХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, P, From::Passive, VX_RUB, VX_VAL, VX_ITOG);
+    sideSum(" АКТИВ.ВХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, A, From::Active, VX_RUB, VX_VAL, VX_ITOG);
     if (CompareNumbers("<>", P[IS_ITOG], A[IS_ITOG]))
-        Line("E101230", outgoing + "  (" + Num(P[IS_ITOG]) + "<>" + Num(A[IS_ITOG]) + ")");
-    sideSum("ПАССИВ.ИСХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, P, IS_RUB, IS_VAL, IS_ITOG);
-    sideSum(" АКТИВ.ИСХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, A, IS_RUB, IS_VAL, IS_ITOG);
+        Line("E101230", outgoing + "  (" + Num(P[IS_ITOG]) + "<>" + Num(A[IS_ITOG]) + ")", totals(IS_ITOG));
+    sideSum("ПАССИВ.ИСХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, P, From::Passive, IS_RUB, IS_VAL, IS_ITOG);
+    sideSum(" АКТИВ.ИСХОДЯЩИЕ ОСТАТКИ. СУММА РУБ+ВАЛ.<>"_cpv, A, From::Active, IS_RUB, IS_VAL, IS_ITOG);
     if (CompareNumbers("<>", debit, credit))
-        Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТИВНЫМ И ПАССИВНЫМ  "_cp + " (" +
-                            Num(debit) + " <> " + Num(credit) + ")");
+        Line("E101231",
+             "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТИВНЫМ И ПАССИВНЫМ  "_cp + " (" + Num(debit) + " <> " +
+                 Num(credit) + ")",
+             turnovers());
 }
 
 void BalanceControl::Run() {
@@ -366,8 +438,11 @@ void BalanceControl::Run() {
     row_ = RemoveOldTotalRows(totals_);
     CheckRows();
     if (c_.offBalance && CompareNumbers("<>", specialSum_, otherSum_))
-        Line("E101336", "СУММА ВНЕБ.СЧЕТОВ ПО АКТИВУ+ПАССИВУ(КР.99999,99998) НЕ РАВНА СЧ.99998+99999  ("_cp +
-                            Num(otherSum_) + "<>" + Num(specialSum_) + ")");
+        Line("E101336",
+             "СУММА ВНЕБ.СЧЕТОВ ПО АКТИВУ+ПАССИВУ(КР.99999,99998) НЕ РАВНА СЧ.99998+99999  ("_cp + Num(otherSum_) +
+                 "<>" + Num(specialSum_) + ")",
+             About().Compare("<>", specialSum_, otherSum_, {Field("IS_ITOG", specialSum_, From::Counter)},
+                             {Field("IS_ITOG", otherSum_, From::Others)}));
     row_ = RemoveTotalRowsLeft(row_, totals_);
     WriteTotals(kActive, activeTotalSeen_, active_);
     WriteTotals(kPassive, passiveTotalSeen_, passive_);

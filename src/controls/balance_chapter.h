@@ -16,6 +16,7 @@ enum class ChapterFamily {
 
 struct BalanceChapter {
     ChapterFamily family;
+    std::string_view procedure;  // its name in finding records (tesmaC.h)
     std::string_view header;
     std::string_view tableCode;     // "Ф_1".."Ф_4"
     std::string_view totalAccount;  // "79999"

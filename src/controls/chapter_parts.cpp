@@ -55,21 +55,26 @@ bool TotalRule::IsTotal(const Value& nbal) const {
     return t == account || UpperText(t) == text;
 }
 
-bool AccountIsDigits(std::int32_t row, const std::string& acc) {
+bool AccountIsDigits(std::int32_t row, const std::string& nbal, const std::string& acc) {
     if (DigitsOnly(acc)) return true;
-    Report(row, "E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО ЦИФРЫ И БЕЗ ПРОБЕЛОВ  <"_cp + acc + ">");
+    Report(row, "E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО ЦИФРЫ И БЕЗ ПРОБЕЛОВ  <"_cp + acc + ">",
+           About(nbal).With(Cell("NBAL2")));
     return false;
 }
 
-void CheckAccountText(std::int32_t row, const std::string& nbal, const std::string& label, bool signKnown) {
+void CheckAccountText(std::int32_t row, const std::string& nbal, const std::string& ap, const std::string& label,
+                      bool signKnown) {
     if (TrimText(nbal).size() > 5)
-        Report(row, "E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО 5 ЦИФР  <"_cp + nbal + ">");
+        Report(row, "E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО 5 ЦИФР  <"_cp + nbal + ">",
+               About(nbal).With(Cell("NBAL2")));
     if (!signKnown)
-        Report(row, "E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label);
+        Report(row, "E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label,
+               About(nbal, ap).With(Cell("A_P")));
 }
 
 void ReportMissingSign(std::int32_t row, const std::string& nbal) {
-    Report(row, "E101111", "АКТИВНЫЙ ИЛИ ПАССИВНЫЙ?  НЕОБХОДИМО ПРОСТАВИТЬ ПРИЗНАК Б/С "_cp + nbal);
+    Report(row, "E101111", "АКТИВНЫЙ ИЛИ ПАССИВНЫЙ?  НЕОБХОДИМО ПРОСТАВИТЬ ПРИЗНАК Б/С "_cp + nbal,
+           About(nbal).With(Cell("A_P")));
 }
 
 void Chart::Declare() const {
@@ -125,28 +130,37 @@ void Chart::CheckRow(const RowFacts& r, const Period& period) {
     const bool inChart = plaN_[n] == r.acc;
     const std::string chartSign = plAp_[n];
     if (!(inChart && (r.ap == chartSign || chartSign == "А/П"_cpv)))
-        Report(r.row, "E101107", "ОТСУТСТВУЕТ В ПЛАНЕ СЧЕТОВ "_cp + r.label);
+        Report(r.row, "E101107", "ОТСУТСТВУЕТ В ПЛАНЕ СЧЕТОВ "_cp + r.label,
+               About(r.nbal, r.ap).With(Cell("NBAL2")).With(Cell("A_P")));
+    // The outgoing balance the period-end rules and the closing date forbid.
+    auto outgoing = [&] { return About(r.nbal, r.ap).With(Field("IS_ITOG", r.outgoing)); };
     if (inChart && r.outgoingNonZero) {
         const std::string rule = pDmqy_[n];
         const std::string tail = r.label + r.restTail;
         const std::string& mm = period.mm;
         const bool quarterEnd = mm == "03" || mm == "06" || mm == "09" || mm == "12";
-        if (rule == "D") Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ДНЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (rule == "D")
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ДНЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail, outgoing());
         if (rule == "M")
-            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ МЕСЯЦА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ МЕСЯЦА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail,
+                   outgoing());
         if (quarterEnd && rule == "Q")
-            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ КВАРТАЛА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ КВАРТАЛА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail,
+                   outgoing());
         if (mm == "06" && rule == "H")
-            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ПОЛУГОДИЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ПОЛУГОДИЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail,
+                   outgoing());
         if (mm == "12" && rule == "Y")
-            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ГОДА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ГОДА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail, outgoing());
     }
     const double end = pEnd_[n];
     if (CompareNumbers("<", end, period.m1))
-        Report(r.row, "E101028", "СЧЕТ ЗАКРЫТ ДО НАЧАЛА ОТЧЕТНОГО ПЕРИОДА "_cp + r.label);
+        Report(r.row, "E101028", "СЧЕТ ЗАКРЫТ ДО НАЧАЛА ОТЧЕТНОГО ПЕРИОДА "_cp + r.label,
+               About(r.nbal, r.ap).With(Cell("NBAL2")));
     if (CompareNumbers(">=", end, period.m1) && CompareNumbers("<", end, period.d) && r.outgoingNonZero)
         Report(r.row, "E101030",
-               "СЧЕТ ЗАКРЫТ В ОТЧЕТНОМ ПЕРИОДЕ. ИСХОДЯЩИЕ ОСТАТКИ НЕДОПУСТИМЫ "_cp + r.label + r.closedTail);
+               "СЧЕТ ЗАКРЫТ В ОТЧЕТНОМ ПЕРИОДЕ. ИСХОДЯЩИЕ ОСТАТКИ НЕДОПУСТИМЫ "_cp + r.label + r.closedTail,
+               outgoing());
 }
 
 std::int32_t RemoveTotalRows(const std::function<bool()>& currentRowIsTotal) {
@@ -243,7 +257,9 @@ void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, c
             ++count;
             return;
         }
-        if (previous == nbal) Report(row, "E1010125", "НЕ УНИКАЛЕН?! - Б/С "_cp + nbal + "  - ИСПРАВЬТЕ..!"_cp);
+        if (previous == nbal)
+            Report(row, "E1010125", "НЕ УНИКАЛЕН?! - Б/С "_cp + nbal + "  - ИСПРАВЬТЕ..!"_cp,
+                   About(nbal).With(Cell("NBAL2")));
         previous = nbal;
     });
     if (count == 1)

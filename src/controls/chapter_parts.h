@@ -39,8 +39,9 @@ struct TotalRule {
 // The checks of an account's text before the chart: E101109 for a text that begins with no
 // five digits (false: the row is not checked further), E101109 for one longer than five
 // characters, and E101107 for a sign that is neither А nor П.
-bool AccountIsDigits(std::int32_t row, const std::string& acc);
-void CheckAccountText(std::int32_t row, const std::string& nbal, const std::string& label, bool signKnown);
+bool AccountIsDigits(std::int32_t row, const std::string& nbal, const std::string& acc);
+void CheckAccountText(std::int32_t row, const std::string& nbal, const std::string& ap, const std::string& label,
+                      bool signKnown);
 // E101111: the row carries no sign at all that the control knows.
 void ReportMissingSign(std::int32_t row, const std::string& nbal);
 
@@ -60,10 +61,11 @@ public:
     struct RowFacts {
         std::int32_t row;
         long double account;
-        std::string acc, label, ap;
+        std::string nbal, acc, label, ap;
         bool outgoingNonZero;
         std::string restTail;    // after the label in W101108
         std::string closedTail;  // after the label in E101030
+        Number outgoing;         // IS_ITOG as the chapter compares it
     };
     void CheckRow(const RowFacts& r, const Period& period);
     // The chart's currency rule of an account (after CheckRow has looked it up).

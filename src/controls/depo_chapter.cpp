@@ -10,6 +10,7 @@
 #include "runtime/record_access.h"
 #include "runtime/run.h"
 #include "runtime/texts.h"
+#include "tesma/tesmaC.h"
 
 namespace tesma::controls {
 
@@ -75,11 +76,14 @@ public:
     void Run();
 
 private:
-    void Line(std::string_view code, const std::string& message) { Report(row_, code, message); }
+    void Line(std::string_view code, const std::string& message, const About& about = About()) {
+        Report(row_, code, message, about);
+    }
     static std::string Text(std::string_view field) { return ValueToText(GetRowField(field)); }
     // An entered amount: a number text (an empty one counts as "0").
     static bool Valid(const Value& v) { return IsNumberText(ValueToText(NullToDefault(v, Value::Str("0")))); }
-    std::string CheckDepoAmount(const std::string& s, const std::string& account, const std::string& sign);
+    std::string CheckDepoAmount(const std::string& s, std::string_view field, const std::string& account,
+                                const std::string& sign);
 
     void IncomingPass();
     bool LoadPrevious();
@@ -96,15 +100,18 @@ private:
     ControlArray<std::string> f2Ito_{"F2ITO"}, f1Ito_{"F1ITO"};
 };
 
-std::string DepoControl::CheckDepoAmount(const std::string& s, const std::string& account, const std::string& sign) {
+std::string DepoControl::CheckDepoAmount(const std::string& s, std::string_view field, const std::string& account,
+                                         const std::string& sign) {
     std::string result = s;
     if (!IsNumberText(s)) {
-        Line("E101771", "СЧЕТ- "_cp + account + sign + " ВВОД СОДЕРЖИТ НЕ ТОЛЬКО ЦИФРЫ - <"_cp + s + ">");
+        Line("E101771", "СЧЕТ- "_cp + account + sign + " ВВОД СОДЕРЖИТ НЕ ТОЛЬКО ЦИФРЫ - <"_cp + s + ">",
+             About(account, sign).With(Cell(field)));
         result = "0";
     }
     const std::int32_t p = TextPos(s, ".");
     if (p > 0 && static_cast<std::int32_t>(TrimText(s).size()) - p > 4)
-        Line("E101772", "СЧЕТ- "_cp + account + sign + " БОЛЕЕ 4 ЗНАКОВ ПОСЛЕ ЗАПЯТОЙ - <"_cp + s + ">");
+        Line("E101772", "СЧЕТ- "_cp + account + sign + " БОЛЕЕ 4 ЗНАКОВ ПОСЛЕ ЗАПЯТОЙ - <"_cp + s + ">",
+             About(account, sign).With(IsNumberText(s) ? Field(field, Number(s)) : Cell(field)));
     return result;
 }
 
@@ -127,7 +134,8 @@ void DepoControl::IncomingPass() {
         const long double n = TextToNumber(acc);
         SetRowField("A_P", Value::Str(UpperText(Text("A_P"))));
         if (!(n > kLower && n <= kUpper)) {
-            Line("E101197", "СЧЕТ НЕ ПРИНАДЛЕЖИТ ДАННОМУ ДАПАЗОНУ СЧЕТОВ:  <"_cp + Num(n) + ">");
+            Line("E101197", "СЧЕТ НЕ ПРИНАДЛЕЖИТ ДАННОМУ ДАПАЗОНУ СЧЕТОВ:  <"_cp + Num(n) + ">",
+                 About(nbal).With(Cell("NBAL2")));
             continue;
         }
         for (const Total& t : kTotalsChecked) {
@@ -138,7 +146,8 @@ void DepoControl::IncomingPass() {
                 SetRowField(t.field, Value::Str(normal));
                 if (incoming) f1Ito_[n] = normal;
             } else {
-                Line("E46100", "СЧЕТ- "_cp + Num(n) + std::string(t.what) + ValueToText(v) + ">");
+                Line("E46100", "СЧЕТ- "_cp + Num(n) + std::string(t.what) + ValueToText(v) + ">",
+                     About(nbal).With(Cell(t.field)));
                 if (incoming) f1Ito_[n] = std::string(kZero);
             }
         }
@@ -161,7 +170,8 @@ bool DepoControl::LoadPrevious() {
             f2Ito_[n] = PreviousAmount(is);
         } else {
             Line("E46100",
-                 "СЧЕТ- "_cp + Num(n) + ". ВХОДЯЩИЙ ОСТАТОК ВВЕДЕН НЕКОРРЕКТНО - <"_cp + ValueToText(is) + ">");
+                 "СЧЕТ- "_cp + Num(n) + ". ВХОДЯЩИЙ ОСТАТОК ВВЕДЕН НЕКОРРЕКТНО - <"_cp + ValueToText(is) + ">",
+                 About(nbal).With(Cell("IS_ITOG", From::Previous)));
             f2Ito_[n] = std::string(kZero);
         }
         loaded = true;
@@ -178,9 +188,15 @@ void DepoControl::VanishedAccounts() {
         if (!f1Ito_.Has(n)) f1Ito_[n] = std::string(kZero);
         const Value stored = GetAuxField("IS_ITOG");
         const std::string previous = ValueToText(stored);
-        if (f1Ito_[n] == kZero && PreviousAmount(stored) != kZero)
-            Line("W101134", "ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХОДЯЩЕГО -НЕТ Б/С "_cp + nbal +
-                                ValueToText(GetAuxField("A_P")) + DepoPairText(previous, kPreviousWidth, "<>", "0"));
+        if (f1Ito_[n] == kZero && PreviousAmount(stored) != kZero) {
+            const std::string ap = ValueToText(GetAuxField("A_P")), compared = PreviousAmount(stored);
+            Line("W101134",
+                 "ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХОДЯЩЕГО -НЕТ Б/С "_cp + nbal + ap +
+                     DepoPairText(previous, kPreviousWidth, "<>", "0"),
+                 About(nbal, ap).Compare("<>", Number(compared), Number(kZero),
+                                         {Field("IS_ITOG", Number(compared), From::Previous)},
+                                         {Field("VX_ITOG", Number(kZero), From::Current)}, 'x'));
+        }
     });
 }
 
@@ -201,35 +217,56 @@ void DepoControl::CheckRows() {
             totals[g] =
                 CheckDepoAmount(kGroups[g].asEntered ? ValueToText(NullToDefault(GetRowField(total), Value::Str("0")))
                                                      : Normalised(Text(total)),
-                                nbal, ap);
+                                total, nbal, ap);
         }
         const std::string &vx = totals[0], &oa = totals[1], &op = totals[2], &is = totals[3];
 
         if (nbal.empty()) continue;
         const std::string acc = SubText(nbal, 1, 5);
-        if (!AccountIsDigits(row_, acc)) continue;
+        if (!AccountIsDigits(row_, nbal, acc)) continue;
         const std::string label = "Б/С "_cp + nbal + ap;
         const bool signKnown = ap == "А"_cpv || ap == "П"_cpv;
         if (acc != kTotals.account) {
-            CheckAccountText(row_, nbal, label, signKnown);
+            CheckAccountText(row_, nbal, ap, label, signKnown);
             const long double n = TextToNumber(acc);
-            chart_.CheckRow({row_, n, acc, label, ap, is != kZero, " (" + is + ")", " (" + is + ")"}, period_);
+            chart_.CheckRow({row_, n, nbal, acc, label, ap, is != kZero, " (" + is + ")", " (" + is + ")", Number(is)},
+                            period_);
             if (!signKnown) ReportMissingSign(row_, nbal);
             if (prevExists_) {
                 if (!f2Ito_.Has(n)) f2Ito_[n] = std::string(kZero);
                 const std::string previous = f2Ito_[n];
                 if (previous != vx)
                     Line("W101114",
-                         "ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ "_cp + label + " (" + previous + "<>" + vx + ")");
+                         "ПРЕДЫД.ИСХ.ОСТАТОК <> ТЕКУЩЕМУ ВХ.ОСТАТКУ "_cp + label + " (" + previous + "<>" + vx + ")",
+                         About(nbal, ap).Compare("<>", Number(previous), Number(vx),
+                                                 {Field("IS_ITOG", Number(previous), From::Previous)},
+                                                 {Field("VX_ITOG", Number(vx))}, 'x'));
             }
-            if (IsNegative(vx) || IsNegative(oa) || IsNegative(op) || IsNegative(is))
-                Line("E101116", "НЕДОПУСТИМ ОТРИЦАТЕЛЬНЫЙ ОСТАТОК "_cp + label + " (" + vx + "," + oa + "," + op + "," +
-                                    is + ") -ИСПРАВИТЬ!"_cp);
+            if (IsNegative(vx) || IsNegative(oa) || IsNegative(op) || IsNegative(is)) {
+                About about(nbal, ap);
+                for (std::size_t g = 0; g < kGroups.size(); ++g)
+                    if (IsNegative(totals[g])) about.With(Field(kAmountFields[kGroups[g].rub + 2], Number(totals[g])));
+                Line("E101116",
+                     "НЕДОПУСТИМ ОТРИЦАТЕЛЬНЫЙ ОСТАТОК "_cp + label + " (" + vx + "," + oa + "," + op + "," + is +
+                         ") -ИСПРАВИТЬ!"_cp,
+                     about);
+            }
         }
-        if (ap == "А"_cpv && is != SubtractNumberTexts(AddNumberTexts(vx, oa), op))
-            Line("E101123", "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " (" + vx + "+" + oa + "-" + op + "<>" + is + ")");
-        if (ap == "П"_cpv && is != AddNumberTexts(SubtractNumberTexts(vx, oa), op))
-            Line("E101126", "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " (" + vx + "-" + oa + "+" + op + "<>" + is + ")");
+        auto field = [&](std::size_t g) { return Field(kAmountFields[kGroups[g].rub + 2], Number(totals[g])); };
+        if (ap == "А"_cpv) {
+            const std::string rule = SubtractNumberTexts(AddNumberTexts(vx, oa), op);
+            if (is != rule)
+                Line("E101123", "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " (" + vx + "+" + oa + "-" + op + "<>" + is + ")",
+                     About(nbal, ap).Compare("<>", Number(is), Number(rule), {field(3)},
+                                             {field(0), field(1), Minus(field(2))}));
+        }
+        if (ap == "П"_cpv) {
+            const std::string rule = AddNumberTexts(SubtractNumberTexts(vx, oa), op);
+            if (is != rule)
+                Line("E101126", "НЕ БАЛАНСИРУЕТСЯ "_cp + label + " (" + vx + "-" + oa + "+" + op + "<>" + is + ")",
+                     About(nbal, ap).Compare("<>", Number(is), Number(rule), {field(3)},
+                                             {field(0), Minus(field(1)), field(2)}));
+        }
         if (kTotals.IsTotal(nbalValue)) {
             if (ap == "А"_cpv) activeTotalSeen_ = true;
             if (ap == "П"_cpv) passiveTotalSeen_ = true;
@@ -255,15 +292,31 @@ void DepoControl::WriteTotals(std::string_view sign, bool seen, const TextSums& 
 
 void DepoControl::ChapterChecks() {
     const std::string tail = "Б/С "_cp;
+    auto totals = [&](const char* field, const std::string& passive, const std::string& active) {
+        return About().Compare("<>", Number(passive), Number(active), {Field(field, Number(passive), From::Passive)},
+                               {Field(field, Number(active), From::Active)});
+    };
     if (passive_.vx != active_.vx)
-        Line("E101229", "НЕ РАВНЫ ИТОГОВЫЕ ВХ. ОСТАТКИ ПО АКТ./ПАССИВНЫМ "_cp + tail + " ( " + passive_.vx + "<>" +
-                            active_.vx + ")");
+        Line("E101229",
+             "НЕ РАВНЫ ИТОГОВЫЕ ВХ. ОСТАТКИ ПО АКТ./ПАССИВНЫМ "_cp + tail + " ( " + passive_.vx + "<>" + active_.vx +
+                 ")",
+             totals("VX_ITOG", passive_.vx, active_.vx));
     if (passive_.is != active_.is)
-        Line("E101230", "НЕ РАВНЫ ИТОГОВЫЕ ИСХ.ОСТАТКИ ПО АКТ./ПАССИВНЫМ "_cp + tail + " (" + passive_.is + "<>" +
-                            active_.is + ")");
-    if (AddNumberTexts(active_.ak, passive_.ak) != AddNumberTexts(active_.pas, passive_.pas))
-        Line("E101231", "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТ./ПАССИВНЫМ "_cp + tail + " (" +
-                            active_.ak + "+" + passive_.ak + "<>" + active_.pas + "+" + passive_.pas + ")");
+        Line(
+            "E101230",
+            "НЕ РАВНЫ ИТОГОВЫЕ ИСХ.ОСТАТКИ ПО АКТ./ПАССИВНЫМ "_cp + tail + " (" + passive_.is + "<>" + active_.is + ")",
+            totals("IS_ITOG", passive_.is, active_.is));
+    const std::string debit = AddNumberTexts(active_.ak, passive_.ak),
+                      credit = AddNumberTexts(active_.pas, passive_.pas);
+    if (debit != credit)
+        Line("E101231",
+             "НЕ РАВНЫ ПО ДЕБЕТУ-КРЕДИТУ СУММАРНЫЕ ОБОРОТЫ ПО АКТ./ПАССИВНЫМ "_cp + tail + " (" + active_.ak + "+" +
+                 passive_.ak + "<>" + active_.pas + "+" + passive_.pas + ")",
+             About().Compare("<>", Number(debit), Number(credit),
+                             {Field("OB_AK_ITOG", Number(active_.ak), From::Active),
+                              Field("OB_AK_ITOG", Number(passive_.ak), From::Passive)},
+                             {Field("OB_PAS_ITOG", Number(active_.pas), From::Active),
+                              Field("OB_PAS_ITOG", Number(passive_.pas), From::Passive)}));
 }
 
 void DepoControl::Run() {
@@ -271,7 +324,7 @@ void DepoControl::Run() {
     chart_.Declare();
     f2Ito_.Declare();
     f1Ito_.Declare();
-    WriteProtocolLine(kHeader);
+    WriteHeaderLine(contract::kProcedureControlChapterD, kHeader);
     period_ = FindPeriod();
     prevExists_ = period_.prevExists;
 

@@ -92,7 +92,10 @@ void TFmContr::SBstopClick() {
     constexpr std::string_view kStopped = ">>>>> Прервано оператором"_cpv;
     if (Context.Protocol.IsOpen()) {
         Context.Protocol.WriteLineUnchecked(kStopped);
-        Record.Line(kStopped);
+        runtime::LineFacts facts;
+        facts.kind = runtime::LineKind::Stop;
+        facts.procedure = Context.Procedure;
+        Record.Line(kStopped, facts);
     }
     Stopped = true;
     RunState = RunStage::Ended;
@@ -104,8 +107,8 @@ void TFmContr::FormClose() {
     Context.Q.ClearSql();
 }
 
-void TFmContr::ProtocolLine(std::string_view text) {
-    Record.Line(text);
+void TFmContr::ProtocolLine(std::string_view text, const runtime::LineFacts& facts) {
+    Record.Line(text, facts);
     if (text.substr(0, 2) == "**") {
         Lname = std::string(text.substr(2, 255));
         Repaint();

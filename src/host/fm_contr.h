@@ -65,7 +65,7 @@ private:
     void OnClose() override { FormClose(); }
     void RowStep() override { UpdateCounters(); }
     void PumpNow() override { UpdateCounters(); }
-    void ProtocolLine(std::string_view text) override;
+    void ProtocolLine(std::string_view text, const runtime::LineFacts& facts) override;
     void Repaint();
 };
 

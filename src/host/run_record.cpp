@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/finding_record.h"
 #include "tesma/tesmaC.h"
 
 namespace tesma::host {
@@ -31,19 +32,25 @@ void WriteAll(int fd, std::string_view bytes) noexcept {
 
 }  // namespace
 
-RunRecord::RunRecord() : copy_(OpenNamed(TESMA_ENV_PROTOCOL_COPY)), outcome_(OpenNamed(TESMA_ENV_OUTCOME)) {}
+RunRecord::RunRecord()
+    : copy_(OpenNamed(TESMA_ENV_PROTOCOL_COPY)),
+      outcome_(OpenNamed(TESMA_ENV_OUTCOME)),
+      findings_(OpenNamed(TESMA_ENV_FINDINGS)) {}
 
 RunRecord::~RunRecord() {
     if (copy_ >= 0) ::close(copy_);
     if (outcome_ >= 0) ::close(outcome_);
+    if (findings_ >= 0) ::close(findings_);
 }
 
-void RunRecord::Line(std::string_view text) noexcept {
-    if (copy_ < 0) return;
+void RunRecord::Line(std::string_view text, const runtime::LineFacts& facts) noexcept {
     try {
-        std::string line(text);
-        line += "\r\n";
-        WriteAll(copy_, line);
+        if (copy_ >= 0) {
+            std::string line(text);
+            line += "\r\n";
+            WriteAll(copy_, line);
+        }
+        if (findings_ >= 0) WriteAll(findings_, FindingRecord(facts));
     } catch (...) {
     }
 }

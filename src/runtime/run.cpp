@@ -74,20 +74,43 @@ bool Run::Execute(const std::function<void()>& procedures) {
     return true;
 }
 
-void Run::WriteProtocolLine(std::string_view text) {
+void Run::WriteProtocolLine(std::string_view text, LineFacts& facts) {
     progress_.PumpNow();
     Protocol.WriteLine(text);
-    progress_.ProtocolLine(text);
+    facts.procedure = Procedure;
+    progress_.ProtocolLine(text, facts);
 }
 
 }  // namespace tesma::runtime
 
 namespace tesma {
 
-void WriteProtocolLine(std::string_view text) {
+namespace {
+
+runtime::Run& RunWriting() {
     runtime::Run* run = runtime::RunInProgress();
     if (!run) throw Failure("a protocol line written outside a run");
-    run->WriteProtocolLine(text);
+    return *run;
+}
+
+}  // namespace
+
+void WriteProtocolLine(std::string_view text, runtime::LineFacts& facts) {
+    RunWriting().WriteProtocolLine(text, facts);
+}
+
+void WriteProtocolLine(std::string_view text) {
+    runtime::LineFacts facts;
+    facts.kind = text.substr(0, 2) == "**" ? runtime::LineKind::Header : runtime::LineKind::Other;
+    WriteProtocolLine(text, facts);
+}
+
+void WriteHeaderLine(std::string_view procedure, std::string_view text) {
+    runtime::Run& run = RunWriting();
+    run.Procedure = procedure;
+    runtime::LineFacts facts;
+    facts.kind = runtime::LineKind::Header;
+    run.WriteProtocolLine(text, facts);
 }
 
 }  // namespace tesma

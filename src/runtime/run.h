@@ -14,6 +14,7 @@
 #include "runtime/arrays.h"
 #include "runtime/descriptors.h"
 #include "runtime/library_state.h"
+#include "runtime/line_facts.h"
 #include "runtime/main_fields.h"
 #include "runtime/protocol_file.h"
 #include "runtime/row_keys.h"
@@ -29,8 +30,8 @@ public:
     virtual void RowStep() = 0;
     // A protocol line is about to be written.
     virtual void PumpNow() = 0;
-    // A protocol line was written (a header line, "**...", is shown).
-    virtual void ProtocolLine(std::string_view text) = 0;
+    // A protocol line was written (a header line, "**...", is shown), with what it is about.
+    virtual void ProtocolLine(std::string_view text, const LineFacts& facts) = 0;
 };
 
 class Run {
@@ -57,6 +58,8 @@ public:
     ProtocolFile Protocol;
     std::string MainTableFile;
     std::string MainTableKind;  // one character, or empty
+    // The procedure that wrote the last header line: it writes the lines that follow.
+    std::string_view Procedure;
 
     // ---- query objects ----
     engine::Query Q{true};  // the main table, live
@@ -79,8 +82,9 @@ public:
     // in a dry run).
     bool Execute(const std::function<void()>& procedures);
 
-    // Appends one line to the protocol; pending messages run first.
-    void WriteProtocolLine(std::string_view text);
+    // Appends one line to the protocol; pending messages run first. `facts` say what it is
+    // about; the run adds the procedure.
+    void WriteProtocolLine(std::string_view text, LineFacts& facts);
     // The main or aux cursor moved: the counters are shown and pending messages run.
     void RowStep() { progress_.RowStep(); }
 
@@ -120,7 +124,11 @@ private:
 namespace tesma {
 
 // Appends one line to the protocol of the run in progress; a header line ("**...") is also
-// shown in the progress window.
+// shown in the progress window. Without facts, a line is a header line when it begins with
+// "**", and another line otherwise.
 void WriteProtocolLine(std::string_view text);
+void WriteProtocolLine(std::string_view text, runtime::LineFacts& facts);
+// A procedure's header line, its first: names the procedure for the lines that follow.
+void WriteHeaderLine(std::string_view procedure, std::string_view text);
 
 }  // namespace tesma

@@ -20,7 +20,7 @@ public:
 private:
     void RowStep() override {}
     void PumpNow() override {}
-    void ProtocolLine(std::string_view) override {}
+    void ProtocolLine(std::string_view, const tesma::runtime::LineFacts&) override {}
     runtime::Run run_;
     runtime::CurrentRunScope scope_;
 };

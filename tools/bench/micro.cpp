@@ -22,7 +22,7 @@ public:
 private:
     void RowStep() override {}
     void PumpNow() override {}
-    void ProtocolLine(std::string_view) override {}
+    void ProtocolLine(std::string_view, const tesma::runtime::LineFacts&) override {}
     tesma::runtime::Run run_;
     tesma::runtime::CurrentRunScope scope_;
 };
