@@ -48,11 +48,15 @@ enum {
  *                              read the protocol file back.
  * TESMA_ENV_OUTCOME            a file that receives one word, then a line feed, when the call
  *                              ends: one of the TESMA_OUTCOME_* words below.
+ * TESMA_ENV_FINDINGS           a file that receives one finding record (below) per line the run
+ *                              appended to the protocol, in the same order: record i is about
+ *                              protocol line i. What a host would otherwise have to read back out
+ *                              of the Russian message, as structure.
  * TESMA_ENV_DISCARD_CHANGES    any value but empty or "0": a dry run. Every control runs and
  *                              writes its protocol lines as usual, and no table change is
  *                              written back.
  *
- * The three files may be regular files or anything that opens for writing without waiting (a
+ * The four files may be regular files or anything that opens for writing without waiting (a
  * host typically passes /proc/self/fd/N of an anonymous memory file, so nothing is left behind
  * however the call ends).
  */
@@ -61,12 +65,90 @@ enum {
 #define TESMA_ENV_PROTOCOL_COPY "TESMA_PROTOCOL_COPY"
 #define TESMA_ENV_OUTCOME "TESMA_OUTCOME"
 #define TESMA_ENV_DISCARD_CHANGES "TESMA_DISCARD_CHANGES"
+#define TESMA_ENV_FINDINGS "TESMA_FINDINGS"
 
 /* How a call ended, as written to the TESMA_ENV_OUTCOME file. */
 #define TESMA_OUTCOME_FINISHED "finished"       /* the procedures ran to their end */
 #define TESMA_OUTCOME_STOPPED "stopped"         /* the operator pressed stop, before or during the run */
 #define TESMA_OUTCOME_FAILED "failed"           /* a failure ended the run; no table change was written */
 #define TESMA_OUTCOME_NO_PROTOCOL "no-protocol" /* the protocol file could not be opened: nothing ran */
+
+/*
+ * Finding records (the TESMA_ENV_FINDINGS file). One line per record, ended by a line feed; the
+ * texts are code page 1251. A record is a list of TESMA_RECORD_* keys and their values,
+ * "key=value", separated by one TAB. A value never holds a TAB, a line feed or a carriage return:
+ * they are written as the two characters \t, \n, \r, and a backslash as \\. Keys come in the
+ * order below; a key without a value is left out, and a host ignores keys it does not know.
+ *
+ * kind        TESMA_KIND_*: a procedure's header line ("**..."), a finding ("<row>: <code> ..."),
+ *             the line a stop wrote, or any other line.
+ * procedure   the TESMA_PROCEDURE_* that wrote the line (for a stop, the one that was running).
+ * row         finding: the number before ": ": the row of the main table the procedure was on,
+ *             1 for the first, or, for a finding about the chapter as a whole, the rows it read.
+ * code        finding: E101121, W101112, ...
+ * account     the account the finding is about, as its row's NBAL2 holds it (or as a check names
+ *             it), when it is about one.
+ * sign        the account's sign (A_P), when the finding names it: "А", "П", or what the row
+ *             holds where that is wrong.
+ * fields      the chapter table's fields (VX_RUB, OB_AK_RUB, ..., NBAL2, A_P) the finding is
+ *             about, comma-separated, each once, in the order the rule reads them. A field of
+ *             the finding's row is its bare name; a value from elsewhere carries "@" and where:
+ *               @previous   the previous period's report, the row of the same account
+ *               @current    this report, the row of the finding's account (the finding's row
+ *                           number counts the rows read)
+ *               @active     the sum of the field over the chapter's active account rows
+ *               @passive    the same over its passive account rows
+ *               @counter    the sum over chapter В's counter-account rows 99998 and 99999
+ *               @others     the sum over chapter В's other account rows
+ *               @<account>  the row of that account, e.g. IS_ITOG@30301
+ * values      the values of the fields, comma-separated in the same order, when every one is a
+ *             number.
+ * op          for a finding that compares two values, X and Y: the comparison that held, X op Y
+ *             ("<>", "<", ">").
+ * x, y        the values compared.
+ * xrule, yrule how X and Y were formed: field references of `fields` (or a number) joined by
+ *             "+" and "-", e.g. xrule=IS_RUB, yrule=VX_RUB+OB_AK_RUB-OB_PAS_RUB.
+ * previous    "x" or "y": the compared value that comes from the previous period's report.
+ *
+ * Numbers are decimal texts: an optional "-", digits, and optionally "." and digits; never an
+ * exponent. Chapter Д's amounts are its exact decimal texts, every digit kept. Other amounts are
+ * binary numbers, written as the shortest text that reads back as the same number (as a double
+ * where the value is one, otherwise as an 80-bit extended real); "nan", "inf" and "-inf" stand
+ * for what is no number.
+ */
+#define TESMA_RECORD_KIND "kind"
+#define TESMA_RECORD_PROCEDURE "procedure"
+#define TESMA_RECORD_ROW "row"
+#define TESMA_RECORD_CODE "code"
+#define TESMA_RECORD_ACCOUNT "account"
+#define TESMA_RECORD_SIGN "sign"
+#define TESMA_RECORD_FIELDS "fields"
+#define TESMA_RECORD_VALUES "values"
+#define TESMA_RECORD_OP "op"
+#define TESMA_RECORD_X "x"
+#define TESMA_RECORD_Y "y"
+#define TESMA_RECORD_XRULE "xrule"
+#define TESMA_RECORD_YRULE "yrule"
+#define TESMA_RECORD_PREVIOUS "previous"
+
+#define TESMA_KIND_HEADER "header"
+#define TESMA_KIND_FINDING "finding"
+#define TESMA_KIND_STOP "stop"
+#define TESMA_KIND_OTHER "other"
+
+/* The procedures, as finding records name them. */
+#define TESMA_PROCEDURE_CONTROL_CHAPTER_A1 "ControlChapterA1" /* chapter А: the balance control */
+#define TESMA_PROCEDURE_CONTROL_CHAPTER_A2 "ControlChapterA2" /* chapter А: the cross-checks */
+#define TESMA_PROCEDURE_CONTROL_CHAPTER_B "ControlChapterB"
+#define TESMA_PROCEDURE_CONTROL_CHAPTER_V "ControlChapterV"
+#define TESMA_PROCEDURE_CONTROL_CHAPTER_G "ControlChapterG"
+#define TESMA_PROCEDURE_CONTROL_CHAPTER_D "ControlChapterD"
+#define TESMA_PROCEDURE_SORT_CHAPTER_A "SortChapterA"
+#define TESMA_PROCEDURE_SORT_CHAPTER_B "SortChapterB"
+#define TESMA_PROCEDURE_SORT_CHAPTER_V "SortChapterV"
+#define TESMA_PROCEDURE_SORT_CHAPTER_G "SortChapterG"
+#define TESMA_PROCEDURE_SORT_CHAPTER_D "SortChapterD"
+#define TESMA_PROCEDURE_FILL_REPORT_REQUISITES "FillReportRequisites"
 
 /* Capacities of the lists. */
 enum { TESMA_MAX_FORMS = 100, TESMA_MAX_TABLES = 120, TESMA_MAX_FIELDS = 1200, TESMA_MAX_EXTRAS = 12000 };
@@ -153,11 +235,45 @@ inline constexpr std::string_view kEnvMessages = TESMA_ENV_MESSAGES;
 inline constexpr std::string_view kEnvProtocolCopy = TESMA_ENV_PROTOCOL_COPY;
 inline constexpr std::string_view kEnvOutcome = TESMA_ENV_OUTCOME;
 inline constexpr std::string_view kEnvDiscardChanges = TESMA_ENV_DISCARD_CHANGES;
+inline constexpr std::string_view kEnvFindings = TESMA_ENV_FINDINGS;
 
 inline constexpr std::string_view kOutcomeFinished = TESMA_OUTCOME_FINISHED;
 inline constexpr std::string_view kOutcomeStopped = TESMA_OUTCOME_STOPPED;
 inline constexpr std::string_view kOutcomeFailed = TESMA_OUTCOME_FAILED;
 inline constexpr std::string_view kOutcomeNoProtocol = TESMA_OUTCOME_NO_PROTOCOL;
+
+inline constexpr std::string_view kRecordKind = TESMA_RECORD_KIND;
+inline constexpr std::string_view kRecordProcedure = TESMA_RECORD_PROCEDURE;
+inline constexpr std::string_view kRecordRow = TESMA_RECORD_ROW;
+inline constexpr std::string_view kRecordCode = TESMA_RECORD_CODE;
+inline constexpr std::string_view kRecordAccount = TESMA_RECORD_ACCOUNT;
+inline constexpr std::string_view kRecordSign = TESMA_RECORD_SIGN;
+inline constexpr std::string_view kRecordFields = TESMA_RECORD_FIELDS;
+inline constexpr std::string_view kRecordValues = TESMA_RECORD_VALUES;
+inline constexpr std::string_view kRecordOp = TESMA_RECORD_OP;
+inline constexpr std::string_view kRecordX = TESMA_RECORD_X;
+inline constexpr std::string_view kRecordY = TESMA_RECORD_Y;
+inline constexpr std::string_view kRecordXRule = TESMA_RECORD_XRULE;
+inline constexpr std::string_view kRecordYRule = TESMA_RECORD_YRULE;
+inline constexpr std::string_view kRecordPrevious = TESMA_RECORD_PREVIOUS;
+
+inline constexpr std::string_view kKindHeader = TESMA_KIND_HEADER;
+inline constexpr std::string_view kKindFinding = TESMA_KIND_FINDING;
+inline constexpr std::string_view kKindStop = TESMA_KIND_STOP;
+inline constexpr std::string_view kKindOther = TESMA_KIND_OTHER;
+
+inline constexpr std::string_view kProcedureControlChapterA1 = TESMA_PROCEDURE_CONTROL_CHAPTER_A1;
+inline constexpr std::string_view kProcedureControlChapterA2 = TESMA_PROCEDURE_CONTROL_CHAPTER_A2;
+inline constexpr std::string_view kProcedureControlChapterB = TESMA_PROCEDURE_CONTROL_CHAPTER_B;
+inline constexpr std::string_view kProcedureControlChapterV = TESMA_PROCEDURE_CONTROL_CHAPTER_V;
+inline constexpr std::string_view kProcedureControlChapterG = TESMA_PROCEDURE_CONTROL_CHAPTER_G;
+inline constexpr std::string_view kProcedureControlChapterD = TESMA_PROCEDURE_CONTROL_CHAPTER_D;
+inline constexpr std::string_view kProcedureSortChapterA = TESMA_PROCEDURE_SORT_CHAPTER_A;
+inline constexpr std::string_view kProcedureSortChapterB = TESMA_PROCEDURE_SORT_CHAPTER_B;
+inline constexpr std::string_view kProcedureSortChapterV = TESMA_PROCEDURE_SORT_CHAPTER_V;
+inline constexpr std::string_view kProcedureSortChapterG = TESMA_PROCEDURE_SORT_CHAPTER_G;
+inline constexpr std::string_view kProcedureSortChapterD = TESMA_PROCEDURE_SORT_CHAPTER_D;
+inline constexpr std::string_view kProcedureFillReportRequisites = TESMA_PROCEDURE_FILL_REPORT_REQUISITES;
 
 }  // namespace tesma::contract
 #endif

@@ -8,20 +8,21 @@
 namespace tesma::controls {
 
 enum class ChapterFamily {
-    A,      // chapter А: empty chapter ends after pass 1, previous-month checks at the end,
-            // E101177 for an empty chart, rouble+currency chapter sub-checks
+    A,      // chapter А: an empty chapter ends after IncomingPass, previous-month checks at the
+            // end, E101177 for an empty chart, rouble+currency chapter sub-checks
     Other,  // chapters Б, В, Г: previous month before the chart, W101198 for an empty
             // chapter, three chapter checks without numbers
 };
 
 struct BalanceChapter {
     ChapterFamily family;
+    std::string_view procedure;  // its name in finding records (tesmaC.h)
     std::string_view header;
     std::string_view tableCode;     // "Ф_1".."Ф_4"
     std::string_view totalAccount;  // "79999"
     std::string_view totalText;     // "79999 (ИТОГО)"
-    // Accounts of the chapter in pass 1: lower < n <= upper, or (off-balance) lower < n < upper
-    // with the two special accounts 99998 and 99999.
+    // Accounts of the chapter (IncomingPass): lower < n <= upper, or (off-balance) lower < n <
+    // upper with the two special accounts 99998 and 99999.
     double lower;
     double upper;
     bool offBalance;  // chapter В

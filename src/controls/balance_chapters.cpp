@@ -2,6 +2,7 @@
 #include "controls/balance_chapter.h"
 #include "controls/procedures.h"
 #include "platform/text/cp1251.h"
+#include "tesma/tesmaC.h"
 
 namespace tesma::controls {
 
@@ -11,6 +12,7 @@ using namespace tesma::literals;
 
 constexpr BalanceChapter kChapterA{
     .family = ChapterFamily::A,
+    .procedure = contract::kProcedureControlChapterA1,
     .header = "**Контроль формы 101 Глава А. Баланс 1-я часть"_cpv,
     .tableCode = "Ф_1"_cpv,
     .totalAccount = "79999",
@@ -30,6 +32,7 @@ constexpr BalanceChapter kChapterA{
 
 constexpr BalanceChapter kChapterB{
     .family = ChapterFamily::Other,
+    .procedure = contract::kProcedureControlChapterB,
     .header = "**Контроль формы 101 Глава Б. Баланс счетов доверит.управления"_cpv,
     .tableCode = "Ф_2"_cpv,
     .totalAccount = "89999",
@@ -49,6 +52,7 @@ constexpr BalanceChapter kChapterB{
 
 constexpr BalanceChapter kChapterV{
     .family = ChapterFamily::Other,
+    .procedure = contract::kProcedureControlChapterV,
     .header = "**Контроль формы 101 Глава В. Внебалансовые счета"_cpv,
     .tableCode = "Ф_3"_cpv,
     .totalAccount = "91999",
@@ -68,6 +72,7 @@ constexpr BalanceChapter kChapterV{
 
 constexpr BalanceChapter kChapterG{
     .family = ChapterFamily::Other,
+    .procedure = contract::kProcedureControlChapterG,
     .header = "**Контроль формы 101 Глава Г. Баланс по срочным сделкам"_cpv,
     .tableCode = "Ф_4"_cpv,
     .totalAccount = "97999",

@@ -34,9 +34,47 @@ Period FindPeriod() {
     return p;
 }
 
+bool ReadPreviousReport(std::int32_t row, const Period& period, bool hasRows, const std::function<bool()>& load) {
+    const std::string date = period.dd + "." + period.mm + "." + period.yyyy;
+    if (!period.prevExists) {
+        // The message carries a Latin C at the start of "CРАВНЕНИЯ": hosts and their users match
+        // the text byte for byte, so the letter is written apart, where it shows.
+        if (hasRows)
+            Report(row, "W101101",
+                   "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ НА "_cp + date + " - ОТСУТСТВУЕТ. C"_cp + "РАВНЕНИЯ НЕ БУДЕТ..."_cp);
+        return false;
+    }
+    if (load()) return true;
+    if (!hasRows) return false;
+    Report(row, "W101102", "ПРЕДЫДУЩАЯ ОТЧЕТНОСТЬ - НУЛЕВАЯ...   "_cp + date);
+    return true;
+}
+
 bool TotalRule::IsTotal(const Value& nbal) const {
     const std::string t = ValueToText(nbal);
     return t == account || UpperText(t) == text;
+}
+
+bool AccountIsDigits(std::int32_t row, const std::string& nbal, const std::string& acc) {
+    if (DigitsOnly(acc)) return true;
+    Report(row, "E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО ЦИФРЫ И БЕЗ ПРОБЕЛОВ  <"_cp + acc + ">",
+           About(nbal).With(Cell("NBAL2")));
+    return false;
+}
+
+void CheckAccountText(std::int32_t row, const std::string& nbal, const std::string& ap, const std::string& label,
+                      bool signKnown) {
+    if (TrimText(nbal).size() > 5)
+        Report(row, "E101109", "В НОМЕРЕ БАЛАНСОВОГО СЧЕТА ДОЛЖНЫ БЫТЬ ТОЛЬКО 5 ЦИФР  <"_cp + nbal + ">",
+               About(nbal).With(Cell("NBAL2")));
+    if (!signKnown)
+        Report(row, "E101107", "АКТИВ ИЛИ ПАССИВ? БУКВЫ ДОЛЖНЫ БЫТЬ РУССКИЕ,ЗАГЛАВНЫЕ А ИЛИ П  "_cp + label,
+               About(nbal, ap).With(Cell("A_P")));
+}
+
+void ReportMissingSign(std::int32_t row, const std::string& nbal) {
+    Report(row, "E101111", "АКТИВНЫЙ ИЛИ ПАССИВНЫЙ?  НЕОБХОДИМО ПРОСТАВИТЬ ПРИЗНАК Б/С "_cp + nbal,
+           About(nbal).With(Cell("A_P")));
 }
 
 void Chart::Declare() const {
@@ -82,6 +120,7 @@ long double Chart::Load(double date, const std::function<bool(long double)>& kee
 void Chart::CheckRow(const RowFacts& r, const Period& period) {
     const long double n = r.account;
     if (!plaN_.Has(n)) {
+        // An account the chart lacks: never closed, no rule on its balances, no sign.
         pEnd_[n] = locale::EncodeDate(2099, 12, 31);
         plaN_[n] = "NULL";
         pDmqy_[n] = "0";
@@ -91,28 +130,37 @@ void Chart::CheckRow(const RowFacts& r, const Period& period) {
     const bool inChart = plaN_[n] == r.acc;
     const std::string chartSign = plAp_[n];
     if (!(inChart && (r.ap == chartSign || chartSign == "А/П"_cpv)))
-        Report(r.row, "E101107", "ОТСУТСТВУЕТ В ПЛАНЕ СЧЕТОВ "_cp + r.label);
+        Report(r.row, "E101107", "ОТСУТСТВУЕТ В ПЛАНЕ СЧЕТОВ "_cp + r.label,
+               About(r.nbal, r.ap).With(Cell("NBAL2")).With(Cell("A_P")));
+    // The outgoing balance the period-end rules and the closing date forbid.
+    auto outgoing = [&] { return About(r.nbal, r.ap).With(Field("IS_ITOG", r.outgoing)); };
     if (inChart && r.outgoingNonZero) {
         const std::string rule = pDmqy_[n];
         const std::string tail = r.label + r.restTail;
         const std::string& mm = period.mm;
         const bool quarterEnd = mm == "03" || mm == "06" || mm == "09" || mm == "12";
-        if (rule == "D") Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ДНЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+        if (rule == "D")
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ДНЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail, outgoing());
         if (rule == "M")
-            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ МЕСЯЦА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ МЕСЯЦА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail,
+                   outgoing());
         if (quarterEnd && rule == "Q")
-            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ КВАРТАЛА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ КВАРТАЛА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail,
+                   outgoing());
         if (mm == "06" && rule == "H")
-            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ПОЛУГОДИЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ПОЛУГОДИЯ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail,
+                   outgoing());
         if (mm == "12" && rule == "Y")
-            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ГОДА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail);
+            Report(r.row, "W101108", "НЕДОПУСТИМ ОСТАТОК НА КОНЕЦ ГОДА. НЕОБХОДИМЫ ПОЯСНЕНИЯ. "_cp + tail, outgoing());
     }
     const double end = pEnd_[n];
     if (CompareNumbers("<", end, period.m1))
-        Report(r.row, "E101028", "СЧЕТ ЗАКРЫТ ДО НАЧАЛА ОТЧЕТНОГО ПЕРИОДА "_cp + r.label);
+        Report(r.row, "E101028", "СЧЕТ ЗАКРЫТ ДО НАЧАЛА ОТЧЕТНОГО ПЕРИОДА "_cp + r.label,
+               About(r.nbal, r.ap).With(Cell("NBAL2")));
     if (CompareNumbers(">=", end, period.m1) && CompareNumbers("<", end, period.d) && r.outgoingNonZero)
         Report(r.row, "E101030",
-               "СЧЕТ ЗАКРЫТ В ОТЧЕТНОМ ПЕРИОДЕ. ИСХОДЯЩИЕ ОСТАТКИ НЕДОПУСТИМЫ "_cp + r.label + r.closedTail);
+               "СЧЕТ ЗАКРЫТ В ОТЧЕТНОМ ПЕРИОДЕ. ИСХОДЯЩИЕ ОСТАТКИ НЕДОПУСТИМЫ "_cp + r.label + r.closedTail,
+               outgoing());
 }
 
 std::int32_t RemoveTotalRows(const std::function<bool()>& currentRowIsTotal) {
@@ -123,6 +171,69 @@ std::int32_t RemoveTotalRows(const std::function<bool()>& currentRowIsTotal) {
         if (!RowsEnded() && currentRowIsTotal()) DeleteRow();
     }
     return row - 1;
+}
+
+std::int32_t RemoveOldTotalRows(const TotalRule& totals) {
+    return RemoveTotalRows([&] {
+        const std::string nbal = ValueToText(GetRowField("NBAL2"));
+        return !nbal.empty() && SubText(nbal, 1, 5) == totals.account;
+    });
+}
+
+std::int32_t RemoveTotalRowsLeft(std::int32_t rowsChecked, const TotalRule& totals) {
+    // Three adjacent old total rows leave one behind, which the row checks visit; with no
+    // account row beside them, the chapter holds exactly the two.
+    constexpr std::int32_t kRowsThatMayHoldAnOldTotal = 2;
+    if (rowsChecked != kRowsThatMayHoldAnOldTotal) return rowsChecked;
+    return RemoveTotalRows([&] { return totals.IsTotal(GetRowField("NBAL2")); });
+}
+
+std::int32_t KeepOneTotalRow(const TotalRule& totals, std::string_view sign, bool seen,
+                             const std::array<Value, 12>& sums, const TotalRowKeeping& how) {
+    auto writeSums = [&] {
+        for (std::size_t i = 0; i < kAmountFields.size(); ++i) SetRowField(kAmountFields[i], sums[i]);
+    };
+    auto appendTotal = [&] {
+        AppendRow();
+        SetRowField("NBAL2", Value::Str(std::string(totals.text)));
+        SetRowField("A_P", Value::Str(std::string(sign)));
+        writeSums();
+    };
+    const bool changeable = MainTableTakesNewRows();
+    std::int32_t row = 1;
+    FirstRow();
+    if (!seen) {
+        if (!RowsEnded() && changeable) appendTotal();
+        if (how.stepPastAppended) NextRow();
+        return row;
+    }
+    // The total row that CheckRows saw may be gone since (RemoveTotalRowsLeft), and a run of
+    // adjacent old total rows may have left more than one behind: the chapter keeps exactly one
+    // total row of the sign, holding the sums.
+    bool kept = false;
+    while (!RowsEnded()) {
+        const Value nbal = GetRowField("NBAL2");
+        if (totals.IsTotal(nbal) && ValueToText(GetRowField("A_P")) == sign) {
+            if (!kept && (how.anyTotalRowKeeps || ValueToText(nbal) == totals.account)) {
+                writeSums();
+                kept = true;
+                if (!changeable && !how.everyFixedTotalTakesSums) return row;
+            } else if (changeable) {
+                DeleteRow();
+                continue;
+            } else if (how.everyFixedTotalTakesSums) {
+                writeSums();
+            }
+        }
+        ++row;
+        NextRow();
+    }
+    --row;
+    if (!kept && changeable) {
+        FirstRow();
+        if (!RowsEnded()) appendTotal();
+    }
+    return row;
 }
 
 void ForEachAuxRow(std::string_view tableRef, std::string_view orderBy, double date, const std::function<void()>& row) {
@@ -146,7 +257,9 @@ void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, c
             ++count;
             return;
         }
-        if (previous == nbal) Report(row, "E1010125", "НЕ УНИКАЛЕН?! - Б/С "_cp + nbal + "  - ИСПРАВЬТЕ..!"_cp);
+        if (previous == nbal)
+            Report(row, "E1010125", "НЕ УНИКАЛЕН?! - Б/С "_cp + nbal + "  - ИСПРАВЬТЕ..!"_cp,
+                   About(nbal).With(Cell("NBAL2")));
         previous = nbal;
     });
     if (count == 1)

@@ -7,13 +7,17 @@
 
 namespace tesma::controls {
 
-void Report(std::int32_t row, std::string_view code, std::string_view message) {
+void Report(std::int32_t row, std::string_view code, std::string_view message, const About& about) {
     std::string line = std::to_string(row);
     line += ": ";
     line += code;
     line += ' ';
     line += message;
-    WriteProtocolLine(line);
+    runtime::LineFacts facts = about;
+    facts.kind = runtime::LineKind::Finding;
+    facts.row = row;
+    facts.code = code;
+    WriteProtocolLine(line, facts);
 }
 
 std::string Num(long double x) { return ValueToText(Value::Real(static_cast<double>(x))); }

@@ -9,6 +9,7 @@
 
 #include "platform/errors.h"
 #include "runtime/arrays.h"
+#include "runtime/line_facts.h"
 #include "runtime/value.h"
 
 namespace tesma::controls {
@@ -33,8 +34,45 @@ enum Amount {
 };
 using Amounts = std::array<long double, 12>;
 
-// A finding line: "<row>: <code> <message>".
-void Report(std::int32_t row, std::string_view code, std::string_view message);
+// What a finding is about, for the host's finding record: the account and sign its message
+// names, the fields it concerns, and the values its rule compared.
+using runtime::Cell;
+using runtime::FieldList;
+using runtime::From;
+using runtime::Number;
+struct About : runtime::LineFacts {
+    About() = default;
+    explicit About(std::string_view accountText, std::string_view signText = {}) {
+        account = accountText;
+        sign = signText;
+    }
+    // A field it concerns besides those of its comparison.
+    About& With(const runtime::FieldValue& field) {
+        fields.Add(field);
+        return *this;
+    }
+    // X op Y held; xTerms and yTerms say how X and Y were formed; `previous` ('x' or 'y') names
+    // the value from the previous period's report.
+    About& Compare(std::string_view op, Number x, Number y, FieldList xTerms, FieldList yTerms, char previous = 0) {
+        compared = {op, x, y, xTerms, yTerms, previous};
+        return *this;
+    }
+};
+// A field with its value; Minus: subtracted in a rule; Constant: a number in a rule.
+inline runtime::FieldValue Field(std::string_view name, Number value, From from = From::Row) {
+    return {name, from, {}, value, true, '+'};
+}
+inline runtime::FieldValue FieldOf(std::string_view name, std::string_view account, Number value) {
+    return {name, From::Account, account, value, true, '+'};
+}
+inline runtime::FieldValue Minus(runtime::FieldValue f) {
+    f.sign = '-';
+    return f;
+}
+inline runtime::FieldValue Constant(Number value) { return {{}, From::Row, {}, value, true, '+'}; }
+
+// A finding line: "<row>: <code> <message>", with what it is about.
+void Report(std::int32_t row, std::string_view code, std::string_view message, const About& about = About());
 
 // The text of an amount in a message (the general number text, "." as the decimal point).
 std::string Num(long double x);

@@ -12,6 +12,7 @@
 #include "runtime/requisites.h"
 #include "runtime/run.h"
 #include "runtime/texts.h"
+#include "tesma/tesmaC.h"
 
 namespace tesma::controls {
 
@@ -26,7 +27,9 @@ public:
     void Run();
 
 private:
-    void Line(std::string_view code, const std::string& message) { Report(n_, code, message); }
+    void Line(std::string_view code, const std::string& message, const About& about = About()) {
+        Report(n_, code, message, about);
+    }
     // Outgoing balance of an account; 0 when the report does not show it. Creates no slot.
     long double F(long double account) { return balances_.Has(account) ? balances_[account] : 0; }
     static bool IsAccountRow(const Value& nbal) {
@@ -54,7 +57,8 @@ private:
 };
 
 void CrossChecks::HeadOfficeWithoutBranches() {
-    // "ПPИ" is written with a Latin P, as the messages have always been stored.
+    // The messages carry a Latin P in "ПPИ": hosts and their users match the texts byte for
+    // byte, so the letter is written apart, where it shows.
     const std::string first =
         "НЕ ДОЛЖНО БЫТЬ СЧЕТА П"_cp + "P" + "И КОЛИЧЕСТВЕ ФИЛИАЛОВ = 0. НЕОБХОДИМЫ ПОЯСНЕНИЯ. Б/С "_cp;
     const std::string others =
@@ -69,22 +73,25 @@ void CrossChecks::HeadOfficeWithoutBranches() {
                                    {"30305", "W101142", &others}, {"30306", "W101143", &others}};
     Pass([&](const std::string& nbal) {
         for (const Forbidden& f : forbidden)
-            if (nbal == f.account) Line(f.code, *f.message + nbal);
+            if (nbal == f.account) Line(f.code, *f.message + nbal, About(nbal).With(Cell("NBAL2")));
     });
 }
 
 void CrossChecks::Branch() {
     const std::string notInBranch = "В БАЛАНСЕ У ФИЛИАЛОВ НЕ ДОЛЖЕН БЫТЬ Б/С "_cp;
     Pass([&](const std::string& nbal) {
-        if (nbal == "10701") Line("E101144", notInBranch + nbal);
+        if (nbal == "10701") Line("E101144", notInBranch + nbal, About(nbal).With(Cell("NBAL2")));
         if (mm_ == "01" && (nbal == "70301" || nbal == "70401" || nbal == "70501")) {
             const Value stored = GetRowField("IS_ITOG");
-            if (CompareNumbers(">", AmountOf(stored), 0))
+            const long double outgoing = AmountOf(stored);
+            if (CompareNumbers(">", outgoing, 0))
                 Line("E101145",
-                     "НЕ ДОЛЖНО БЫТЬ ОСТАТКОВ У ФИЛИАЛОВ НА КОНЕЦ ГОДА, "_cp + nbal + "=(" + ValueToText(stored) + ")");
+                     "НЕ ДОЛЖНО БЫТЬ ОСТАТКОВ У ФИЛИАЛОВ НА КОНЕЦ ГОДА, "_cp + nbal + "=(" + ValueToText(stored) + ")",
+                     About(nbal).Compare(">", outgoing, 0, {Field("IS_ITOG", outgoing)}, {Constant(0)}));
         }
         const std::string group = SubText(nbal, 1, 3);
-        if (group == "102" || group == "104" || group == "105") Line("E101146", notInBranch + nbal);
+        if (group == "102" || group == "104" || group == "105")
+            Line("E101146", notInBranch + nbal, About(nbal).With(Cell("NBAL2")));
     });
 }
 
@@ -96,9 +103,12 @@ void CrossChecks::YearEndPairs() {
     for (const Pair& p :
          {Pair{"W101149", 30301, 30302}, Pair{"W101150", 30303, 30304}, Pair{"W101151", 30305, 30306}}) {
         const std::string a = std::to_string(p.a), b = std::to_string(p.b);
-        if (CompareNumbers("<>", F(p.a), F(p.b)))
-            Line(p.code, "ОСТАТКИ НА СЧЕТАХ "_cp + a + " И "_cp + b + " ДОЛЖНЫ БЫТЬ РАВНЫ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. ("_cp +
-                             a + "=" + Num(F(p.a)) + ") <>(" + b + "=" + Num(F(p.b)) + ")");
+        const long double x = F(p.a), y = F(p.b);
+        if (CompareNumbers("<>", x, y))
+            Line(p.code,
+                 "ОСТАТКИ НА СЧЕТАХ "_cp + a + " И "_cp + b + " ДОЛЖНЫ БЫТЬ РАВНЫ. НЕОБХОДИМЫ ПОЯСНЕНИЯ. ("_cp + a +
+                     "=" + Num(x) + ") <>(" + b + "=" + Num(y) + ")",
+                 About().Compare("<>", x, y, {FieldOf("IS_ITOG", a, x)}, {FieldOf("IS_ITOG", b, y)}));
     }
     struct Exclusive {
         const char* code;
@@ -108,8 +118,10 @@ void CrossChecks::YearEndPairs() {
                                Exclusive{"W101154", 70401, 70501}, Exclusive{"W101155", 70501, 70401}}) {
         const std::string p = std::to_string(e.positive), z = std::to_string(e.mustBeZero);
         if (F(e.mustBeZero) != 0 && CompareNumbers(">", F(e.positive), 0))
-            Line(e.code, "ЕСЛИ "_cp + p + ">0, ТО "_cp + z + " ДОЛЖЕН БЫТЬ = 0. НЕОБХОДИМЫ ПОЯСНЕНИЯ.  "_cp +
-                             Num(F(e.positive)) + ">0,  " + Num(F(e.mustBeZero)) + "<>0");
+            Line(e.code,
+                 "ЕСЛИ "_cp + p + ">0, ТО "_cp + z + " ДОЛЖЕН БЫТЬ = 0. НЕОБХОДИМЫ ПОЯСНЕНИЯ.  "_cp +
+                     Num(F(e.positive)) + ">0,  " + Num(F(e.mustBeZero)) + "<>0",
+                 About().With(FieldOf("IS_ITOG", p, F(e.positive))).With(FieldOf("IS_ITOG", z, F(e.mustBeZero))));
     }
 }
 
@@ -131,23 +143,30 @@ void CrossChecks::NonNegativeSums() {
     for (const Difference& d : differences) {
         long double x = 0, y = 0;
         std::string formula;
+        std::vector<std::string> accounts;  // the terms' accounts, as the record names them
+        accounts.reserve(d.plus.size() + d.minus.size());
+        FieldList plus, minus;
         for (int a : d.plus) {
             x += F(a);
             formula += (formula.empty() ? "" : "+") + std::to_string(a);
+            plus.Add(FieldOf("IS_ITOG", accounts.emplace_back(std::to_string(a)), F(a)));
         }
         for (int a : d.minus) {
             y += F(a);
             formula += "-" + std::to_string(a);
+            minus.Add(FieldOf("IS_ITOG", accounts.emplace_back(std::to_string(a)), F(a)));
         }
-        // "A ДОЛЖНО" begins with a Latin A, as the messages have always been stored.
-        if (CompareNumbers("<", x, y)) Line(d.code, formula + " < 0, A" + " ДОЛЖНО БЫТЬ >= 0"_cp);
+        // The messages carry a Latin A before "ДОЛЖНО": hosts and their users match the texts
+        // byte for byte, so the letter is written apart, where it shows.
+        if (CompareNumbers("<", x, y))
+            Line(d.code, formula + " < 0, A" + " ДОЛЖНО БЫТЬ >= 0"_cp, About().Compare("<", x, y, plus, minus));
     }
 }
 
 void CrossChecks::Run() {
     ResetArrays();
     balances_.Declare();
-    WriteProtocolLine(kHeader);
+    WriteHeaderLine(contract::kProcedureControlChapterA2, kHeader);
     mm_ = DatePartText("MM", ReportDate());
 
     Pass([&](const std::string& nbal) {

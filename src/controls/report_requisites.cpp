@@ -10,6 +10,7 @@
 #include "runtime/report_location.h"
 #include "runtime/requisites.h"
 #include "runtime/run.h"
+#include "tesma/tesmaC.h"
 
 namespace tesma::controls {
 
@@ -17,7 +18,7 @@ using namespace tesma::literals;
 
 void FillReportRequisites() {
     ResetArrays();
-    WriteProtocolLine("**Заполнение реквизитов ОЭС"_cpv);
+    WriteHeaderLine(contract::kProcedureFillReportRequisites, "**Заполнение реквизитов ОЭС"_cpv);
     const std::string branch = BankBranchNumber();
     // With a report instance the procedure changes nothing.
     if (ValueToReal(NullToDefault(Value::Int(ReportInstanceId()), Value::Int(0))) != 0) return;

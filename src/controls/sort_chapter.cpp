@@ -15,6 +15,7 @@
 #include "runtime/report_location.h"
 #include "runtime/run.h"
 #include "runtime/texts.h"
+#include "tesma/tesmaC.h"
 
 namespace tesma::controls {
 
@@ -23,6 +24,7 @@ using namespace tesma::literals;
 namespace {
 
 struct SortChapter {
+    std::string_view procedure;  // its name in finding records (tesmaC.h)
     std::string_view header;
     std::string_view tableCode;
     bool textAmounts;               // chapter Д: amounts are decimal texts
@@ -30,6 +32,7 @@ struct SortChapter {
 };
 
 constexpr SortChapter kSortA{
+    .procedure = contract::kProcedureSortChapterA,
     .header = "**Контроль формы 101 Глава А. Баланс. Cортировка по No б/c"_cpv,
     .tableCode = "Ф_1"_cpv,
     .textAmounts = false,
@@ -37,6 +40,7 @@ constexpr SortChapter kSortA{
 };
 
 constexpr SortChapter kSortB{
+    .procedure = contract::kProcedureSortChapterB,
     .header = "**Контроль формы 101 Глава Б. Сортировка счетов довер.управления"_cpv,
     .tableCode = "Ф_2"_cpv,
     .textAmounts = false,
@@ -44,6 +48,7 @@ constexpr SortChapter kSortB{
 };
 
 constexpr SortChapter kSortV{
+    .procedure = contract::kProcedureSortChapterV,
     .header = "**Контроль формы 101 Глава В. Сортировка внебалансовых счетов"_cpv,
     .tableCode = "Ф_3"_cpv,
     .textAmounts = false,
@@ -51,6 +56,7 @@ constexpr SortChapter kSortV{
 };
 
 constexpr SortChapter kSortG{
+    .procedure = contract::kProcedureSortChapterG,
     .header = "**Контроль формы 101 Глава Г. Сортировка баланса по срочным сделкам "_cpv,
     .tableCode = "Ф_4"_cpv,
     .textAmounts = false,
@@ -58,6 +64,7 @@ constexpr SortChapter kSortG{
 };
 
 constexpr SortChapter kSortD{
+    .procedure = contract::kProcedureSortChapterD,
     .header = "**Контроль формы 101 Глава Д. Сортировка счетов ДЕПО"_cpv,
     .tableCode = "Ф_5"_cpv,
     .textAmounts = true,
@@ -180,7 +187,7 @@ void Sort::Run() {
     for (const auto& store : amounts_) store.Declare();
     accounts_.Declare();
     signs_.Declare();
-    WriteProtocolLine(c_.header);
+    WriteHeaderLine(c_.procedure, c_.header);
     if (!MainTableTakesNewRows()) {
         // Rows can be neither appended nor deleted in this table: a sort could only write
         // over its rows. It is left as it is.

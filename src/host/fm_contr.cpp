@@ -34,7 +34,7 @@ void TFmContr::Repaint() {
 void TFmContr::ShowModal() { ui::CurrentBackend().ShowModal(*this); }
 
 void TFmContr::FormShow() {
-    RunState = 0;
+    RunState = RunStage::Waiting;
     LrecNo.clear();
     Operator.clear();
     Ltime = DatePartText("hh:nn:ss", CurrentDateTime());
@@ -61,22 +61,22 @@ void TFmContr::TimerTimer() {
     Ltime = DatePartText("hh:nn:ss", CurrentDateTime());
     Repaint();
     UpdateCounters();
-    if (RunState == 0) ExecuteRun();
-    if (RunState == 2) {
+    if (RunState == RunStage::Waiting) ExecuteRun();
+    if (RunState == RunStage::Ended) {
         ui::CurrentBackend().SetTimer(false);
         ui::CurrentBackend().RequestClose();
     }
 }
 
 void TFmContr::ExecuteRun() {
-    RunState = 1;
+    RunState = RunStage::Running;
     // The run ends finished, also when it fails or cannot open its protocol.
     struct Finished {
         TFmContr& w;
         bool ok = false;
         ~Finished() {
             if (!ok) w.Failed = true;
-            w.RunState = 2;
+            w.RunState = RunStage::Ended;
         }
     } finished{*this};
     // A host that only inspects a report (a dry run) asks for the run's table changes to be
@@ -92,10 +92,13 @@ void TFmContr::SBstopClick() {
     constexpr std::string_view kStopped = ">>>>> Прервано оператором"_cpv;
     if (Context.Protocol.IsOpen()) {
         Context.Protocol.WriteLineUnchecked(kStopped);
-        Record.Line(kStopped);
+        runtime::LineFacts facts;
+        facts.kind = runtime::LineKind::Stop;
+        facts.procedure = Context.Procedure;
+        Record.Line(kStopped, facts);
     }
     Stopped = true;
-    RunState = 2;
+    RunState = RunStage::Ended;
 }
 
 void TFmContr::FormClose() {
@@ -104,8 +107,8 @@ void TFmContr::FormClose() {
     Context.Q.ClearSql();
 }
 
-void TFmContr::ProtocolLine(std::string_view text) {
-    Record.Line(text);
+void TFmContr::ProtocolLine(std::string_view text, const runtime::LineFacts& facts) {
+    Record.Line(text, facts);
     if (text.substr(0, 2) == "**") {
         Lname = std::string(text.substr(2, 255));
         Repaint();

@@ -13,14 +13,23 @@
 
 namespace tesma::host {
 
+// Where the window's run stands; its ticks read it. A tick that finds the run waiting starts
+// it; ticks that arrive while it runs (from message pumping inside the run) only refresh the
+// window; a tick that finds it ended closes the window.
+enum class RunStage : std::uint8_t {
+    Waiting = 0,  // shown, the first tick not yet come
+    Running = 1,
+    Ended = 2,  // finished, failed or stopped
+};
+
 class TFmContr final : public ui::WindowHandlers, public runtime::RunProgress {
 public:
     explicit TFmContr(void* owner);
 
     // ---- the run context (filled by the run entry) ----
     runtime::Run Context{*this};
-    RunProcedures Procedures;   // what the run executes, in order
-    std::uint8_t RunState = 0;  // 0 waiting, 1 running, 2 finished or stopped
+    RunProcedures Procedures;  // what the run executes, in order
+    RunStage RunState = RunStage::Waiting;
 
     // ---- what the host learns of the run ----
     RunRecord Record;  // besides the protocol file
@@ -58,7 +67,7 @@ private:
     void OnClose() override { FormClose(); }
     void RowStep() override { UpdateCounters(); }
     void PumpNow() override { UpdateCounters(); }
-    void ProtocolLine(std::string_view text) override;
+    void ProtocolLine(std::string_view text, const runtime::LineFacts& facts) override;
     void Repaint();
 };
 

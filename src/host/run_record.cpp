@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/finding_record.h"
 #include "tesma/tesmaC.h"
 
 namespace tesma::host {
@@ -31,14 +32,19 @@ void WriteAll(const UniqueFd& fd, std::string_view bytes) noexcept {
 
 }  // namespace
 
-RunRecord::RunRecord() : copy_(OpenNamed(TESMA_ENV_PROTOCOL_COPY)), outcome_(OpenNamed(TESMA_ENV_OUTCOME)) {}
+RunRecord::RunRecord()
+    : copy_(OpenNamed(TESMA_ENV_PROTOCOL_COPY)),
+      outcome_(OpenNamed(TESMA_ENV_OUTCOME)),
+      findings_(OpenNamed(TESMA_ENV_FINDINGS)) {}
 
-void RunRecord::Line(std::string_view text) noexcept {
-    if (!copy_) return;
+void RunRecord::Line(std::string_view text, const runtime::LineFacts& facts) noexcept {
     try {
-        std::string line(text);
-        line += "\r\n";
-        WriteAll(copy_, line);
+        if (copy_) {
+            std::string line(text);
+            line += "\r\n";
+            WriteAll(copy_, line);
+        }
+        if (findings_) WriteAll(findings_, FindingRecord(facts));
     } catch (...) {
     }
 }

@@ -1,67 +1,28 @@
 #include "runtime/arrays.h"
 
-#include <array>
 #include <cmath>
-#include <string>
-#include <unordered_map>
-#include <vector>
 
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
 #include "platform/ui/backend.h"
+#include "runtime/run.h"
 
 using namespace tesma::literals;
 
 namespace tesma {
 
+namespace runtime {
+
 namespace {
 
-constexpr std::size_t kMaxDeclarations = 100;
 constexpr std::size_t kNameLength = 20;
 constexpr std::int32_t kUndeclaredLimit = 99999999;
-
-struct Declaration {
-    std::string name;  // empty: free
-    std::int32_t size = 0;
-};
-
-struct Slots {
-    std::unordered_map<std::int32_t, std::int32_t> byKey;
-    std::int32_t last = 0;
-};
-
-struct Array {
-    std::string name;  // Latin-upper-cased
-    Slots slots;
-    std::int32_t limit = 0;       // the size of its first declaration,
-    std::uint64_t limitAsOf = 0;  // as of this count of declarations
-};
-
-struct State {
-    std::array<Declaration, kMaxDeclarations> declarations;
-    std::unordered_map<std::string, std::int32_t> firstDeclaration;  // name -> size of its first entry
-    std::vector<Array> arrays;                                       // a procedure has a dozen or so
-    std::uint64_t declarationsMade = 1;
-    std::uint64_t generation = 1;   // changes whenever the arrays are freed
-    std::size_t longNameCells = 0;  // cells of names that never match a stored name
-};
 
 bool SameName(std::string_view stored, std::string_view name) {
     if (stored.size() != name.size()) return false;
     for (std::size_t i = 0; i < name.size(); ++i)
         if (stored[i] != text::LatinUpper(name[i])) return false;
     return true;
-}
-
-Array* Find(State& s, std::string_view name) {
-    for (Array& a : s.arrays)
-        if (SameName(a.name, name)) return &a;
-    return nullptr;
-}
-
-State& Arrays() {
-    static State state;
-    return state;
 }
 
 // The integer part, toward zero, of key + 1e-15: 2.9999999999999996 is 3, -1 is 0.
@@ -75,66 +36,65 @@ std::int32_t IntegerKey(long double key) {
 
 }  // namespace
 
-void ResetArrays() {
-    State& s = Arrays();
-    ++s.generation;
-    s.declarations = {};
-    s.firstDeclaration.clear();
-    ++s.declarationsMade;
-    s.arrays.clear();
-    s.longNameCells = 0;
+ControlArrays::Array* ControlArrays::Find(std::string_view name) {
+    for (Array& a : arrays_)
+        if (SameName(a.name, name)) return &a;
+    return nullptr;
 }
 
-void FreeArrayCells() {
-    State& s = Arrays();
-    ++s.generation;
-    s.arrays.clear();
-    s.longNameCells = 0;
+void ControlArrays::Reset() {
+    ++generation_;
+    declarations_ = {};
+    firstDeclaration_.clear();
+    ++declarationsMade_;
+    arrays_.clear();
+    longNameCells_ = 0;
 }
 
-void DeclareArray(std::string_view arrayName, std::int32_t maxSize) {
-    State& s = Arrays();
+void ControlArrays::FreeCells() {
+    ++generation_;
+    arrays_.clear();
+    longNameCells_ = 0;
+}
+
+void ControlArrays::Declare(std::string_view arrayName, std::int32_t maxSize) {
     std::string name = text::LatinUpper(arrayName);
-    for (Declaration& d : s.declarations) {
+    for (Declaration& d : declarations_) {
         if (!d.name.empty()) continue;
         d.name = name.substr(0, kNameLength);
         d.size = maxSize;
-        s.firstDeclaration.emplace(d.name, maxSize);
-        ++s.declarationsMade;
+        firstDeclaration_.emplace(d.name, maxSize);
+        ++declarationsMade_;
         return;
     }
     ui::CurrentBackend().ShowError("Слишком много массивов в контроле!"_cp);
 }
 
-namespace {
-
-Array* Resolve(State& s, std::string_view arrayName, ArrayCache* cache, bool create) {
-    if (cache && cache->generation == s.generation && cache->index < s.arrays.size()) return &s.arrays[cache->index];
-    Array* array = Find(s, arrayName);
-    if (!array && create) array = &s.arrays.emplace_back(Array{text::LatinUpper(arrayName), {}});
-    if (array && cache) *cache = {s.generation, static_cast<std::size_t>(array - s.arrays.data())};
+ControlArrays::Array* ControlArrays::Resolve(std::string_view arrayName, ArrayCache* cache, bool create) {
+    if (cache && cache->generation == generation_ && cache->index < arrays_.size()) return &arrays_[cache->index];
+    Array* array = Find(arrayName);
+    if (!array && create) array = &arrays_.emplace_back(Array{text::LatinUpper(arrayName), {}});
+    if (array && cache) *cache = {generation_, static_cast<std::size_t>(array - arrays_.data())};
     return array;
 }
 
-std::int32_t Index(std::string_view arrayName, long double key, ArrayCache* cache) {
-    State& s = Arrays();
+std::int32_t ControlArrays::Index(std::string_view arrayName, long double key, ArrayCache* cache) {
     const std::int32_t k = IntegerKey(key);
     if (arrayName.size() > kNameLength) {
         // Stored names are cut to 20 characters, so a longer name never finds its cells:
         // every call makes a new first slot, and no declared capacity applies to it.
-        ++s.longNameCells;
+        ++longNameCells_;
         return 1;
     }
-    Array* array = Resolve(s, arrayName, cache, true);
-    Slots& slots = array->slots;
-    auto [it, created] = slots.byKey.emplace(k, slots.last + 1);
+    Array* array = Resolve(arrayName, cache, true);
+    auto [it, created] = array->slotOfKey.emplace(k, array->lastSlot + 1);
     if (!created) return it->second;
-    const std::int32_t slot = ++slots.last;
+    const std::int32_t slot = ++array->lastSlot;
     const std::string& name = array->name;
-    if (array->limitAsOf != s.declarationsMade) {
-        auto declared = s.firstDeclaration.find(name);
-        array->limit = declared == s.firstDeclaration.end() ? kUndeclaredLimit : declared->second;
-        array->limitAsOf = s.declarationsMade;
+    if (array->limitAsOf != declarationsMade_) {
+        auto declared = firstDeclaration_.find(name);
+        array->limit = declared == firstDeclaration_.end() ? kUndeclaredLimit : declared->second;
+        array->limitAsOf = declarationsMade_;
     }
     const std::int32_t limit = array->limit;
     if (slot > limit)
@@ -143,26 +103,37 @@ std::int32_t Index(std::string_view arrayName, long double key, ArrayCache* cach
     return slot;
 }
 
-bool HasKey(std::string_view arrayName, long double key, ArrayCache* cache) {
-    State& s = Arrays();
+bool ControlArrays::HasKey(std::string_view arrayName, long double key, ArrayCache* cache) {
     const std::int32_t k = IntegerKey(key);
     if (arrayName.size() > kNameLength) return false;
-    const Array* array = Resolve(s, arrayName, cache, false);
-    return array && array->slots.byKey.count(k) != 0;
+    const Array* array = Resolve(arrayName, cache, false);
+    return array && array->slotOfKey.count(k) != 0;
 }
+
+}  // namespace runtime
+
+namespace {
+
+runtime::ControlArrays& Arrays() { return runtime::CurrentRun().Arrays; }
 
 }  // namespace
 
-std::int32_t ArrayIndex(std::string_view arrayName, long double key) { return Index(arrayName, key, nullptr); }
+void ResetArrays() { Arrays().Reset(); }
+
+void FreeArrayCells() { Arrays().FreeCells(); }
+
+void DeclareArray(std::string_view arrayName, std::int32_t maxSize) { Arrays().Declare(arrayName, maxSize); }
+
+std::int32_t ArrayIndex(std::string_view arrayName, long double key) { return Arrays().Index(arrayName, key, nullptr); }
 
 std::int32_t ArrayIndex(std::string_view arrayName, long double key, ArrayCache& cache) {
-    return Index(arrayName, key, &cache);
+    return Arrays().Index(arrayName, key, &cache);
 }
+
+bool ArrayHasKey(std::string_view arrayName, long double key) { return Arrays().HasKey(arrayName, key, nullptr); }
 
 bool ArrayHasKey(std::string_view arrayName, long double key, ArrayCache& cache) {
-    return HasKey(arrayName, key, &cache);
+    return Arrays().HasKey(arrayName, key, &cache);
 }
-
-bool ArrayHasKey(std::string_view arrayName, long double key) { return HasKey(arrayName, key, nullptr); }
 
 }  // namespace tesma

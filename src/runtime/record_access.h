@@ -8,9 +8,8 @@
 
 namespace tesma {
 
-// Run hooks: the main field list is empty until the first FirstRow of a run; at the end of a
-// run, before its tables are written or dropped, the row buffer keeps its values for itself.
-void StartRowAccess();
+// The end of a run, before its tables are written or dropped: the row buffer keeps its values
+// for itself (see RowBuffer), and the run's key chooser lets go of its table.
 void EndRowAccess();
 
 void FirstRow();

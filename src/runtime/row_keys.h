@@ -29,4 +29,11 @@ private:
     std::int64_t low_ = -1;                          // the last key given from below
 };
 
+// The keys of new rows in one run: a chooser for the main table the cursor is on, made at the
+// first new row and made anew when the cursor's table changes.
+struct RunRowKeys {
+    const void* table = nullptr;
+    std::optional<RowKeyChooser> chooser;
+};
+
 }  // namespace tesma

@@ -3,7 +3,6 @@
 #include "platform/engine/files.h"
 #include "platform/engine/session.h"
 #include "platform/errors.h"
-#include "runtime/arrays.h"
 #include "runtime/record_access.h"
 #include "runtime/sql_text.h"
 
@@ -16,11 +15,6 @@ Run* gRunInProgress = nullptr;
 void NoRunInProgress() { throw Failure("the run context is used outside a run"); }
 
 }  // namespace detail
-
-Counters& LibraryCounters() {
-    static Counters counters;
-    return counters;
-}
 
 CurrentRunScope::CurrentRunScope(Run& run) : previous_(detail::gRunInProgress) { detail::gRunInProgress = &run; }
 
@@ -47,10 +41,7 @@ bool Run::Execute(const std::function<void()>& procedures) {
         Run& run;
         bool ok = false;
         ~Finish() {
-            try {
-                FreeArrayCells();
-            } catch (...) {
-            }
+            run.Arrays.FreeCells();
             EndRowAccess();
             run.Q.Close();
             run.QQQ.Close();
@@ -61,8 +52,10 @@ bool Run::Execute(const std::function<void()>& procedures) {
     } finish{*this};
 
     SelectMainTable();
-    ResetArrays();
-    StartRowAccess();
+    // A run starts with nothing of its own: no field list, no key chooser, no arrays.
+    MainFields = {};
+    NewRowKeys = {};
+    Arrays.Reset();
     Q.Close();
     Q.ClearSql();
     Q.AddLine("select * from " + SqlTable(engine::JoinPath(DataDir, MainTableFile + ".DB")));
@@ -81,20 +74,43 @@ bool Run::Execute(const std::function<void()>& procedures) {
     return true;
 }
 
-void Run::WriteProtocolLine(std::string_view text) {
+void Run::WriteProtocolLine(std::string_view text, LineFacts& facts) {
     progress_.PumpNow();
     Protocol.WriteLine(text);
-    progress_.ProtocolLine(text);
+    facts.procedure = Procedure;
+    progress_.ProtocolLine(text, facts);
 }
 
 }  // namespace tesma::runtime
 
 namespace tesma {
 
-void WriteProtocolLine(std::string_view text) {
+namespace {
+
+runtime::Run& RunWriting() {
     runtime::Run* run = runtime::RunInProgress();
     if (!run) throw Failure("a protocol line written outside a run");
-    run->WriteProtocolLine(text);
+    return *run;
+}
+
+}  // namespace
+
+void WriteProtocolLine(std::string_view text, runtime::LineFacts& facts) {
+    RunWriting().WriteProtocolLine(text, facts);
+}
+
+void WriteProtocolLine(std::string_view text) {
+    runtime::LineFacts facts;
+    facts.kind = text.substr(0, 2) == "**" ? runtime::LineKind::Header : runtime::LineKind::Other;
+    WriteProtocolLine(text, facts);
+}
+
+void WriteHeaderLine(std::string_view procedure, std::string_view text) {
+    runtime::Run& run = RunWriting();
+    run.Procedure = procedure;
+    runtime::LineFacts facts;
+    facts.kind = runtime::LineKind::Header;
+    run.WriteProtocolLine(text, facts);
 }
 
 }  // namespace tesma

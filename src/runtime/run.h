@@ -1,16 +1,23 @@
 #pragma once
 // A control run: what the host handed over (its arguments and descriptor lists), the main
-// table found for it, the three query objects and the protocol file. The runtime operations
-// and the control procedures work on the run in progress; whoever shows the run (the progress
-// window) owns it and hears of its progress through RunProgress.
+// table found for it, the three query objects, the protocol file, and everything else that lives
+// for one run (the main field list, the keys of new rows, the control arrays). The runtime
+// operations and the control procedures work on the run in progress; whoever shows the run (the
+// progress window) owns it and hears of its progress through RunProgress. What outlives runs
+// lives in LibraryState.
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "platform/engine/query.h"
+#include "runtime/arrays.h"
 #include "runtime/descriptors.h"
+#include "runtime/library_state.h"
+#include "runtime/line_facts.h"
+#include "runtime/main_fields.h"
 #include "runtime/protocol_file.h"
+#include "runtime/row_keys.h"
 
 namespace tesma::runtime {
 
@@ -23,17 +30,9 @@ public:
     virtual void RowStep() = 0;
     // A protocol line is about to be written.
     virtual void PumpNow() = 0;
-    // A protocol line was written (a header line, "**...", is shown).
-    virtual void ProtocolLine(std::string_view text) = 0;
+    // A protocol line was written (a header line, "**...", is shown), with what it is about.
+    virtual void ProtocolLine(std::string_view text, const LineFacts& facts) = 0;
 };
-
-// The row and operator counters live as long as the library: the first tick of a run shows
-// the row that the previous run reached (0 after loading).
-struct Counters {
-    std::int32_t RowCounter = 0;
-    std::int32_t OperatorCounter = 0;  // shown, never changed by the library
-};
-Counters& LibraryCounters();
 
 class Run {
 public:
@@ -59,23 +58,33 @@ public:
     ProtocolFile Protocol;
     std::string MainTableFile;
     std::string MainTableKind;  // one character, or empty
+    // The procedure that wrote the last header line: it writes the lines that follow.
+    std::string_view Procedure;
 
     // ---- query objects ----
     engine::Query Q{true};  // the main table, live
     engine::Query QQ;       // single-value lookups
     engine::Query QQQ;      // the aux table
 
-    std::int32_t& RowCounter = LibraryCounters().RowCounter;
-    std::int32_t& OperatorCounter = LibraryCounters().OperatorCounter;
+    // ---- what lives for this run alone ----
+    MainFieldList MainFields;  // built at the run's first FirstRow
+    RunRowKeys NewRowKeys;     // the keys of new rows of the main table
+    ControlArrays Arrays;
+
+    // ---- what the library keeps between runs ----
+    std::int32_t& RowCounter = Library().counters.RowCounter;
+    std::int32_t& OperatorCounter = Library().counters.OperatorCounter;
 
     // The whole run: opens the protocol (a protocol that cannot be opened runs nothing and
     // writes nothing: false), opens the main table on Q, runs `procedures`, and then, also
-    // when they fail, frees the control arrays, closes the queries and the protocol, and
-    // writes the table changes (or drops them after a failure or in a dry run).
+    // when they fail, frees the control arrays, lets the row buffer keep its values, closes the
+    // queries and the protocol, and writes the table changes (or drops them after a failure or
+    // in a dry run).
     bool Execute(const std::function<void()>& procedures);
 
-    // Appends one line to the protocol; pending messages run first.
-    void WriteProtocolLine(std::string_view text);
+    // Appends one line to the protocol; pending messages run first. `facts` say what it is
+    // about; the run adds the procedure.
+    void WriteProtocolLine(std::string_view text, LineFacts& facts);
     // The main or aux cursor moved: the counters are shown and pending messages run.
     void RowStep() { progress_.RowStep(); }
 
@@ -115,7 +124,11 @@ private:
 namespace tesma {
 
 // Appends one line to the protocol of the run in progress; a header line ("**...") is also
-// shown in the progress window.
+// shown in the progress window. Without facts, a line is a header line when it begins with
+// "**", and another line otherwise.
 void WriteProtocolLine(std::string_view text);
+void WriteProtocolLine(std::string_view text, runtime::LineFacts& facts);
+// A procedure's header line, its first: names the procedure for the lines that follow.
+void WriteHeaderLine(std::string_view procedure, std::string_view text);
 
 }  // namespace tesma

@@ -199,8 +199,9 @@ std::vector<std::string> TotalRows(const std::vector<std::vector<engine::Cell>>&
 }  // namespace
 
 TEST_F(ChapterA, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
-    // Three adjacent old total rows: pass 2 deletes two and steps over the third, which pass 3
-    // sees; with two rows left, pass 4 deletes it. A fresh active total row takes its place.
+    // Three adjacent old total rows: RemoveOldTotalRows deletes two and steps over the third,
+    // which CheckRows sees; with two rows left, RemoveTotalRowsLeft deletes it. A fresh active
+    // total row takes its place.
     Write(kDate, 'A',
           {{"79999 (ИТОГО)", "П", kStale},
            {"79999 (ИТОГО)", "П", kStale},
@@ -245,4 +246,33 @@ TEST_F(ChapterA, NumbersInMessagesAreNeverCut) {
             "3: E101117 ВХОДЯЩИЙ ОСТАТОК  Б/С 30102А  ИТОГО <>  РУБЛИ + ВАЛЮТА 5.12122095554817E17 <> 400+100\r\n")),
         std::string::npos)
         << text::ToUtf8(out);
+}
+
+TEST_F(ChapterA, InATableOfKindFEveryOldTotalRowOfASignTakesTheSums) {
+    // A table of kind "F" (a column of its own before ID_EKZ) takes no new rows and loses none:
+    // its old total rows stay, and each of them holds its sign's sums.
+    auto tables = Form101Tables();
+    tables[0].kind = "F";
+    auto fields = ChapterFields();
+    fields.insert(fields.begin(), {"K", engine::FieldType::Long, 0});
+    const std::vector<Account> accounts = {{"20202", "А", {5, 0, 5, 0, 0, 0, 0, 0, 0, 5, 0, 5}},
+                                           {"79999", "А", kStale},
+                                           {"79999 (ИТОГО)", "А", kStale},
+                                           {"79999 (ИТОГО)", "П", kStale}};
+    std::vector<std::vector<engine::Cell>> cells;
+    std::int32_t key = 1;
+    for (const auto& acc : accounts) {
+        Amounts am{acc.a[0], acc.a[1], acc.a[2], acc.a[3], acc.a[4],  acc.a[5],
+                   acc.a[6], acc.a[7], acc.a[8], acc.a[9], acc.a[10], acc.a[11]};
+        auto row = ChapterRow(0, text::FromUtf8(acc.nbal, true), text::FromUtf8(acc.ap, true), am, key);
+        row.insert(row.begin(), engine::Cell::Integer(key++));
+        cells.push_back(row);
+    }
+    WriteParadoxTable(TablePath(kDate, 'A'), fields, cells);
+    RunExported(contract::kTableChapterA, 4, 0, tables);
+    const auto rows = Rows('A');
+    ASSERT_EQ(rows.size(), 4u);
+    for (std::size_t r = 1; r < 3; ++r)
+        for (std::size_t i = 0; i < 12; ++i) EXPECT_EQ(rows[r][4 + i].real, accounts[0].a[i]) << r << " " << i;
+    for (std::size_t i = 0; i < 12; ++i) EXPECT_EQ(rows[3][4 + i].real, 0) << i;
 }

@@ -101,8 +101,9 @@ TEST_F(ChapterD, TheChapterEndsWithExactlyOneTotalRowOfEachSign) {
                 out.push_back(text::ToUtf8(r[2].text) + " " + r[5].text + " " + r[14].text);
         return out;
     };
-    // Three adjacent old total rows: pass 2 deletes two and steps over the third, which pass 3
-    // sees; with two rows left, pass 4 deletes it. A fresh active total row takes its place.
+    // Three adjacent old total rows: RemoveOldTotalRows deletes two and steps over the third,
+    // which CheckRows sees; with two rows left, RemoveTotalRowsLeft deletes it. A fresh active
+    // total row takes its place.
     WriteDepo(kDate, {{"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
                       {"98999 (ИТОГО)", "П", "1", "1", "1", "1"},
                       {"98999 (ИТОГО)", "А", "1", "1", "1", "1"},
@@ -141,4 +142,54 @@ TEST_F(ChapterD, NumbersInMessagesAreNeverCut) {
         RunExported(contract::kTableChapterD, 4),
         Lines({kHeader,
                "2: W101134 ПРЕДЫД.ИСХ.ОСТАТОК ЕСТЬ,ТЕКУЩЕГО ВХОДЯЩЕГО -НЕТ Б/С 98030П112122095554817445.0000 <> 0"}));
+}
+
+TEST_F(ChapterD, TheTotalRowWrittenAsTheBareAccountKeepsTheSumsAndTheOthersGo) {
+    // Two runs of three old total rows: RemoveOldTotalRows leaves the third of each. Of the two
+    // passive ones, the one written "98999 (ИТОГО)" goes and the one written "98999" keeps the sums.
+    WriteDepo(kDate, {{"98010", "А", "1", "0", "0", "1"},
+                      {"98999 (ИТОГО)", "П", "7", "0", "0", "7"},
+                      {"98999 (ИТОГО)", "П", "7", "0", "0", "7"},
+                      {"98999 (ИТОГО)", "П", "7", "0", "0", "7"},
+                      {"98020", "П", "1", "0", "0", "1"},
+                      {"98999", "П", "7", "0", "0", "7"},
+                      {"98999", "П", "7", "0", "0", "7"},
+                      {"98999", "П", "7", "0", "0", "7"}});
+    Control();
+    auto rows = Rows('D');
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[1][1].text, "98020");
+    EXPECT_EQ(rows[2][1].text, "98999");
+    EXPECT_EQ(rows[2][5].text, "1.0000");
+    EXPECT_EQ(rows[2][14].text, "1.0000");
+    EXPECT_EQ(rows[3][1].text, "98999 (ИТОГО)"_cp);
+    EXPECT_EQ(rows[3][2].text, "А"_cp);
+}
+
+TEST_F(ChapterD, InATableOfKindFOnlyTheFirstBareTotalRowOfASignTakesTheSums) {
+    auto tables = Form101Tables();
+    for (auto& t : tables)
+        if (t.id == contract::kTableChapterD) t.kind = "F";
+    auto fields = DepoFields();
+    fields.insert(fields.begin(), {"K", engine::FieldType::Long, 0});
+    const std::vector<Depo> depo = {{"98010", "А", "1", "0", "0", "1"},
+                                    {"98999 (ИТОГО)", "А", "7", "0", "0", "7"},
+                                    {"98999", "А", "7", "0", "0", "7"},
+                                    {"98999", "А", "7", "0", "0", "7"}};
+    std::vector<std::vector<engine::Cell>> cells;
+    std::int32_t key = 1;
+    for (const auto& r : depo) {
+        auto row = DepoRow(0, text::FromUtf8(r.nbal), text::FromUtf8(r.ap),
+                           {"", "", r.vx, "", "", r.ak, "", "", r.pas, "", "", r.is}, key);
+        row.insert(row.begin(), engine::Cell::Integer(key++));
+        cells.push_back(row);
+    }
+    WriteParadoxTable(TablePath(kDate, 'D'), fields, cells);
+    RunExported(contract::kTableChapterD, 4, 0, tables);
+    auto rows = Rows('D');
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[1][6].text, "7");  // stale, as entered
+    EXPECT_EQ(rows[2][6].text, "1.0000");
+    EXPECT_EQ(rows[2][15].text, "1.0000");
+    EXPECT_EQ(rows[3][6].text, "7");
 }

@@ -116,8 +116,9 @@ TEST_F(OtherChapters, NegativeAmountsAndWideSumsInTheOtherChapters) {
 }
 
 TEST_F(OtherChapters, EachChapterEndsWithExactlyOneTotalRowOfEachSign) {
-    // Three adjacent old total rows: pass 2 deletes two and steps over the third, which pass 3
-    // sees; with two rows left, pass 4 deletes it. A fresh active total row takes its place.
+    // Three adjacent old total rows: RemoveOldTotalRows deletes two and steps over the third,
+    // which CheckRows sees; with two rows left, RemoveTotalRowsLeft deletes it. A fresh active
+    // total row takes its place.
     const std::array<double, 12> stale = {1, 1, 2, 1, 1, 2, 1, 1, 2, 1, 1, 2};
     struct Case {
         char chapter;

@@ -232,7 +232,7 @@ TEST_F(RunDriver, AFailedProtocolWriteEndsTheRunWithAMessage) {
 }
 
 TEST_F(RunDriver, RowCounterIsShownAndOperatorCounterStaysZero) {
-    runtime::LibraryCounters().RowCounter = 17;
+    runtime::Library().counters.RowCounter = 17;
     procedures = {[] {}};
     EXPECT_TRUE(Run());
     ASSERT_GE(ui->drawn.size(), 2u);
@@ -244,5 +244,5 @@ TEST_F(RunDriver, RowCounterIsShownAndOperatorCounterStaysZero) {
         }
     }
     EXPECT_TRUE(sawRow);
-    runtime::LibraryCounters().RowCounter = 0;
+    runtime::Library().counters.RowCounter = 0;
 }

@@ -3,14 +3,33 @@
 #include "platform/errors.h"
 #include "platform/text/cp1251.h"
 #include "runtime/arrays.h"
+#include "runtime/run.h"
 #include "support/in_run.h"
 
 using namespace tesma;
 using namespace tesma::literals;
 using namespace tesma::testing;
 
+namespace {
+
+// The control arrays belong to the run in progress: the tests work inside one.
+class InARun : private runtime::RunProgress {
+public:
+    InARun() : run_(*this), scope_(run_) {}
+
+private:
+    void RowStep() override {}
+    void PumpNow() override {}
+    void ProtocolLine(std::string_view, const tesma::runtime::LineFacts&) override {}
+    runtime::Run run_;
+    runtime::CurrentRunScope scope_;
+};
+
+}  // namespace
+
 TEST(ControlArrays, DenseSlotsPerArrayInOrderOfFirstAppearance) {
     ScriptedUi ui;
+    InARun run;
     ResetArrays();
     DeclareArray("a", 2);
     EXPECT_EQ(ArrayIndex("A", 10), 1);
@@ -41,6 +60,7 @@ TEST(ControlArrays, DenseSlotsPerArrayInOrderOfFirstAppearance) {
 
 TEST(ControlArrays, DeclarationLimitsAndLongNames) {
     ScriptedUi ui;
+    InARun run;
     ResetArrays();
     for (int i = 0; i < 100; ++i) DeclareArray("ARR" + std::to_string(i), 1);
     EXPECT_TRUE(ui->messageBoxes.empty());

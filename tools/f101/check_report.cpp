@@ -87,7 +87,7 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
             RunOutcome outcome = RunOnFolder(lib, folder, request);
             const RunContext context{folder.dir, std::string(c.cyrillic),
                                      fs::path(folder.TablePath(c.tableId)).filename().string(), "balance"};
-            std::vector<Finding> findings = WithContext(ParseProtocol(outcome.appended), context);
+            std::vector<Finding> findings = WithContext(ParseProtocol(outcome.appended), outcome.findings, context);
             std::vector<std::pair<std::string, std::string>> failures;  // message, file
             if (outcome.end == RunEnd::NoProtocol)
                 failures.emplace_back(

@@ -1,34 +1,34 @@
 #include "finding_context.h"
 
-#include <regex>
+#include "platform/text/cp1251.h"
+#include "tesma/tesmaC.h"
 
 namespace tesma::f101 {
 
-void FindAccount(const std::string& message, std::optional<std::string>& account, std::optional<std::string>& sign) {
-    // The account label of the row checks and the depository checks, the account of a chapter
-    // range finding, and the account of a branch's year-end balance.
-    static const std::regex labelled("(?:Б/С |СЧЕТ- )([0-9]{5})(А|П)?");
-    static const std::regex ranged("СЧЕТОВ: +<([0-9]+)>");
-    static const std::regex yearEnd("ГОДА, ([0-9]{5})=");
-    std::smatch m;
-    if (std::regex_search(message, m, labelled)) {
-        account = m[1].str();
-        if (m[2].matched) sign = m[2].str();
-    } else if (std::regex_search(message, m, ranged) || std::regex_search(message, m, yearEnd)) {
-        account = m[1].str();
-    }
+namespace {
+
+std::optional<std::string> Utf8OrNone(const std::string& cp1251) {
+    if (cp1251.empty()) return std::nullopt;
+    return text::ToUtf8(cp1251);
 }
 
-std::vector<Finding> WithContext(const std::vector<ProtocolLine>& lines, const RunContext& context) {
+}  // namespace
+
+std::vector<Finding> WithContext(const std::vector<ProtocolLine>& lines,
+                                 const std::vector<hostkit::FindingRecord>& records, const RunContext& context) {
     std::vector<Finding> out;
     std::string procedure = context.procedure;
-    for (const ProtocolLine& l : lines) {
-        // Chapter А's control run writes the cross-checks first, then the balance control,
-        // each after its header line.
-        if (!l.row && l.message.rfind("**", 0) == 0 && context.procedure == "balance")
-            procedure = l.message.find("2-я часть") != std::string::npos ? "cross-checks" : "balance";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const ProtocolLine& l = lines[i];
+        const hostkit::FindingRecord* record = i < records.size() ? &records[i] : nullptr;
+        // Chapter А's control run writes the cross-checks first, then the balance control.
+        if (record && context.procedure == "balance")
+            procedure = record->procedure == contract::kProcedureControlChapterA2 ? "cross-checks" : "balance";
         Finding f{l, context.report, context.chapter, procedure, context.table, std::nullopt, std::nullopt, {}};
-        if (l.row) FindAccount(l.message, f.account, f.sign);
+        if (record && l.row) {
+            f.account = Utf8OrNone(record->account);
+            f.sign = Utf8OrNone(record->sign);
+        }
         out.push_back(std::move(f));
     }
     return out;

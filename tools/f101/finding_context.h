@@ -1,11 +1,12 @@
 #pragma once
 // Protocol lines of one run with what an analyst needs beside the text: the report folder, the
-// chapter and procedure that wrote the line, the table file, and the account and sign that the
-// message names.
+// chapter and procedure that wrote the line, the table file, and the account and sign the line
+// is about, as the library's finding records say them.
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "finding_records.h"
 #include "protocol_output.h"
 
 namespace tesma::f101 {
@@ -25,10 +26,9 @@ struct RunContext {
     std::string procedure;  // the run's procedure; chapter А's control run tells its two apart by their headers
 };
 
-// The findings of a run's lines, each with its context.
-std::vector<Finding> WithContext(const std::vector<ProtocolLine>& lines, const RunContext& context);
-
-// The account and sign a message names ("Б/С 30102А", "СЧЕТ- 98010П", "<79999>"), if any.
-void FindAccount(const std::string& message, std::optional<std::string>& account, std::optional<std::string>& sign);
+// The findings of a run's lines, each with its context; `records` are the run's finding
+// records, record i about line i.
+std::vector<Finding> WithContext(const std::vector<ProtocolLine>& lines,
+                                 const std::vector<hostkit::FindingRecord>& records, const RunContext& context);
 
 }  // namespace tesma::f101

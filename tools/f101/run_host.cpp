@@ -43,13 +43,14 @@ std::string LibraryPath() {
 
 RunOutcome RunOnFolder(hostkit::Library& lib, const ReportFolder& folder, const RunRequest& request) {
     hostkit::DescriptorSet records(folder.forms, folder.tables, folder.fields);
-    MemoryFile messages("f101-messages"), copy("f101-protocol-copy"), outcome("f101-outcome");
+    MemoryFile messages("f101-messages"), copy("f101-protocol-copy"), outcome("f101-outcome"),
+        findings("f101-findings");
     const std::string protocol = text::FromUtf8(request.protocol, true);
     const std::string overrideDir =
         request.overrideDir.empty() ? std::string() : text::FromUtf8(request.overrideDir, true);
     {
         ScopedVariable m(TESMA_ENV_MESSAGES, messages.Path()), c(TESMA_ENV_PROTOCOL_COPY, copy.Path()),
-            o(TESMA_ENV_OUTCOME, outcome.Path());
+            o(TESMA_ENV_OUTCOME, outcome.Path()), f(TESMA_ENV_FINDINGS, findings.Path());
         std::optional<ScopedVariable> discard;
         if (request.discardChanges)
             discard.emplace(TESMA_ENV_DISCARD_CHANGES, "1");
@@ -61,6 +62,7 @@ RunOutcome RunOnFolder(hostkit::Library& lib, const ReportFolder& folder, const 
     }
     RunOutcome out;
     out.appended = copy.Contents();
+    out.findings = hostkit::ParseFindingRecords(findings.Contents());
     std::istringstream in(messages.Contents());
     for (std::string line; std::getline(in, line);)
         if (!line.empty()) out.messages.push_back(line);

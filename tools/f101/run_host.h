@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "finding_records.h"
 #include "library.h"
 #include "report_folder.h"
 
@@ -22,7 +23,9 @@ struct RunRequest {
 enum class RunEnd { Finished, Stopped, Failed, NoProtocol };
 
 struct RunOutcome {
-    std::string appended;               // the protocol lines the run added (code page 1251, CR LF)
+    std::string appended;  // the protocol lines the run added (code page 1251, CR LF)
+    // What each of those lines is about, one record per line in the same order.
+    std::vector<hostkit::FindingRecord> findings;
     std::vector<std::string> messages;  // message boxes (UTF-8)
     RunEnd end = RunEnd::Finished;
 };

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/engine/dbase_layout.h"
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
 #include "platform/locale/number_format.h"
@@ -11,6 +12,8 @@
 namespace tesma::engine {
 
 namespace {
+
+using namespace dbase_layout;
 
 [[noreturn]] void Damaged(const std::string& path, const std::string& what) {
     throw EngineError("table file " + path + " is damaged or not a dBASE table: " + what);
@@ -48,35 +51,36 @@ std::string Dos866To1251(const std::string& in) {
 }  // namespace
 
 TableFile ParseDbase(std::string_view bytes, const std::string& path) {
-    if (bytes.size() < 33) Damaged(path, "the file is shorter than a table header");
+    if (bytes.size() < kMinHeaderLength) Damaged(path, "the file is shorter than a table header");
     auto u16 = [&](std::size_t at) {
         return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) |
                                      (static_cast<unsigned char>(bytes[at + 1]) << 8));
     };
-    const unsigned char version = static_cast<unsigned char>(bytes[0]);
-    if ((version & 0x07) != 3 && (version & 0x07) != 4) Damaged(path, "unknown version byte");
-    const std::uint32_t count = u16(4) | (static_cast<std::uint32_t>(u16(6)) << 16);
-    const std::size_t headerLength = u16(8);
-    const std::size_t recordLength = u16(10);
-    if (headerLength < 33 || headerLength > bytes.size()) Damaged(path, "invalid header length");
+    const unsigned char version = static_cast<unsigned char>(bytes[kVersion]) & kVersionBits;
+    if (version != kDbase3 && version != kDbase4) Damaged(path, "unknown version byte");
+    const std::uint32_t count = u16(kNumRecords) | (static_cast<std::uint32_t>(u16(kNumRecords + 2)) << 16);
+    const std::size_t headerLength = u16(kHeaderLength);
+    const std::size_t recordLength = u16(kRecordLength);
+    if (headerLength < kMinHeaderLength || headerLength > bytes.size()) Damaged(path, "invalid header length");
     if (recordLength < 1) Damaged(path, "invalid record length");
-    const unsigned char languageDriver = static_cast<unsigned char>(bytes[29]);
+    const unsigned char languageDriver = static_cast<unsigned char>(bytes[kLanguageDriver]);
 
     TableFile t;
     t.format = TableFormat::DBase;
     t.path = path;
     t.recordSize = static_cast<int>(recordLength);
-    t.dbaseIsDos866 = languageDriver == 0x65 || languageDriver == 0x26;
+    t.dbaseIsDos866 = languageDriver == kDos866Drivers[0] || languageDriver == kDos866Drivers[1];
     int offset = 1;  // the deletion flag comes first
-    for (std::size_t at = 32; at + 1 <= headerLength && bytes[at] != '\x0D'; at += 32) {
-        if (at + 32 > headerLength) Damaged(path, "field descriptors beyond the header");
+    for (std::size_t at = kFirstDescriptor; at + 1 <= headerLength && bytes[at] != kDescriptorsEnd;
+         at += kDescriptorSize) {
+        if (at + kDescriptorSize > headerLength) Damaged(path, "field descriptors beyond the header");
         FieldDef f;
         std::size_t n = 0;
-        while (n < 11 && bytes[at + n] != 0) ++n;
-        f.name.assign(bytes.substr(at, n));
-        char type = bytes[at + 11];
-        f.size = static_cast<unsigned char>(bytes[at + 16]);
-        f.decimals = static_cast<unsigned char>(bytes[at + 17]);
+        while (n < kFieldNameLength && bytes[at + kFieldName + n] != 0) ++n;
+        f.name.assign(bytes.substr(at + kFieldName, n));
+        char type = bytes[at + kFieldType];
+        f.size = static_cast<unsigned char>(bytes[at + kFieldLength]);
+        f.decimals = static_cast<unsigned char>(bytes[at + kFieldDecimals]);
         switch (type) {
             case 'C':
                 f.type = FieldType::Alpha;
@@ -107,10 +111,10 @@ TableFile ParseDbase(std::string_view bytes, const std::string& path) {
     for (std::uint32_t r = 0; r < count; ++r) {
         std::size_t at = headerLength + r * recordLength;
         if (at + recordLength > bytes.size()) {
-            if (at < bytes.size() && bytes[at] == '\x1A') break;  // end-of-file mark
+            if (at < bytes.size() && bytes[at] == kEndOfFile) break;
             Damaged(path, "the file ends inside record " + std::to_string(r + 1));
         }
-        if (bytes[at] == '*') continue;
+        if (bytes[at] == kDeleted) continue;
         t.records.emplace_back(bytes.substr(at, recordLength));
     }
     return t;

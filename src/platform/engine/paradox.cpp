@@ -20,6 +20,13 @@ using namespace layout;
 // Days from 1 January of the year 1 (day 1) to 30 December 1899.
 constexpr double kDateShift = 693594;
 
+// Block sizes are counted in units of this many bytes (kBlockSizeCode).
+constexpr int kBlockSizeUnit = 1024;
+// More fields than any table this engine meets; a larger count is a damaged header.
+constexpr unsigned kMaxFields = 1024;
+// The block size of a table this engine creates.
+constexpr int kNewTableBlockSize = 2048;
+
 [[noreturn]] void Damaged(const std::string& path, const std::string& what) {
     throw EngineError("table file " + path + " is damaged or not a Paradox table: " + what);
 }
@@ -291,7 +298,7 @@ void EncodeParadoxField(const FieldDef& field, const Cell& value, char* p) {
 }
 
 TableFile ParseParadox(std::string_view bytes, const std::string& path) {
-    if (bytes.size() < 0x58) Damaged(path, "the file is shorter than a table header");
+    if (bytes.size() < kOldFieldInfo) Damaged(path, "the file is shorter than a table header");
     TableFile t;
     t.format = TableFormat::Paradox;
     t.path = path;
@@ -302,28 +309,29 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
     const unsigned version = static_cast<unsigned char>(bytes[kFileVersion]);
     const unsigned numFields = U16(bytes, kNumFields);
     if (fileType != 0 && fileType != 2) Damaged(path, "file type " + std::to_string(fileType) + " is not a data table");
-    if (version < 3 || version > 12) Damaged(path, "unknown file version " + std::to_string(version));
+    if (version < kVersion3 || version > kNewestVersion)
+        Damaged(path, "unknown file version " + std::to_string(version));
     if (blockCode < 1 || blockCode > 32) Damaged(path, "invalid block size");
     if (t.recordSize <= 0) Damaged(path, "zero record size");
-    if (headerSize < 0x58 || headerSize > bytes.size()) Damaged(path, "invalid header size");
-    if (numFields == 0 || numFields > 1024) Damaged(path, "invalid field count");
-    // Versions from 4.0 on carry a second header part up to 0x78.
-    if (version >= 5 && (bytes.size() < 0x78 || headerSize < 0x78))
+    if (headerSize < kOldFieldInfo || headerSize > bytes.size()) Damaged(path, "invalid header size");
+    if (numFields == 0 || numFields > kMaxFields) Damaged(path, "invalid field count");
+    // Versions from 4.0 on carry a second header part up to kFieldInfo.
+    if (version >= kVersion4 && (bytes.size() < kFieldInfo || headerSize < kFieldInfo))
         Damaged(path, "the header is shorter than its version needs");
     std::uint32_t enc = U32(bytes, kEncryption1);
-    if (enc == 0xFF00FF00 && version >= 5) enc = U32(bytes, kEncryption2);
-    if (enc != 0 && enc != 0xFF00FF00)
+    if (enc == kNotEncrypted && version >= kVersion4) enc = U32(bytes, kEncryption2);
+    if (enc != 0 && enc != kNotEncrypted)
         throw EngineError("table file " + path + " is encrypted; encrypted tables are not supported");
 
     t.header.assign(bytes.substr(0, headerSize));
-    t.blockSize = static_cast<int>(blockCode) * 1024;
+    t.blockSize = static_cast<int>(blockCode) * kBlockSizeUnit;
     t.keyed = fileType == kKeyedTable || U16(bytes, kKeyFields) != 0;
     t.keyFields = static_cast<int>(U16(bytes, kKeyFields));
     if (t.keyFields > static_cast<int>(numFields)) Damaged(path, "more key fields than fields");
 
     // Field descriptors, then the table name pointer, field name pointers, table name and names.
-    const std::size_t infoAt = version >= 5 ? 0x78 : 0x58;
-    const std::size_t tableNameLength = version >= 12 ? 261 : 79;
+    const std::size_t infoAt = version >= kVersion4 ? kFieldInfo : kOldFieldInfo;
+    const std::size_t tableNameLength = version >= kVersion7 ? kTableNameLength : kOldTableNameLength;
     std::size_t at = infoAt;
     if (at + numFields * 2 > headerSize) Damaged(path, "field descriptors beyond the header");
     int offset = 0;
@@ -332,7 +340,7 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
         unsigned code = static_cast<unsigned char>(bytes[at]);
         f.type = TypeOfCode(code);
         f.size = static_cast<unsigned char>(bytes[at + 1]);
-        if (code == 0x17) {  // BCD: the size byte holds the number of decimals
+        if (f.type == FieldType::Bcd) {  // the size byte holds the number of decimals
             f.decimals = f.size;
             f.size = 17;
         }
@@ -376,7 +384,7 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
         std::size_t start = headerSize + (block - 1) * static_cast<std::size_t>(t.blockSize);
         if (start + kBlockHeader > bytes.size())
             Damaged(path, "block " + std::to_string(block) + " lies beyond the end of the file");
-        const long count = RecordsInBlock(U16(bytes, start + 4), t.recordSize);
+        const long count = RecordsInBlock(U16(bytes, start + kBlockLastOffset), t.recordSize);
         if (count < 0 || static_cast<std::size_t>(count) > perBlock)
             Damaged(path, "block " + std::to_string(block) + " has an invalid record count");
         if (start + kBlockHeader + static_cast<std::size_t>(count) * static_cast<std::size_t>(t.recordSize) >
@@ -387,7 +395,7 @@ TableFile ParseParadox(std::string_view bytes, const std::string& path) {
             t.records.emplace_back(bytes.substr(
                 start + kBlockHeader + static_cast<std::size_t>(r) * static_cast<std::size_t>(t.recordSize),
                 static_cast<std::size_t>(t.recordSize)));
-        block = U16(bytes, start);
+        block = U16(bytes, start + kBlockNext);
     }
     return t;
 }
@@ -417,9 +425,10 @@ std::string SerializeParadox(const TableFile& t) {
         std::string block(static_cast<std::size_t>(t.blockSize), '\0');
         std::size_t first = b * perBlock;
         std::size_t count = std::min(perBlock, n - first);
-        Put16(block, 0, b + 1 < blocks ? static_cast<unsigned>(b + 2) : 0);
-        Put16(block, 2, static_cast<unsigned>(b));
-        Put16(block, 4, static_cast<unsigned>((count - 1) * static_cast<std::size_t>(t.recordSize)) & 0xFFFF);
+        Put16(block, kBlockNext, b + 1 < blocks ? static_cast<unsigned>(b + 2) : 0);
+        Put16(block, kBlockPrevious, static_cast<unsigned>(b));
+        Put16(block, kBlockLastOffset,
+              static_cast<unsigned>((count - 1) * static_cast<std::size_t>(t.recordSize)) & 0xFFFF);
         for (std::size_t r = 0; r < count; ++r)
             std::memcpy(block.data() + kBlockHeader + r * static_cast<std::size_t>(t.recordSize),
                         t.records[first + r].data(), static_cast<std::size_t>(t.recordSize));
@@ -432,20 +441,19 @@ void StampChange(TableFile& t) {
     std::string& h = t.header;
     const unsigned version = static_cast<unsigned char>(h[kFileVersion]);
     h[kChangeCount1] = static_cast<char>(static_cast<unsigned char>(h[kChangeCount1]) + 1);
-    if (version >= 5 && h.size() >= kFieldInfo) Put16(h, kChangeCount4, (U16(h, kChangeCount4) + 1) & 0xFFFF);
+    if (version >= kVersion4 && h.size() >= kFieldInfo) Put16(h, kChangeCount4, (U16(h, kChangeCount4) + 1) & 0xFFFF);
     // Version 7 tables keep the time of their last update in seconds since 1970; older versions
     // pack it otherwise, and their stamp is left as it was rather than written in a wrong form.
-    if (version >= 0x0C && h.size() >= kFieldInfo)
+    if (version >= kVersion7 && h.size() >= kFieldInfo)
         Put32(h, kUpdateTime, static_cast<std::uint32_t>(std::time(nullptr)));
 }
 
 TableFile CreateParadox(const std::vector<NewField>& fields, const std::string& path) {
     if (fields.empty()) throw EngineError("a table needs at least one field: " + path);
-    constexpr std::size_t kInfoAt = 0x78, kTableNameLength = 261;
     TableFile t;
     t.format = TableFormat::Paradox;
     t.path = path;
-    t.blockSize = 2048;
+    t.blockSize = kNewTableBlockSize;
     int offset = 0;
     std::size_t namesLength = 0;
     for (const auto& nf : fields) {
@@ -465,32 +473,34 @@ TableFile CreateParadox(const std::vector<NewField>& fields, const std::string& 
     t.recordSize = offset;
     if (t.recordSize > t.blockSize - kBlockHeader) throw EngineError("records of table " + path + " are too long");
     const std::size_t n = fields.size();
-    const std::size_t used = kInfoAt + n * 2 + 4 + n * 4 + kTableNameLength + namesLength + n * 2 + 9;
-    const std::size_t headerSize = (used + 0x7FF) / 0x800 * 0x800;
+    // The descriptors, the table name's pointer, the field names' pointers, the table name, the
+    // field names, the field numbers and the sort order's name with its zero byte.
+    const std::size_t used = kFieldInfo + n * 2 + 4 + n * 4 + kTableNameLength + namesLength + n * 2 + 9;
+    const std::size_t headerSize = (used + kHeaderUnit - 1) / kHeaderUnit * kHeaderUnit;
     std::string h(headerSize, '\0');
     Put16(h, kRecordSize, static_cast<unsigned>(t.recordSize));
     Put16(h, kHeaderSize, static_cast<unsigned>(headerSize));
-    h[kFileType] = 2;
-    h[kBlockSizeCode] = static_cast<char>(t.blockSize / 1024);
+    h[kFileType] = static_cast<char>(kUnkeyedTable);
+    h[kBlockSizeCode] = static_cast<char>(t.blockSize / kBlockSizeUnit);
     Put16(h, kNumFields, static_cast<unsigned>(n));
-    Put32(h, kEncryption1, 0xFF00FF00);
-    h[0x2D] = 2;  // change counts
-    h[0x2E] = 1;
-    Put32(h, 0x34, static_cast<std::uint32_t>(kInfoAt));
-    Put32(h, 0x30, static_cast<std::uint32_t>(kInfoAt + n * 2));
-    h[kFileVersion] = 0x0C;
-    h[0x3E] = 0x1F;
-    h[0x3F] = 0x0F;
-    Put16(h, 0x51, static_cast<unsigned>(used));
-    h[0x56] = 0x20;
-    Put16(h, 0x58, 0x010C);
-    Put16(h, 0x5A, 0x010C);
-    Put32(h, 0x60, static_cast<std::uint32_t>(std::time(nullptr)));
-    Put16(h, 0x64, static_cast<unsigned>(n + 1));
-    Put16(h, 0x6A, 1251);  // code page of the texts
-    h[0x6C] = 1;
-    h[0x6D] = 1;
-    std::size_t at = kInfoAt;
+    Put32(h, kEncryption1, kNotEncrypted);
+    h[kChangeCount1] = 2;
+    h[kChangeCount2] = 1;
+    Put32(h, kFieldInfoPointer, static_cast<std::uint32_t>(kFieldInfo));
+    Put32(h, kTableNamePointer, static_cast<std::uint32_t>(kFieldInfo + n * 2));
+    h[kFileVersion] = static_cast<char>(kVersion7);
+    h[kWriterFlags] = 0x1F;
+    h[kWriterFlags + 1] = 0x0F;
+    Put16(h, kHeaderBytesUsed, static_cast<unsigned>(used));
+    h[kWriterFlag56] = 0x20;
+    Put16(h, kFileVersionId3, 0x010C);
+    Put16(h, kFileVersionId4, 0x010C);
+    Put32(h, kUpdateTime, static_cast<std::uint32_t>(std::time(nullptr)));
+    Put16(h, kHighestFieldId, static_cast<unsigned>(n + 1));
+    Put16(h, kCodePage, 1251);
+    h[kWriterFlags6C] = 1;
+    h[kWriterFlags6C + 1] = 1;
+    std::size_t at = kFieldInfo;
     for (const auto& f : t.fields) {
         h[at++] = static_cast<char>(CodeOfType(f.type));
         h[at++] = static_cast<char>(f.size);

@@ -164,11 +164,11 @@ PrimaryIndexFile CheckPrimaryIndex(std::string_view bytes, const std::string& pa
 PrimaryIndexFile NewPrimaryIndex(const TableFile& table, const std::string& path, int blockSize) {
     const KeyOrder order(table);
     const std::size_t tableInfo =
-        static_cast<unsigned char>(table.header[kFileVersion]) >= 5 ? kFieldInfo : kOldFieldInfo;
+        static_cast<unsigned char>(table.header[kFileVersion]) >= kVersion4 ? kFieldInfo : kOldFieldInfo;
     const auto keyFields = static_cast<std::size_t>(table.keyFields);
-    std::string h(0x800, '\0');
+    std::string h(kHeaderUnit, '\0');
     Put16(h, kRecordSize, static_cast<unsigned>(order.KeySize() + 6));
-    Put16(h, kHeaderSize, 0x800);
+    Put16(h, kHeaderSize, kHeaderUnit);
     h[kFileType] = static_cast<char>(kPrimaryIndex);
     h[kBlockSizeCode] = static_cast<char>(blockSize / 1024);
     Put16(h, kNumFields, static_cast<unsigned>(keyFields));
@@ -177,7 +177,8 @@ PrimaryIndexFile NewPrimaryIndex(const TableFile& table, const std::string& path
     h.replace(kOldFieldInfo, keyFields * 2, table.header, tableInfo, keyFields * 2);
     // The field descriptors are followed by a (run-time) pointer and the index's own name.
     const std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
-    h.replace(kOldFieldInfo + keyFields * 2 + 4, std::min<std::size_t>(name.size(), 78), name, 0, 78);
+    const std::size_t nameLength = kOldTableNameLength - 1;  // and its zero byte
+    h.replace(kOldFieldInfo + keyFields * 2 + 4, std::min(name.size(), nameLength), name, 0, nameLength);
     PrimaryIndexFile f;
     f.path = path;
     f.header = std::move(h);
@@ -231,9 +232,9 @@ std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& ta
             const std::size_t number = firstBlockOf[l] + b;
             std::string block(blockSize, '\0');
             const std::size_t first = b * capacity, count = std::min(capacity, entries.size() - first);
-            Put16(block, 0, number < totalBlocks ? static_cast<unsigned>(number + 1) : 0);
-            Put16(block, 2, static_cast<unsigned>(number - 1));
-            Put16(block, 4, static_cast<unsigned>((count - 1) * entrySize) & 0xFFFF);
+            Put16(block, kBlockNext, number < totalBlocks ? static_cast<unsigned>(number + 1) : 0);
+            Put16(block, kBlockPrevious, static_cast<unsigned>(number - 1));
+            Put16(block, kBlockLastOffset, static_cast<unsigned>((count - 1) * entrySize) & 0xFFFF);
             for (std::size_t e = 0; e < count; ++e) {
                 const Entry& entry = entries[first + e];
                 const std::size_t at = kBlockHeader + e * entrySize;

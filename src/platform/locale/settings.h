@@ -1,5 +1,7 @@
 #pragma once
-// The "system settings" the library reads: what the Windows regional settings gave the original.
+// The regional settings the library works with: the short date format ("dd.mm.yyyy") with the
+// separator between its parts, and the decimal separator. One object for the process, so that
+// every date and number text the library writes reads back the same way.
 #include <string>
 
 namespace tesma::locale {
