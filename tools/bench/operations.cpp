@@ -113,11 +113,11 @@ int main(int argc, char** argv) {
     fs::remove_all(root);
     ::setenv(TESMA_ENV_UI, "silent", 1);
     bench::SyntheticReport report = bench::BuildSyntheticReport(root.string(), 2998);
-    f101::ReportFolder folder = f101::OpenReportFolder(report.current);
-    hostkit::Library lib(f101::LibraryPath());
+    reportkit::ReportFolder folder = reportkit::OpenReportFolder(report.current);
+    hostkit::Library lib(reportkit::LibraryPath());
     const std::string protocol = (root / "protocol.txt").string();
     auto file = [&](const std::string& dir, char latin) {
-        for (const auto& c : f101::kChapters)
+        for (const auto& c : reportkit::kChapters)
             if (c.latin == latin) return dir + std::string(c.fileName) + ".DB";
         return std::string();
     };
@@ -153,16 +153,16 @@ int main(int argc, char** argv) {
     const std::string keyedA = (root / "keyed" / fs::path(chapterA).filename()).string();
     fs::create_directories(root / "keyed");
     fs::copy_file(chapterA, keyedA);
-    f101::MakeKeyed(text::FromUtf8(keyedA), {"ID_EKZ", "NNN"});
+    reportkit::MakeKeyed(text::FromUtf8(keyedA), {"ID_EKZ", "NNN"});
     Row("commit a changed keyed table", report.rows[0] + 2,
         Measure(repeat, changeAndCommit(keyedA), [&] { return ReadWrite({}, {keyedA}); }));
 
     auto run = [&](std::int32_t table, std::int32_t mode) {
-        return [&, table, mode] { f101::RunOnFolder(lib, folder, {table, mode, 0, protocol, ""}); };
+        return [&, table, mode] { reportkit::RunOnFolder(lib, folder, {table, mode, 0, protocol, ""}); };
     };
     const char* names[] = {"А", "Б", "В", "Г", "Д"};
     int i = 0;
-    for (const auto& c : f101::kChapters) {
+    for (const auto& c : reportkit::kChapters) {
         std::vector<std::string> reads = {file(report.current, c.latin), file(report.previous, c.latin), chart,
                                           registry};
         const int rows = report.rows[i] + 2;
@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
         ++i;
     }
     i = 0;
-    for (const auto& c : f101::kChapters) {
+    for (const auto& c : reportkit::kChapters) {
         Row(std::string("sort of chapter ") + names[i], report.rows[i] + 2,
             Measure(repeat, run(c.tableId, contract::kModeSort),
                     [&] { return ReadWrite({file(report.current, c.latin)}, {file(report.current, c.latin)}); }));
@@ -204,7 +204,7 @@ int main(int argc, char** argv) {
     fs::remove_all(root);
 
     if (population.empty()) return 0;
-    const int populationStatus = bench::RunPopulation(population, f101::LibraryPath());
+    const int populationStatus = bench::RunPopulation(population, reportkit::LibraryPath());
     const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "f101";
     return bench::RunF101Commands(population, tool.string()) | populationStatus;
 }

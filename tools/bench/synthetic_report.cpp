@@ -7,8 +7,8 @@
 
 namespace tesma::bench {
 
-using f101::ChartEntry;
-using f101::PublishedRow;
+using reportkit::ChartEntry;
+using reportkit::PublishedRow;
 
 namespace {
 
@@ -89,10 +89,10 @@ SyntheticReport BuildSyntheticReport(const std::string& root, int accountsPerCha
         chart.push_back({r.numSc, r.ap});
     std::sort(chart.begin(), chart.end(),
               [](const ChartEntry& a, const ChartEntry& b) { return a.account < b.account; });
-    report.previous =
-        f101::WriteReportTree({root, "9999", "", 1}, Month("2015-11-01", accountsPerChapter, true, nullptr), chart);
-    report.current =
-        f101::WriteReportTree({root, "9999", "", 1}, Month("2015-12-01", accountsPerChapter, false, nullptr), chart);
+    report.previous = reportkit::WriteReportTree({root, "9999", "", 1},
+                                                 Month("2015-11-01", accountsPerChapter, true, nullptr), chart);
+    report.current = reportkit::WriteReportTree({root, "9999", "", 1},
+                                                Month("2015-12-01", accountsPerChapter, false, nullptr), chart);
     return report;
 }
 

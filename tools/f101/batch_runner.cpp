@@ -207,8 +207,9 @@ void WriteCsv(const std::string& path, const std::vector<Job>& jobs) {
     for (const Job& j : jobs) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.3f", j.seconds);
-        out << CsvField(j.dir) << ',' << j.errors << ',' << j.warnings << ',' << j.failures << ',' << seconds << ','
-            << (j.state == State::NotRun ? std::string() : std::to_string(j.status)) << ',' << StateText(j) << '\n';
+        out << reportkit::CsvField(j.dir) << ',' << j.errors << ',' << j.warnings << ',' << j.failures << ',' << seconds
+            << ',' << (j.state == State::NotRun ? std::string() : std::to_string(j.status)) << ',' << StateText(j)
+            << '\n';
     }
     if (!out.flush()) throw std::runtime_error(path + ": cannot write the summary");
 }
@@ -218,7 +219,7 @@ void WriteCsv(const std::string& path, const std::vector<Job>& jobs) {
 std::vector<std::string> FindReportFolders(const std::vector<std::string>& roots) {
     std::vector<std::string> found;
     for (const std::string& root : roots) {
-        if (!fs::is_directory(root)) throw UsageError(root + ": no such folder");
+        if (!fs::is_directory(root)) throw reportkit::UsageError(root + ": no such folder");
         const fs::path base = fs::path(root).lexically_normal();
         if (IsReportFolder(base)) found.push_back(base.string());
         std::error_code ec;
@@ -235,11 +236,12 @@ std::vector<std::string> FindReportFolders(const std::vector<std::string>& roots
 
 int CheckBatch(const CheckOptions& o) {
     return Guarded([&] {
-        if (!o.protocol.empty()) throw UsageError("--protocol names one file: give it with a single report folder");
-        if (!o.countsFile.empty()) throw UsageError("--counts-file is for a single report");
+        if (!o.protocol.empty())
+            throw reportkit::UsageError("--protocol names one file: give it with a single report folder");
+        if (!o.countsFile.empty()) throw reportkit::UsageError("--counts-file is for a single report");
         std::vector<std::string> dirs = o.recursive ? FindReportFolders(o.dirs) : o.dirs;
         if (dirs.empty())
-            throw UsageError(
+            throw reportkit::UsageError(
                 "no dated report folder (…/<form folder>/<YYYYMMDD>/ with rfdef.DB) under the folders given");
         std::error_code ec;
         const std::string self = fs::read_symlink("/proc/self/exe", ec).string();

@@ -63,13 +63,13 @@ void WriteCounts(const std::string& path, const FindingCounts& c) {
 int CheckReport(const CheckOptions& o, const std::string& dir) {
     FindingCounts total;
     const int status = Guarded([&] {
-        ReportFolder folder = OpenReportFolder(dir);
+        reportkit::ReportFolder folder = reportkit::OpenReportFolder(dir);
         auto chapters = ChosenChapters(o.chapters.empty() ? std::vector<std::string>{"all"} : o.chapters, folder);
         const std::int32_t instance = ChooseInstance(folder, o.instance);
         if (!o.overrideDir.empty() && !fs::is_directory(o.overrideDir))
-            throw UsageError(o.overrideDir +
-                             ": no such folder (--override names the folder of the tables \"!.<file>\")");
-        hostkit::Library lib(LibraryPath());
+            throw reportkit::UsageError(o.overrideDir +
+                                        ": no such folder (--override names the folder of the tables \"!.<file>\")");
+        hostkit::Library lib(reportkit::LibraryPath());
         const CheckView view{o.json, o.explain, o.quiet, o.severity};
         std::optional<ScratchProtocol> scratch;
         if (o.dryRun && o.protocol.empty()) scratch.emplace();
@@ -78,24 +78,25 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
         CatchInterrupt();
         std::set<std::string> said;  // each failure is said once, however many runs meet it
         bool stopped = false;
-        for (const Chapter& c : chapters) {
+        for (const reportkit::Chapter& c : chapters) {
             if (Interrupted()) {
                 stopped = true;
                 break;
             }
-            RunRequest request{c.tableId, contract::kModeControl, instance, protocol, o.overrideDir, o.dryRun};
-            RunOutcome outcome = RunOnFolder(lib, folder, request);
+            reportkit::RunRequest request{c.tableId, contract::kModeControl, instance,
+                                          protocol,  o.overrideDir,          o.dryRun};
+            reportkit::RunOutcome outcome = reportkit::RunOnFolder(lib, folder, request);
             const RunContext context{folder.dir, std::string(c.cyrillic),
                                      fs::path(folder.TablePath(c.tableId)).filename().string(), "balance"};
-            std::vector<Finding> findings = WithContext(ParseProtocol(outcome.appended), context);
+            std::vector<Finding> findings = WithContext(reportkit::ParseProtocol(outcome.appended), context);
             std::vector<std::pair<std::string, std::string>> failures;  // message, file
-            if (outcome.end == RunEnd::NoProtocol)
+            if (outcome.end == reportkit::RunEnd::NoProtocol)
                 failures.emplace_back(
                     protocol +
                         ": the protocol file could not be opened (missing folder, no access, or held by another run)",
                     protocol);
             for (const std::string& m : outcome.messages) failures.emplace_back(m, FileInMessage(m));
-            if (outcome.end == RunEnd::Failed && failures.empty())
+            if (outcome.end == reportkit::RunEnd::Failed && failures.empty())
                 failures.emplace_back("the run ended without saying how (see the protocol file)", protocol);
             for (const auto& [message, file] : failures) {
                 if (!said.insert(message).second) continue;
@@ -114,7 +115,7 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
             PrintFindings(std::cout, findings, view);
             std::cout.flush();
             total.Add(Count(findings));
-            if (outcome.end == RunEnd::Stopped || Interrupted()) {
+            if (outcome.end == reportkit::RunEnd::Stopped || Interrupted()) {
                 stopped = true;
                 break;
             }

@@ -27,7 +27,7 @@ inline void AddCheckOptions(CLI::App& cmd, CheckOptions& o) {
 
 namespace detail {
 
-inline CLI::Option* AddSeparator(CLI::App& cmd, CsvFormat& f, const char* what) {
+inline CLI::Option* AddSeparator(CLI::App& cmd, reportkit::CsvFormat& f, const char* what) {
     return cmd
         .add_option_function<std::string>(
             "--separator", [&f](const std::string& s) { f.separator = s == "tab" ? '\t' : s[0]; }, what)
@@ -36,7 +36,7 @@ inline CLI::Option* AddSeparator(CLI::App& cmd, CsvFormat& f, const char* what) 
 
 }  // namespace detail
 
-inline void AddExportOptions(CLI::App& cmd, CsvFormat& f) {
+inline void AddExportOptions(CLI::App& cmd, reportkit::CsvFormat& f) {
     cmd.add_flag("--with-types", f.withTypes,
                  "Write the field types in the header (NBAL2:A25), so that import needs no --fields");
     detail::AddSeparator(cmd, f, "Field separator: ',' (default), ';' or tab");
@@ -45,7 +45,7 @@ inline void AddExportOptions(CLI::App& cmd, CsvFormat& f) {
     cmd.footer("Exit status: 0 written, 2 usage error (no such table, bad option), 3 the table could not be read.");
 }
 
-inline void AddImportOptions(CLI::App& cmd, CsvFormat& f) {
+inline void AddImportOptions(CLI::App& cmd, reportkit::CsvFormat& f) {
     detail::AddSeparator(cmd, f, "Field separator: ',', ';' or tab (default: the one the header line uses)");
     cmd.add_option(
            "--encoding", f.encoding,

@@ -14,12 +14,13 @@
 
 namespace tesma::f101 {
 
-inline std::string DefaultProtocol(const ReportFolder& folder, const std::string& given) {
+inline std::string DefaultProtocol(const reportkit::ReportFolder& folder, const std::string& given) {
     return given.empty() ? folder.dir + "protocol.txt" : given;
 }
 
 // The chapters named by letters ("all": every chapter the folder holds).
-std::vector<Chapter> ChosenChapters(const std::vector<std::string>& letters, const ReportFolder& folder);
+std::vector<reportkit::Chapter> ChosenChapters(const std::vector<std::string>& letters,
+                                               const reportkit::ReportFolder& folder);
 
 // Runs a command body: a UsageError or std::invalid_argument is exit 2, any other failure exit 3,
 // each said in one line on standard error.
@@ -27,7 +28,7 @@ template <typename Body>
 int Guarded(Body body) {
     try {
         return body();
-    } catch (const UsageError& e) {
+    } catch (const reportkit::UsageError& e) {
         std::cerr << "f101: " << e.what() << '\n';
         return kUsage;
     } catch (const std::invalid_argument& e) {

@@ -30,8 +30,8 @@ namespace {
 // An input file named on the command line.
 void RequireFile(const std::string& path) {
     std::error_code ec;
-    if (!fs::exists(path, ec)) throw UsageError(path + ": no such file");
-    if (fs::is_directory(path, ec)) throw UsageError(path + ": a folder, not a file");
+    if (!fs::exists(path, ec)) throw reportkit::UsageError(path + ": no such file");
+    if (fs::is_directory(path, ec)) throw reportkit::UsageError(path + ": a folder, not a file");
 }
 
 }  // namespace
@@ -44,12 +44,12 @@ int Check(const CheckOptions& o) {
 int SortChapter(const std::string& dir, const std::string& chapter, std::int32_t instance, const std::string& protocol,
                 bool json) {
     return Guarded([&] {
-        ReportFolder folder = OpenReportFolder(dir);
+        reportkit::ReportFolder folder = reportkit::OpenReportFolder(dir);
         auto chapters = ChosenChapters({chapter}, folder);
         const std::int32_t chosen = ChooseInstance(folder, instance);
-        hostkit::Library lib(LibraryPath());
+        hostkit::Library lib(reportkit::LibraryPath());
         RunSession session(json);
-        for (const Chapter& c : chapters)
+        for (const reportkit::Chapter& c : chapters)
             session.Run(lib, folder, {c.tableId, contract::kModeSort, chosen, DefaultProtocol(folder, protocol), ""});
         return session.ExitStatus();
     });
@@ -57,12 +57,12 @@ int SortChapter(const std::string& dir, const std::string& chapter, std::int32_t
 
 int Fill(const std::string& dir, std::int32_t instance, const std::string& protocol, bool json) {
     return Guarded([&] {
-        ReportFolder folder = OpenReportFolder(dir);
+        reportkit::ReportFolder folder = reportkit::OpenReportFolder(dir);
         if (folder.TablePath(contract::kTableMessageRequisites).empty())
             throw std::runtime_error(folder.dir + ": no requisites table of the electronic report message (code OES)");
         // The requisites are filled for the report as a whole: no instance unless one is asked for.
         const std::int32_t chosen = instance > 0 ? ChooseInstance(folder, instance) : 0;
-        hostkit::Library lib(LibraryPath());
+        hostkit::Library lib(reportkit::LibraryPath());
         RunSession session(json);
         session.Run(
             lib, folder,
@@ -71,20 +71,21 @@ int Fill(const std::string& dir, std::int32_t instance, const std::string& proto
     });
 }
 
-int Export(const std::string& table, const CsvFormat& format) {
+int Export(const std::string& table, const reportkit::CsvFormat& format) {
     return Guarded([&] {
         RequireFile(table);
-        ExportTable(table, std::cout, format);
+        reportkit::ExportTable(table, std::cout, format);
         return int{kClean};
     });
 }
 
 int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace,
-           const CsvFormat& format) {
+           const reportkit::CsvFormat& format) {
     return Guarded([&] {
         RequireFile(csv);
-        ImportTable(csv, table, fields.empty() ? std::vector<engine::NewField>{} : ParseFieldSpec(fields), replace,
-                    format);
+        reportkit::ImportTable(csv, table,
+                               fields.empty() ? std::vector<engine::NewField>{} : reportkit::ParseFieldSpec(fields),
+                               replace, format);
         return int{kClean};
     });
 }
@@ -101,28 +102,30 @@ int ImportPublished(const std::string& csv, const std::string& regn, const std::
         if (!chart.empty())
             RequireFile(chart);
         else if (!fs::exists(chartPath))
-            throw UsageError(chartPath +
-                             ": no chart of accounts beside the sheets (give --chart with a CSV of NUM_SC and A_P)");
+            throw reportkit::UsageError(
+                chartPath + ": no chart of accounts beside the sheets (give --chart with a CSV of NUM_SC and A_P)");
         if (!names.empty()) RequireFile(names);
-        if (fs::exists(out) && !fs::is_directory(out)) throw UsageError("--out " + out + ": not a folder");
-        auto rows = ReadPublished(csv, regn);
+        if (fs::exists(out) && !fs::is_directory(out)) throw reportkit::UsageError("--out " + out + ": not a folder");
+        auto rows = reportkit::ReadPublished(csv, regn);
         if (rows.empty()) throw std::runtime_error(csv + ": no rows for registration number " + regn);
-        const fs::path tree = ReportTreeFolder(out, rows);
-        RefuseExistingReports({tree.string()}, replace);
-        RemoveOldReports({tree.string()});
+        const fs::path tree = reportkit::ReportTreeFolder(out, rows);
+        reportkit::RefuseExistingReports({tree.string()}, replace);
+        reportkit::RemoveOldReports({tree.string()});
         std::error_code ec;
         fs::create_directories(tree, ec);
         if (ec)
-            throw UsageError("--out " + out + ": cannot hold the report folder " + tree.string() + ": " + ec.message());
+            throw reportkit::UsageError("--out " + out + ": cannot hold the report folder " + tree.string() + ": " +
+                                        ec.message());
         std::string bankName;
         if (fs::exists(namesPath)) {
-            std::istringstream in(ReadMaybeGzip(namesPath));
-            CsvReader reader(in);
+            std::istringstream in(reportkit::ReadMaybeGzip(namesPath));
+            reportkit::CsvReader reader(in);
             reader.Next();
             while (auto r = reader.Next())
                 if (r->size() >= 2 && (*r)[0] == rows.front().regn) bankName = (*r)[1];
         }
-        const std::string dir = WriteReportTree({out, rows.front().regn, bankName, 1}, rows, ReadChart(chartPath));
+        const std::string dir =
+            reportkit::WriteReportTree({out, rows.front().regn, bankName, 1}, rows, reportkit::ReadChart(chartPath));
         std::cout << dir << '\n';
         return int{kClean};
     });

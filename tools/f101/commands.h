@@ -30,9 +30,9 @@ int Check(const CheckOptions& options);
 int SortChapter(const std::string& dir, const std::string& chapter, std::int32_t instance, const std::string& protocol,
                 bool json);
 int Fill(const std::string& dir, std::int32_t instance, const std::string& protocol, bool json);
-int Export(const std::string& table, const CsvFormat& format);
+int Export(const std::string& table, const reportkit::CsvFormat& format);
 int Import(const std::string& csv, const std::string& table, const std::string& fields, bool replace,
-           const CsvFormat& format);
+           const reportkit::CsvFormat& format);
 int ImportPublished(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chart,
                     const std::string& names, bool replace);
 int CheckReport(const CheckOptions& options, const std::string& dir);

@@ -29,8 +29,8 @@ std::string Plus(const std::string& amount, long long delta) {
 }
 
 // Last month's report as this month's opening balances: outgoing = this month's incoming.
-std::vector<PublishedRow> PreviousMonth(std::vector<PublishedRow> rows) {
-    for (PublishedRow& r : rows) {
+std::vector<reportkit::PublishedRow> PreviousMonth(std::vector<reportkit::PublishedRow> rows) {
+    for (reportkit::PublishedRow& r : rows) {
         r.date = "2015-11-01";
         for (int i : {IR, IV, IITG})
             r.amounts[static_cast<std::size_t>(i)] = r.amounts[static_cast<std::size_t>(i - IR)];
@@ -39,8 +39,9 @@ std::vector<PublishedRow> PreviousMonth(std::vector<PublishedRow> rows) {
     return rows;
 }
 
-PublishedRow* FirstAccount(std::vector<PublishedRow>& rows, const std::string& plan, const std::string& ap) {
-    for (PublishedRow& r : rows)
+reportkit::PublishedRow* FirstAccount(std::vector<reportkit::PublishedRow>& rows, const std::string& plan,
+                                      const std::string& ap) {
+    for (reportkit::PublishedRow& r : rows)
         if (r.plan == plan && r.ap == ap && r.numSc != "ITGAP" && Plus(r.amounts[IR], 0) != "0" &&
             Plus(r.amounts[VR], 0) != "0")
             return &r;
@@ -61,12 +62,12 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
     try {
         const fs::path dir = dirArg.empty() ? fs::path("f101-demo") : fs::path(dirArg);
         const fs::path dataDir = data.empty() ? DemoData() : fs::path(data);
-        auto current = ReadPublished((dataDir / "sheet-2015-12-01.csv").string(), "");
-        auto chart = ReadChart((dataDir / "account-signs.csv").string());
+        auto current = reportkit::ReadPublished((dataDir / "sheet-2015-12-01.csv").string(), "");
+        auto chart = reportkit::ReadChart((dataDir / "account-signs.csv").string());
         std::string bankName;
         {
-            std::istringstream in(ReadMaybeGzip((dataDir / "bank-names.csv").string()));
-            CsvReader names(in);
+            std::istringstream in(reportkit::ReadMaybeGzip((dataDir / "bank-names.csv").string()));
+            reportkit::CsvReader names(in);
             while (auto r = names.Next())
                 if (r->size() >= 2 && !current.empty() && (*r)[0] == current.front().regn) bankName = (*r)[1];
         }
@@ -74,9 +75,9 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
 
         // Deliberate errors:
         // 1. an active account's outgoing roubles one more than its balance allows;
-        PublishedRow* active = FirstAccount(current, "А", "1");
+        reportkit::PublishedRow* active = FirstAccount(current, "А", "1");
         // 2. last month's outgoing balance of a passive account differs from this month's opening;
-        PublishedRow* passive = FirstAccount(previous, "А", "2");
+        reportkit::PublishedRow* passive = FirstAccount(previous, "А", "2");
         if (!active || !passive) throw std::runtime_error("the demo sheet lacks the accounts the demo changes");
         active->amounts[IR] = Plus(active->amounts[IR], 1);
         passive->amounts[IR] = Plus(passive->amounts[IR], 5);
@@ -84,17 +85,17 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
 
         fs::remove_all(dir / "F101");
         const std::string regn = current.front().regn;
-        WriteReportTree({dir.string(), regn, bankName, 1}, previous, chart);
-        const std::string folderPath = WriteReportTree({dir.string(), regn, bankName, 1}, current, chart);
+        reportkit::WriteReportTree({dir.string(), regn, bankName, 1}, previous, chart);
+        const std::string folderPath = reportkit::WriteReportTree({dir.string(), regn, bankName, 1}, current, chart);
 
         std::cerr << "f101 demo: report of " << (bankName.empty() ? "institution " + regn : bankName)
                   << " (registration number " << regn << ") as of 01.12.2015 in " << folderPath << "\n"
                   << "deliberate errors: account " << active->numSc << " (outgoing roubles +1), last month's account "
                   << passive->numSc << " (outgoing +5)\n";
-        ReportFolder folder = OpenReportFolder(folderPath);
-        hostkit::Library lib(LibraryPath());
+        reportkit::ReportFolder folder = reportkit::OpenReportFolder(folderPath);
+        hostkit::Library lib(reportkit::LibraryPath());
         RunSession session(json);
-        for (const Chapter& c : kChapters)
+        for (const reportkit::Chapter& c : reportkit::kChapters)
             session.Run(lib, folder,
                         {c.tableId, contract::kModeControl, folder.onlyInstance, folder.dir + "protocol.txt", ""});
         session.Run(lib, folder,

@@ -19,10 +19,10 @@ void FindAccount(const std::string& message, std::optional<std::string>& account
     }
 }
 
-std::vector<Finding> WithContext(const std::vector<ProtocolLine>& lines, const RunContext& context) {
+std::vector<Finding> WithContext(const std::vector<reportkit::ProtocolLine>& lines, const RunContext& context) {
     std::vector<Finding> out;
     std::string procedure = context.procedure;
-    for (const ProtocolLine& l : lines) {
+    for (const reportkit::ProtocolLine& l : lines) {
         // Chapter А's control run writes the cross-checks first, then the balance control,
         // each after its header line.
         if (!l.row && l.message.rfind("**", 0) == 0 && context.procedure == "balance")

@@ -11,7 +11,7 @@
 namespace tesma::f101 {
 
 struct Finding {
-    ProtocolLine line;
+    reportkit::ProtocolLine line;
     std::string report;     // the dated folder, UTF-8
     std::string chapter;    // А, Б, В, Г, Д (UTF-8); empty for runs that are not a chapter's
     std::string procedure;  // "balance", "cross-checks", "sort", "fill"
@@ -26,7 +26,7 @@ struct RunContext {
 };
 
 // The findings of a run's lines, each with its context.
-std::vector<Finding> WithContext(const std::vector<ProtocolLine>& lines, const RunContext& context);
+std::vector<Finding> WithContext(const std::vector<reportkit::ProtocolLine>& lines, const RunContext& context);
 
 // The account and sign a message names ("Б/С 30102А", "СЧЕТ- 98010П", "<79999>"), if any.
 void FindAccount(const std::string& message, std::optional<std::string>& account, std::optional<std::string>& sign);

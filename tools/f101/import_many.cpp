@@ -31,15 +31,15 @@ std::string RegnOf(const std::string& item) {
     t.erase(t.find_last_not_of(' ') + 1);
     auto v = locale::ParseNumber(t, '.');
     if (t.empty() || !v || *v < 0 || *v != static_cast<long double>(static_cast<long long>(*v)))
-        throw UsageError("--regn: '" + item + "' is not a registration number");
+        throw reportkit::UsageError("--regn: '" + item + "' is not a registration number");
     return std::to_string(static_cast<long long>(*v));
 }
 
 std::map<std::string, std::string> BankNames(const std::string& path) {
     std::map<std::string, std::string> names;
     if (!fs::exists(path)) return names;
-    std::istringstream in(ReadMaybeGzip(path));
-    CsvReader reader(in);
+    std::istringstream in(reportkit::ReadMaybeGzip(path));
+    reportkit::CsvReader reader(in);
     reader.Next();
     while (auto r = reader.Next())
         if (r->size() >= 2) names[(*r)[0]] = (*r)[1];
@@ -68,10 +68,11 @@ int ImportPublishedMany(const std::string& csv, const std::string& regn, const s
             for (std::string item; std::getline(list, item, ',');) wanted.insert(RegnOf(item));
         }
         if (!fs::exists(chartPath))
-            throw UsageError(chartPath + ": no chart of accounts (give --chart with a CSV of NUM_SC and A_P)");
-        const auto chart = ReadChart(chartPath);
-        std::map<std::string, std::vector<PublishedRow>> byRegn;
-        for (PublishedRow& r : ReadPublished(csv, ""))
+            throw reportkit::UsageError(chartPath +
+                                        ": no chart of accounts (give --chart with a CSV of NUM_SC and A_P)");
+        const auto chart = reportkit::ReadChart(chartPath);
+        std::map<std::string, std::vector<reportkit::PublishedRow>> byRegn;
+        for (reportkit::PublishedRow& r : reportkit::ReadPublished(csv, ""))
             if (wanted.empty() || wanted.count(r.regn)) byRegn[r.regn].push_back(std::move(r));
         for (const std::string& w : wanted)
             if (!byRegn.count(w)) throw std::runtime_error(csv + ": no rows for registration number " + w);
@@ -80,18 +81,18 @@ int ImportPublishedMany(const std::string& csv, const std::string& regn, const s
         // there already stops the whole import, unless --replace says to write over them.
         std::vector<std::string> trees;
         for (const auto& [number, rows] : byRegn)
-            trees.push_back(ReportTreeFolder((fs::path(out) / number).string(), rows));
-        RefuseExistingReports(trees, replace);
+            trees.push_back(reportkit::ReportTreeFolder((fs::path(out) / number).string(), rows));
+        reportkit::RefuseExistingReports(trees, replace);
         const auto names = BankNames(namesPath);
-        RemoveOldReports(trees);
+        reportkit::RemoveOldReports(trees);
         fs::create_directories(out);
         std::vector<std::string> dirs;
         for (const auto& [number, rows] : byRegn) {
             auto name = names.find(number);
-            ReportTreeSpec spec{(fs::path(out) / number).string(), number,
-                                name == names.end() ? std::string() : name->second, 1};
+            reportkit::ReportTreeSpec spec{(fs::path(out) / number).string(), number,
+                                           name == names.end() ? std::string() : name->second, 1};
             spec.syncEachTable = false;
-            dirs.push_back(WriteReportTree(spec, rows, chart));
+            dirs.push_back(reportkit::WriteReportTree(spec, rows, chart));
         }
         SyncFileSystemOf(out);
         for (const std::string& d : dirs) std::cout << d << '\n';

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     std::string exportTable;
     auto* exportCmd = app.add_subcommand("export", "Print a Paradox or dBASE table as CSV (UTF-8)");
     exportCmd->add_option("TABLE", exportTable, "Table file (.DB or .DBF)")->required();
-    CsvFormat exportFormat;
+    tesma::reportkit::CsvFormat exportFormat;
     AddExportOptions(*exportCmd, exportFormat);
 
     std::string importCsv, importTable, importFields;
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     importCmd->add_option("--fields", importFields,
                           "NAME:TYPE,... with A<size>, N, $, I, S, +, D, L (default: the types in the header, as "
                           "export --with-types writes them)");
-    CsvFormat importFormat;
+    tesma::reportkit::CsvFormat importFormat;
     AddImportOptions(*importCmd, importFormat);
     importCmd->add_flag("--replace", importReplace, "Write over an existing table");
 

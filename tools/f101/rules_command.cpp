@@ -51,7 +51,7 @@ int ListRules(const std::vector<std::string>& codes, bool json) {
         for (std::string code : codes) {
             for (char& c : code) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             auto r = FindRule(code);
-            if (!r) throw UsageError("no finding code " + code + " (f101 rules lists them all)");
+            if (!r) throw reportkit::UsageError("no finding code " + code + " (f101 rules lists them all)");
             chosen.push_back(r);
         }
         for (const Rule* r : chosen) PrintRule(*r, json);

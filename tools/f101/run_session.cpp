@@ -11,11 +11,12 @@ namespace tesma::f101 {
 
 RunSession::RunSession(bool json) : json_(json) { CatchInterrupt(); }
 
-bool RunSession::Run(hostkit::Library& lib, const ReportFolder& folder, const RunRequest& request) {
+bool RunSession::Run(hostkit::Library& lib, const reportkit::ReportFolder& folder,
+                     const reportkit::RunRequest& request) {
     if (!ended_ && Interrupted()) Stop();
     if (ended_) return false;
-    RunOutcome outcome = RunOnFolder(lib, folder, request);
-    auto lines = ParseProtocol(outcome.appended);
+    reportkit::RunOutcome outcome = reportkit::RunOnFolder(lib, folder, request);
+    auto lines = reportkit::ParseProtocol(outcome.appended);
     if (json_)
         PrintJson(std::cout, lines);
     else
@@ -26,23 +27,23 @@ bool RunSession::Run(hostkit::Library& lib, const ReportFolder& folder, const Ru
         if (l.severity == "warning") ++warnings_;
     }
     switch (outcome.end) {
-        case RunEnd::Stopped:
+        case reportkit::RunEnd::Stopped:
             Stop();
             break;
-        case RunEnd::NoProtocol:
+        case reportkit::RunEnd::NoProtocol:
             // Every later run would fail the same way.
             Failure(request.protocol +
                         ": the protocol file could not be opened (missing folder, no access, or held by another run)",
                     request.protocol);
             ended_ = true;
             break;
-        case RunEnd::Failed:
+        case reportkit::RunEnd::Failed:
             for (const std::string& m : outcome.messages) Failure(m, FileInMessage(m));
             if (outcome.messages.empty())
                 Failure("the run ended without saying how (see the protocol file)", request.protocol);
             if (FailureEndsCommand(outcome, folder, request)) ended_ = true;
             break;
-        case RunEnd::Finished:
+        case reportkit::RunEnd::Finished:
             break;
     }
     if (!ended_ && Interrupted()) Stop();
@@ -63,9 +64,11 @@ void RunSession::Stop() {
     SayStopped(json_);
 }
 
-bool FailureEndsCommand(const RunOutcome& outcome, const ReportFolder& folder, const RunRequest& request) {
-    if (outcome.end == RunEnd::NoProtocol || outcome.end == RunEnd::Stopped) return true;
-    if (outcome.end != RunEnd::Failed || outcome.messages.empty()) return outcome.end == RunEnd::Failed;
+bool FailureEndsCommand(const reportkit::RunOutcome& outcome, const reportkit::ReportFolder& folder,
+                        const reportkit::RunRequest& request) {
+    if (outcome.end == reportkit::RunEnd::NoProtocol || outcome.end == reportkit::RunEnd::Stopped) return true;
+    if (outcome.end != reportkit::RunEnd::Failed || outcome.messages.empty())
+        return outcome.end == reportkit::RunEnd::Failed;
     const std::string mainTable = folder.TablePath(request.tableId);
     for (const std::string& m : outcome.messages) {
         const std::string file = FileInMessage(m);

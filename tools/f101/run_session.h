@@ -12,7 +12,8 @@ namespace tesma::f101 {
 // Whether the failures of a run end the command: a failure of the run's own table leaves the
 // other tables worth checking; one of a shared table (the chart, the requisites, the folder)
 // or of the protocol does not.
-bool FailureEndsCommand(const RunOutcome& outcome, const ReportFolder& folder, const RunRequest& request);
+bool FailureEndsCommand(const reportkit::RunOutcome& outcome, const reportkit::ReportFolder& folder,
+                        const reportkit::RunRequest& request);
 
 // The stop said on standard error (and as a record with --json).
 void SayStopped(bool json);
@@ -21,7 +22,7 @@ class RunSession {
 public:
     explicit RunSession(bool json);
     // Runs one request unless the command has ended; false once it has.
-    bool Run(hostkit::Library& lib, const ReportFolder& folder, const RunRequest& request);
+    bool Run(hostkit::Library& lib, const reportkit::ReportFolder& folder, const reportkit::RunRequest& request);
     bool Ended() const { return ended_; }
     int ExitStatus() const;
     int Errors() const { return errors_; }

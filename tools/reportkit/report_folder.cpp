@@ -9,7 +9,7 @@
 #include "platform/locale/calendar.h"
 #include "platform/text/cp1251.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 namespace fs = std::filesystem;
 
@@ -121,4 +121,4 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
     return r;
 }
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

@@ -1,5 +1,5 @@
 #pragma once
-// Form 101 as this host knows it: its tables' codes and ids, and the layout of the report trees
+// Form 101 as the tools know it: its tables' codes and ids, and the layout of the report trees
 // that the import and the demo build.
 #include <array>
 #include <cstdint>
@@ -9,7 +9,7 @@
 
 #include "tesma/tesmaC.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 inline constexpr std::int32_t kForm101 = 101;
 
@@ -38,4 +38,4 @@ inline constexpr std::string_view kMessageRequisitesFile = "F101_OES";
 // A chapter by its letter: Cyrillic (UTF-8) or Latin, any case.
 std::optional<Chapter> FindChapter(std::string_view letter);
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <system_error>
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 MemoryFile::MemoryFile(const char* name) : fd_(::memfd_create(name, MFD_CLOEXEC)) {
     if (fd_ < 0) throw std::system_error(errno, std::generic_category(), "memfd_create");
@@ -28,4 +28,4 @@ std::string MemoryFile::Contents() const {
     return out;
 }
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

@@ -8,7 +8,7 @@
 
 #include "descriptor_records.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -42,4 +42,4 @@ struct ReportFolder {
 // broken rfdef.DB is a std::runtime_error naming the file.
 ReportFolder OpenReportFolder(const std::string& dir);
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

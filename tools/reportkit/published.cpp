@@ -17,7 +17,7 @@
 #include "platform/text/cp1251.h"
 #include "report_folder.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 namespace fs = std::filesystem;
 using engine::Cell;
@@ -305,4 +305,4 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
     return dir.string() + "/";
 }
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

@@ -15,7 +15,7 @@
 #include "platform/text/cp1251.h"
 #include "report_folder.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 namespace fs = std::filesystem;
 
@@ -167,4 +167,4 @@ void ImportTable(const std::string& csvPath, const std::string& tablePath,
     engine::ReplaceFileAtomically(tablePath, engine::SerializeParadox(t), tablePath);
 }
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

@@ -6,7 +6,7 @@
 #include "platform/text/cp1251.h"
 #include "report_folder.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 namespace {
 
@@ -93,4 +93,4 @@ std::optional<std::pair<std::string, std::string>> SplitTypedName(const std::str
     return std::make_pair(header.substr(0, colon), header.substr(colon + 1));
 }
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

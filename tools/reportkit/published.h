@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 struct PublishedRow {
     std::string regn;                     // registration number, as a whole number text
@@ -58,4 +58,4 @@ std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<Publis
 // The total-row text of a chapter letter (UTF-8), e.g. "79999 (ИТОГО)".
 std::string TotalText(const std::string& plan);
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

@@ -1,6 +1,6 @@
 #include "form101.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 std::optional<Chapter> FindChapter(std::string_view letter) {
     static constexpr std::array<std::string_view, 5> lowerCyrillic = {"а", "б", "в", "г", "д"};
@@ -12,4 +12,4 @@ std::optional<Chapter> FindChapter(std::string_view letter) {
     return std::nullopt;
 }
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

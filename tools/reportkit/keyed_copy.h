@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 // Makes the Paradox table at `path` (code page 1251 path) keyed on the named fields, which move
 // to the front in this order; the index (.PX beside it) gets blocks of `indexBlockSize` bytes.
 // A duplicate key is an EngineError and leaves the table as it was.
 void MakeKeyed(const std::string& path, const std::vector<std::string>& keyFields, int indexBlockSize = 2048);
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

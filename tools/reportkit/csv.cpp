@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 std::optional<std::vector<std::string>> CsvReader::Next() {
     std::string line;
@@ -54,4 +54,4 @@ std::string CsvField(const std::string& value, char separator) {
     return out + "\"";
 }
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

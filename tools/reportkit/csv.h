@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 class CsvReader {
 public:
@@ -22,4 +22,4 @@ private:
 
 std::string CsvField(const std::string& value, char separator = ',');  // quoted when it needs to be
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

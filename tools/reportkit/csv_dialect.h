@@ -8,7 +8,7 @@
 #include "platform/engine/cell.h"
 #include "platform/engine/paradox.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 struct CsvFormat {
     std::string encoding;    // "utf8" or "cp1251"; on reading, empty: UTF-8, with or without a byte-order mark
@@ -33,4 +33,4 @@ std::string TypeSpecOf(const engine::FieldDef& field);
 // "NAME:TYPE" split at the last colon; nothing when the name carries no type.
 std::optional<std::pair<std::string, std::string>> SplitTypedName(const std::string& header);
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

@@ -8,7 +8,7 @@
 #include "memory_file.h"
 #include "platform/text/cp1251.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 namespace fs = std::filesystem;
 
@@ -68,4 +68,4 @@ RunOutcome RunOnFolder(hostkit::Library& lib, const ReportFolder& folder, const 
     return out;
 }
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

@@ -8,7 +8,7 @@
 #include "platform/engine/primary_index.h"
 #include "platform/errors.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 void MakeKeyed(const std::string& path, const std::vector<std::string>& keyFields, int indexBlockSize) {
     const engine::TableFile old = engine::ParseParadox(engine::ReadWholeFile(engine::DiskPath(path), path), path);
@@ -45,4 +45,4 @@ void MakeKeyed(const std::string& path, const std::vector<std::string>& keyField
     engine::ReplaceFileAtomically(engine::DiskPath(index), indexBytes, index);
 }
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

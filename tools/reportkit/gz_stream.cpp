@@ -6,7 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 std::string ReadMaybeGzip(const std::string& path) {
     gzFile f = gzopen(path.c_str(), "rb");
@@ -28,4 +28,4 @@ std::string ReadMaybeGzip(const std::string& path) {
     return out;
 }
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

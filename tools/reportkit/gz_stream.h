@@ -3,9 +3,9 @@
 #include <sstream>
 #include <string>
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 // The whole (decompressed) content; std::runtime_error naming the file when it cannot be read.
 std::string ReadMaybeGzip(const std::string& path);
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

@@ -3,7 +3,7 @@
 // process lives. Nothing is left on disk, however the process ends.
 #include <string>
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 class MemoryFile {
 public:
@@ -20,4 +20,4 @@ private:
     std::string path_;
 };
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

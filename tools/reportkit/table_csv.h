@@ -9,7 +9,7 @@
 #include "csv_dialect.h"
 #include "platform/engine/paradox.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 void ExportTable(const std::string& tablePath, std::ostream& out, const CsvFormat& format = {});
 
@@ -22,4 +22,4 @@ std::vector<engine::NewField> ParseFieldSpec(const std::string& spec);
 void ImportTable(const std::string& csvPath, const std::string& tablePath, const std::vector<engine::NewField>& fields,
                  bool replace, const CsvFormat& format = {});
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit

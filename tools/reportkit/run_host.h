@@ -8,7 +8,7 @@
 #include "library.h"
 #include "report_folder.h"
 
-namespace tesma::f101 {
+namespace tesma::reportkit {
 
 struct RunRequest {
     std::int32_t tableId = 0;
@@ -34,4 +34,4 @@ std::string LibraryPath();
 // file back: that file may be a terminal, /dev/null, a FIFO, or cut at an end-of-file mark.
 RunOutcome RunOnFolder(hostkit::Library& lib, const ReportFolder& folder, const RunRequest& request);
 
-}  // namespace tesma::f101
+}  // namespace tesma::reportkit
