@@ -10,9 +10,9 @@
 #include <set>
 #include <sstream>
 
+#include "check.h"
 #include "check_output.h"
 #include "command_support.h"
-#include "commands.h"
 #include "failure_output.h"
 #include "instance_choice.h"
 #include "interrupt.h"
@@ -65,15 +65,15 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
     const int status = Guarded([&] {
         reportkit::ReportFolder folder = reportkit::OpenReportFolder(dir);
         auto chapters = ChosenChapters(o.chapters.empty() ? std::vector<std::string>{"all"} : o.chapters, folder);
-        const std::int32_t instance = ChooseInstance(folder, o.instance);
-        if (!o.overrideDir.empty() && !fs::is_directory(o.overrideDir))
-            throw reportkit::UsageError(o.overrideDir +
+        const std::int32_t instance = ChooseInstance(folder, o.run.instance);
+        if (!o.run.overrideDir.empty() && !fs::is_directory(o.run.overrideDir))
+            throw reportkit::UsageError(o.run.overrideDir +
                                         ": no such folder (--override names the folder of the tables \"!.<file>\")");
         hostkit::Library lib(reportkit::LibraryPath());
-        const CheckView view{o.json, o.explain, o.quiet, o.severity};
+        const CheckView view{o.run.json, o.explain, o.quiet, o.severity};
         std::optional<ScratchProtocol> scratch;
-        if (o.dryRun && o.protocol.empty()) scratch.emplace();
-        const std::string protocol = scratch ? scratch->path : DefaultProtocol(folder, o.protocol);
+        if (o.dryRun && o.run.protocol.empty()) scratch.emplace();
+        const std::string protocol = scratch ? scratch->path : o.run.ProtocolPath(folder);
         const auto before = o.dryRun ? Snapshot(folder.dir) : std::map<std::string, std::string>{};
         CatchInterrupt();
         std::set<std::string> said;  // each failure is said once, however many runs meet it
@@ -84,7 +84,7 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
                 break;
             }
             reportkit::RunRequest request{c.tableId, contract::kModeControl, instance,
-                                          protocol,  o.overrideDir,          o.dryRun};
+                                          protocol,  o.run.overrideDir,      o.dryRun};
             reportkit::RunOutcome outcome = reportkit::RunOnFolder(lib, folder, request);
             const RunContext context{folder.dir, std::string(c.cyrillic),
                                      fs::path(folder.TablePath(c.tableId)).filename().string(), "balance"};
@@ -109,7 +109,7 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
                           {},
                           file};
                 findings.push_back(std::move(f));
-                if (!o.json) std::cerr << "f101: " << message << '\n';
+                if (!o.run.json) std::cerr << "f101: " << message << '\n';
             }
             PrintChapterHeading(std::cout, context, view);
             PrintFindings(std::cout, findings, view);
@@ -122,7 +122,7 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
             if (FailureEndsCommand(outcome, folder, request)) break;
         }
         if (stopped) {
-            SayStopped(o.json);
+            SayStopped(o.run.json);
             PrintSummary(std::cout, folder.dir, total, view);
             return int{kStopped};
         }
@@ -138,7 +138,7 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
         // A report that could not be checked at all still ends with its summary.
         if (total.failures == 0 && status == kCouldNotCheck) {
             total.failures = 1;
-            PrintSummary(std::cout, dir, total, CheckView{o.json, o.explain, o.quiet, o.severity});
+            PrintSummary(std::cout, dir, total, CheckView{o.run.json, o.explain, o.quiet, o.severity});
         }
         total.failures = std::max(total.failures, 1);
     }

@@ -1,6 +1,7 @@
 #include "command_support.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace tesma::f101 {
 
@@ -27,6 +28,19 @@ std::vector<reportkit::Chapter> ChosenChapters(const std::vector<std::string>& l
         if (!again) out.push_back(*c);  // a chapter named twice runs once
     }
     return out;
+}
+
+void RequireFile(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) throw reportkit::UsageError(path + ": no such file");
+    if (std::filesystem::is_directory(path, ec)) throw reportkit::UsageError(path + ": a folder, not a file");
+}
+
+CLI::Option* AddSeparatorOption(CLI::App& command, reportkit::CsvFormat& format, const char* what) {
+    return command
+        .add_option_function<std::string>(
+            "--separator", [&format](const std::string& s) { format.separator = s == "tab" ? '\t' : s[0]; }, what)
+        ->check(CLI::IsMember({",", ";", "tab"}));
 }
 
 }  // namespace tesma::f101

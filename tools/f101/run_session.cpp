@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "commands.h"
+#include "exit_status.h"
 #include "failure_output.h"
 #include "interrupt.h"
 #include "protocol_output.h"

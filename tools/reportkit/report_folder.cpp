@@ -1,5 +1,6 @@
 #include "report_folder.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "form101.h"
@@ -33,6 +34,22 @@ char TypeLetter(engine::FieldType t) {
         default:
             return '?';
     }
+}
+
+bool IsReportFolder(const fs::path& p) {
+    const std::string name = p.filename().string();
+    int y = 0, m = 0, d = 0;
+    if (name.size() != 8 || name.find_first_not_of("0123456789") != std::string::npos ||
+        std::sscanf(name.c_str(), "%4d%2d%2d", &y, &m, &d) != 3 || !locale::IsValidDate(y, m, d))
+        return false;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(p, ec)) {
+        std::string file = e.path().filename().string();
+        std::transform(file.begin(), file.end(), file.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (file == "RFDEF.DB") return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -119,6 +136,24 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
                 {t.id, text::LatinUpper(file.fields[i].name), TypeLetter(file.fields[i].type), i < keyFields});
     }
     return r;
+}
+
+std::vector<std::string> FindReportFolders(const std::vector<std::string>& roots) {
+    std::vector<std::string> found;
+    for (const std::string& root : roots) {
+        if (!fs::is_directory(root)) throw UsageError(root + ": no such folder");
+        const fs::path base = fs::path(root).lexically_normal();
+        if (IsReportFolder(base)) found.push_back(base.string());
+        std::error_code ec;
+        for (fs::recursive_directory_iterator it(base, fs::directory_options::skip_permission_denied, ec), end;
+             !ec && it != end; it.increment(ec))
+            if (it->is_directory() && IsReportFolder(it->path())) found.push_back(it->path().string());
+    }
+    for (std::string& f : found)
+        if (f.back() != '/') f += '/';
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
 }
 
 }  // namespace tesma::reportkit

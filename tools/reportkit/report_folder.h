@@ -42,4 +42,8 @@ struct ReportFolder {
 // broken rfdef.DB is a std::runtime_error naming the file.
 ReportFolder OpenReportFolder(const std::string& dir);
 
+// The dated report folders (…/<form folder>/<YYYYMMDD>/ with an rfdef.DB) under the roots, sorted;
+// a root that is no folder is a UsageError.
+std::vector<std::string> FindReportFolders(const std::vector<std::string>& roots);
+
 }  // namespace tesma::reportkit

@@ -1,4 +1,4 @@
-#include "batch_runner.h"
+#include "check.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -20,7 +20,7 @@
 
 #include "command_support.h"
 #include "csv.h"
-#include "platform/locale/calendar.h"
+#include "report_folder.h"
 
 namespace tesma::f101 {
 
@@ -78,29 +78,13 @@ struct Job {
     double seconds = 0;
 };
 
-bool IsReportFolder(const fs::path& p) {
-    const std::string name = p.filename().string();
-    int y = 0, m = 0, d = 0;
-    if (name.size() != 8 || name.find_first_not_of("0123456789") != std::string::npos ||
-        std::sscanf(name.c_str(), "%4d%2d%2d", &y, &m, &d) != 3 || !locale::IsValidDate(y, m, d))
-        return false;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(p, ec)) {
-        std::string file = e.path().filename().string();
-        std::transform(file.begin(), file.end(), file.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        if (file == "RFDEF.DB") return true;
-    }
-    return false;
-}
-
 std::vector<std::string> WorkerArguments(const CheckOptions& o, const Job& job) {
     std::vector<std::string> args = {"f101", "check", job.dir, "--counts-file", job.counts};
     for (const std::string& c : o.chapters) args.insert(args.end(), {"--chapter", c});
-    if (o.instance >= 0) args.insert(args.end(), {"--instance", std::to_string(o.instance)});
-    if (!o.overrideDir.empty()) args.insert(args.end(), {"--override", o.overrideDir});
+    if (o.run.instance >= 0) args.insert(args.end(), {"--instance", std::to_string(o.run.instance)});
+    if (!o.run.overrideDir.empty()) args.insert(args.end(), {"--override", o.run.overrideDir});
     if (!o.severity.empty()) args.insert(args.end(), {"--severity", o.severity});
-    if (o.json) args.push_back("--json");
+    if (o.run.json) args.push_back("--json");
     if (o.explain) args.push_back("--explain");
     if (o.quiet) args.push_back("--quiet");
     if (o.dryRun) args.push_back("--dry-run");
@@ -159,9 +143,9 @@ void Finish(Job& job, int raw) {
 }
 
 void PrintJob(const Job& job, const CheckOptions& o) {
-    if (!o.json && !o.quiet) std::cout << "#### " << job.dir << '\n';
+    if (!o.run.json && !o.quiet) std::cout << "#### " << job.dir << '\n';
     std::cout << Slurp(job.out);
-    if (job.state == State::Stopped && !o.json) std::cout << job.dir << ": stopped\n";
+    if (job.state == State::Stopped && !o.run.json) std::cout << job.dir << ": stopped\n";
     std::cout.flush();
     std::cerr << Slurp(job.err);
     std::cerr.flush();
@@ -216,30 +200,12 @@ void WriteCsv(const std::string& path, const std::vector<Job>& jobs) {
 
 }  // namespace
 
-std::vector<std::string> FindReportFolders(const std::vector<std::string>& roots) {
-    std::vector<std::string> found;
-    for (const std::string& root : roots) {
-        if (!fs::is_directory(root)) throw reportkit::UsageError(root + ": no such folder");
-        const fs::path base = fs::path(root).lexically_normal();
-        if (IsReportFolder(base)) found.push_back(base.string());
-        std::error_code ec;
-        for (fs::recursive_directory_iterator it(base, fs::directory_options::skip_permission_denied, ec), end;
-             !ec && it != end; it.increment(ec))
-            if (it->is_directory() && IsReportFolder(it->path())) found.push_back(it->path().string());
-    }
-    for (std::string& f : found)
-        if (f.back() != '/') f += '/';
-    std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
-    return found;
-}
-
 int CheckBatch(const CheckOptions& o) {
     return Guarded([&] {
-        if (!o.protocol.empty())
+        if (!o.run.protocol.empty())
             throw reportkit::UsageError("--protocol names one file: give it with a single report folder");
         if (!o.countsFile.empty()) throw reportkit::UsageError("--counts-file is for a single report");
-        std::vector<std::string> dirs = o.recursive ? FindReportFolders(o.dirs) : o.dirs;
+        std::vector<std::string> dirs = o.recursive ? reportkit::FindReportFolders(o.dirs) : o.dirs;
         if (dirs.empty())
             throw reportkit::UsageError(
                 "no dated report folder (…/<form folder>/<YYYYMMDD>/ with rfdef.DB) under the folders given");
@@ -286,7 +252,7 @@ int CheckBatch(const CheckOptions& o) {
         for (std::size_t i = next; i < jobs.size(); ++i) jobs[i].state = State::NotRun;
         while (printed < jobs.size() && jobs[printed].state != State::NotRun) PrintJob(jobs[printed++], o);
 
-        PrintTable(o.json ? std::cerr : std::cout, jobs,
+        PrintTable(o.run.json ? std::cerr : std::cout, jobs,
                    std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         if (!o.summaryCsv.empty()) WriteCsv(o.summaryCsv, jobs);
         int worst = 0;

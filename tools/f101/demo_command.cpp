@@ -2,17 +2,19 @@
 // previous month derived from it, and a few deliberate errors that the controls must find.
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 #include "commands.h"
 #include "csv.h"
+#include "exit_status.h"
 #include "form101.h"
 #include "gz_stream.h"
 #include "platform/locale/number_format.h"
-#include "protocol_output.h"
 #include "published.h"
 #include "report_folder.h"
 #include "run_host.h"
+#include "run_options.h"
 #include "run_session.h"
 
 namespace tesma::f101 {
@@ -56,7 +58,10 @@ fs::path DemoData() {
     return TESMA_DEMO_DATA;
 }
 
-}  // namespace
+struct DemoOptions {
+    std::string dir, data;
+    bool json = false;
+};
 
 int Demo(const std::string& dirArg, const std::string& data, bool json) {
     try {
@@ -109,6 +114,18 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
         std::cerr << "f101: " << e.what() << '\n';
         return kCouldNotCheck;
     }
+}
+
+}  // namespace
+
+Command AddDemo(CLI::App& app) {
+    auto o = std::make_shared<DemoOptions>();
+    CLI::App* cmd = app.add_subcommand("demo", "Build the demo report, run every control and print the protocol");
+    cmd->add_option("DIR", o->dir, "Folder for the demo report tree (default ./f101-demo)");
+    cmd->add_option("--data", o->data, "Folder of the demo's source sheets");
+    AddJsonOption(*cmd, o->json, "Print the protocol lines as JSON Lines");
+    cmd->footer("Exit status: 0 the demo ran, 2 usage error, 3 the demo tree could not be built or checked.");
+    return {cmd, [o] { return Demo(o->dir, o->data, o->json); }};
 }
 
 }  // namespace tesma::f101
