@@ -21,34 +21,13 @@
 #include "command_support.h"
 #include "csv.h"
 #include "report_folder.h"
+#include "stop_signals.h"
 
 namespace tesma::f101 {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-volatile std::sig_atomic_t stopAsked = 0;
-void OnStop(int) { stopAsked = 1; }
-
-// SIGINT and SIGTERM set the stop flag (and interrupt a wait) while the batch runs.
-struct StopSignals {
-    struct sigaction oldInt {
-    }, oldTerm{};
-    StopSignals() {
-        stopAsked = 0;
-        struct sigaction sa {};
-        sa.sa_handler = OnStop;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = 0;  // no restart: a stop interrupts the wait for a worker
-        sigaction(SIGINT, &sa, &oldInt);
-        sigaction(SIGTERM, &sa, &oldTerm);
-    }
-    ~StopSignals() {
-        sigaction(SIGINT, &oldInt, nullptr);
-        sigaction(SIGTERM, &oldTerm, nullptr);
-    }
-};
 
 // A scratch folder for the workers' output, removed with everything in it.
 struct ScratchDir {
@@ -226,12 +205,13 @@ int CheckBatch(const CheckOptions& o) {
         }
 
         const auto started = std::chrono::steady_clock::now();
-        StopSignals signals;
+        // SIGINT and SIGTERM stop the batch (and interrupt the wait for a worker).
+        const StopSignals stop({SIGINT, SIGTERM});
         std::size_t next = 0, printed = 0, running = 0;
         bool forwarded = false;
         for (;;) {
-            while (!stopAsked && running < parallel && next < jobs.size()) Start(o, self, jobs[next++]), ++running;
-            if (stopAsked && !forwarded) {
+            while (!stop.Asked() && running < parallel && next < jobs.size()) Start(o, self, jobs[next++]), ++running;
+            if (stop.Asked() && !forwarded) {
                 for (Job& j : jobs)
                     if (j.state == State::Running) ::kill(j.pid, SIGINT);
                 forwarded = true;
@@ -257,7 +237,7 @@ int CheckBatch(const CheckOptions& o) {
         if (!o.summaryCsv.empty()) WriteCsv(o.summaryCsv, jobs);
         int worst = 0;
         for (const Job& j : jobs) worst = std::max(worst, j.status);
-        if (stopAsked) {
+        if (stop.Asked()) {
             std::cerr << "f101: stopped; " << (jobs.size() - next) << " of " << jobs.size() << " reports not checked\n";
             return int{kStopped};
         }

@@ -7,15 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <sstream>
 
 #include "check.h"
 #include "check_output.h"
 #include "command_support.h"
-#include "failure_output.h"
 #include "instance_choice.h"
-#include "interrupt.h"
 #include "run_host.h"
 #include "run_session.h"
 
@@ -75,54 +72,15 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
         if (o.dryRun && o.run.protocol.empty()) scratch.emplace();
         const std::string protocol = scratch ? scratch->path : o.run.ProtocolPath(folder);
         const auto before = o.dryRun ? Snapshot(folder.dir) : std::map<std::string, std::string>{};
-        CatchInterrupt();
-        std::set<std::string> said;  // each failure is said once, however many runs meet it
-        bool stopped = false;
+        CheckOutput output(view);
+        RunSession session(output, o.run.json);
         for (const reportkit::Chapter& c : chapters) {
-            if (Interrupted()) {
-                stopped = true;
-                break;
-            }
-            reportkit::RunRequest request{c.tableId, contract::kModeControl, instance,
-                                          protocol,  o.run.overrideDir,      o.dryRun};
-            reportkit::RunOutcome outcome = reportkit::RunOnFolder(lib, folder, request);
-            const RunContext context{folder.dir, std::string(c.cyrillic),
-                                     fs::path(folder.TablePath(c.tableId)).filename().string(), "balance"};
-            std::vector<Finding> findings = WithContext(reportkit::ParseProtocol(outcome.appended), context);
-            std::vector<std::pair<std::string, std::string>> failures;  // message, file
-            if (outcome.end == reportkit::RunEnd::NoProtocol)
-                failures.emplace_back(
-                    protocol +
-                        ": the protocol file could not be opened (missing folder, no access, or held by another run)",
-                    protocol);
-            for (const std::string& m : outcome.messages) failures.emplace_back(m, FileInMessage(m));
-            if (outcome.end == reportkit::RunEnd::Failed && failures.empty())
-                failures.emplace_back("the run ended without saying how (see the protocol file)", protocol);
-            for (const auto& [message, file] : failures) {
-                if (!said.insert(message).second) continue;
-                Finding f{{std::nullopt, "", "failure", message},
-                          context.report,
-                          context.chapter,
-                          "balance",
-                          context.table,
-                          {},
-                          {},
-                          file};
-                findings.push_back(std::move(f));
-                if (!o.run.json) std::cerr << "f101: " << message << '\n';
-            }
-            PrintChapterHeading(std::cout, context, view);
-            PrintFindings(std::cout, findings, view);
-            std::cout.flush();
-            total.Add(Count(findings));
-            if (outcome.end == reportkit::RunEnd::Stopped || Interrupted()) {
-                stopped = true;
-                break;
-            }
-            if (FailureEndsCommand(outcome, folder, request)) break;
+            const bool more = session.Run(
+                lib, folder, {c.tableId, contract::kModeControl, instance, protocol, o.run.overrideDir, o.dryRun});
+            total = session.Counts();
+            if (!more) break;
         }
-        if (stopped) {
-            SayStopped(o.run.json);
+        if (session.Stopped()) {
             PrintSummary(std::cout, folder.dir, total, view);
             return int{kStopped};
         }

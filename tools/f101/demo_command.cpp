@@ -6,10 +6,8 @@
 #include <sstream>
 
 #include "commands.h"
-#include "csv.h"
 #include "exit_status.h"
 #include "form101.h"
-#include "gz_stream.h"
 #include "platform/locale/number_format.h"
 #include "published.h"
 #include "report_folder.h"
@@ -69,13 +67,9 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
         const fs::path dataDir = data.empty() ? DemoData() : fs::path(data);
         auto current = reportkit::ReadPublished((dataDir / "sheet-2015-12-01.csv").string(), "");
         auto chart = reportkit::ReadChart((dataDir / "account-signs.csv").string());
-        std::string bankName;
-        {
-            std::istringstream in(reportkit::ReadMaybeGzip((dataDir / "bank-names.csv").string()));
-            reportkit::CsvReader names(in);
-            while (auto r = names.Next())
-                if (r->size() >= 2 && !current.empty() && (*r)[0] == current.front().regn) bankName = (*r)[1];
-        }
+        const auto names = reportkit::ReadBankNames((dataDir / "bank-names.csv").string());
+        const auto name = current.empty() ? names.end() : names.find(current.front().regn);
+        const std::string bankName = name == names.end() ? std::string() : name->second;
         auto previous = PreviousMonth(current);
 
         // Deliberate errors:
@@ -105,7 +99,7 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
                         {c.tableId, contract::kModeControl, folder.onlyInstance, folder.dir + "protocol.txt", ""});
         session.Run(lib, folder,
                     {contract::kTableMessageRequisites, contract::kModeControl, 0, folder.dir + "protocol.txt", ""});
-        std::cerr << "f101 demo: " << session.Errors() << " error line(s), " << session.Warnings()
+        std::cerr << "f101 demo: " << session.Counts().errors << " error line(s), " << session.Counts().warnings
                   << " warning line(s); protocol in " << folder.dir << "protocol.txt\n";
         // The demo's findings are its point: only a failure or a stop is not a clean demo.
         const int status = session.ExitStatus();

@@ -15,9 +15,6 @@
 
 #include "command_support.h"
 #include "commands.h"
-#include "csv.h"
-#include "gz_stream.h"
-#include "platform/locale/number_format.h"
 #include "published.h"
 
 namespace tesma::f101 {
@@ -34,26 +31,9 @@ struct ImportPublishedOptions {
 // "all" or a comma-separated list.
 bool NamesManyInstitutions(const std::string& regn) { return regn == "all" || regn.find(',') != std::string::npos; }
 
-// "0042" and "42.0" name institution 42.
-std::string RegnOf(const std::string& item) {
-    std::string t = item;
-    t.erase(0, t.find_first_not_of(' '));
-    t.erase(t.find_last_not_of(' ') + 1);
-    auto v = locale::ParseNumber(t, '.');
-    if (t.empty() || !v || *v < 0 || *v != static_cast<long double>(static_cast<long long>(*v)))
-        throw reportkit::UsageError("--regn: '" + item + "' is not a registration number");
-    return std::to_string(static_cast<long long>(*v));
-}
-
+// The bank names file, when there is one.
 std::map<std::string, std::string> BankNames(const std::string& path) {
-    std::map<std::string, std::string> names;
-    if (!fs::exists(path)) return names;
-    std::istringstream in(reportkit::ReadMaybeGzip(path));
-    reportkit::CsvReader reader(in);
-    reader.Next();
-    while (auto r = reader.Next())
-        if (r->size() >= 2) names[(*r)[0]] = (*r)[1];
-    return names;
+    return fs::exists(path) ? reportkit::ReadBankNames(path) : std::map<std::string, std::string>{};
 }
 
 void SyncFileSystemOf(const std::string& dir) {
@@ -70,7 +50,11 @@ int ImportMany(const std::string& csv, const std::string& regn, const std::strin
     std::set<std::string> wanted;
     if (regn != "all") {
         std::istringstream list(regn);
-        for (std::string item; std::getline(list, item, ',');) wanted.insert(RegnOf(item));
+        for (std::string item; std::getline(list, item, ',');) {
+            const auto number = reportkit::RegistrationNumber(item);
+            if (!number) throw reportkit::UsageError("--regn: '" + item + "' is not a registration number");
+            wanted.insert(*number);
+        }
     }
     if (!fs::exists(chartPath))
         throw reportkit::UsageError(chartPath + ": no chart of accounts (give --chart with a CSV of NUM_SC and A_P)");
@@ -129,14 +113,9 @@ int ImportPublished(const ImportPublishedOptions& o) {
         if (ec)
             throw reportkit::UsageError("--out " + o.out + ": cannot hold the report folder " + tree.string() + ": " +
                                         ec.message());
-        std::string bankName;
-        if (fs::exists(namesPath)) {
-            std::istringstream in(reportkit::ReadMaybeGzip(namesPath));
-            reportkit::CsvReader reader(in);
-            reader.Next();
-            while (auto r = reader.Next())
-                if (r->size() >= 2 && (*r)[0] == rows.front().regn) bankName = (*r)[1];
-        }
+        const auto names = BankNames(namesPath);
+        const auto name = names.find(rows.front().regn);
+        const std::string bankName = name == names.end() ? std::string() : name->second;
         const std::string dir =
             reportkit::WriteReportTree({o.out, rows.front().regn, bankName, 1}, rows, reportkit::ReadChart(chartPath));
         std::cout << dir << '\n';

@@ -1,12 +1,37 @@
 #include "protocol_output.h"
 
-#include <nlohmann/json.hpp>
+#include <iostream>
 
 namespace tesma::f101 {
 
 using reportkit::ProtocolLine;
 
-void PrintText(std::ostream& out, const std::vector<reportkit::ProtocolLine>& lines) {
+namespace {
+
+nlohmann::json OrNull(const std::string& s) { return s.empty() ? nlohmann::json(nullptr) : nlohmann::json(s); }
+
+}  // namespace
+
+nlohmann::json LineRecord(const ProtocolLine& line) {
+    nlohmann::json j;
+    j["row"] = line.row ? nlohmann::json(*line.row) : nlohmann::json(nullptr);
+    j["code"] = OrNull(line.code);
+    j["severity"] = line.severity;
+    j["message"] = line.message;
+    return j;
+}
+
+nlohmann::json FailureRecord(const Failure& failure) {
+    nlohmann::json j = LineRecord({std::nullopt, "", "failure", failure.message});
+    j["file"] = OrNull(failure.file);
+    return j;
+}
+
+void PrintRecord(std::ostream& out, const nlohmann::json& record) {
+    out << record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+void PrintText(std::ostream& out, const std::vector<ProtocolLine>& lines) {
     for (const auto& l : lines) {
         if (l.row)
             out << *l.row << ": " << l.code << ' ' << l.message << '\n';
@@ -15,14 +40,18 @@ void PrintText(std::ostream& out, const std::vector<reportkit::ProtocolLine>& li
     }
 }
 
-void PrintJson(std::ostream& out, const std::vector<reportkit::ProtocolLine>& lines) {
-    for (const auto& l : lines) {
-        nlohmann::json j;
-        j["row"] = l.row ? nlohmann::json(*l.row) : nlohmann::json(nullptr);
-        j["code"] = l.code.empty() ? nlohmann::json(nullptr) : nlohmann::json(l.code);
-        j["severity"] = l.severity;
-        j["message"] = l.message;
-        out << j.dump() << '\n';
+void PrintJson(std::ostream& out, const std::vector<ProtocolLine>& lines) {
+    for (const auto& l : lines) PrintRecord(out, LineRecord(l));
+}
+
+void SayStopped(bool json) {
+    static constexpr const char* kStopped = "stopped by the operator; the rest of the command was not run";
+    std::cerr << "f101: " << kStopped << '\n';
+    if (json) {
+        nlohmann::json j = FailureRecord({kStopped, ""});
+        j["severity"] = "stopped";
+        PrintRecord(std::cout, j);
+        std::cout.flush();
     }
 }
 

@@ -12,4 +12,10 @@ std::optional<Chapter> FindChapter(std::string_view letter) {
     return std::nullopt;
 }
 
+std::optional<Chapter> ChapterOfTable(std::int32_t tableId) {
+    for (const Chapter& c : kChapters)
+        if (c.tableId == tableId) return c;
+    return std::nullopt;
+}
+
 }  // namespace tesma::reportkit

@@ -37,5 +37,7 @@ inline constexpr std::string_view kMessageRequisitesFile = "F101_OES";
 
 // A chapter by its letter: Cyrillic (UTF-8) or Latin, any case.
 std::optional<Chapter> FindChapter(std::string_view letter);
+// The chapter whose table has this id, if any.
+std::optional<Chapter> ChapterOfTable(std::int32_t tableId);
 
 }  // namespace tesma::reportkit

@@ -31,13 +31,6 @@ constexpr std::array<const char*, 12> kAmountFields = {"VX_RUB",      "VX_VAL", 
                                                        "OB_AK_VAL",   "OB_AK_ITOG", "OB_PAS_RUB", "OB_PAS_VAL",
                                                        "OB_PAS_ITOG", "IS_RUB",     "IS_VAL",     "IS_ITOG"};
 
-// "1.00000" and "1" are the same registration number.
-std::string WholeNumber(const std::string& text, const std::string& where) {
-    auto v = locale::ParseNumber(text, '.');
-    if (!v || *v != std::floor(*v)) throw std::runtime_error(where + ": '" + text + "' is not a registration number");
-    return std::to_string(static_cast<long long>(*v));
-}
-
 std::map<std::string, std::size_t> Header(const std::vector<std::string>& fields) {
     std::map<std::string, std::size_t> h;
     for (std::size_t i = 0; i < fields.size(); ++i) h[fields[i]] = i;
@@ -89,6 +82,25 @@ Cell Text(const std::string& utf8) { return utf8.empty() ? Cell::Blank() : Cell:
 
 }  // namespace
 
+std::optional<std::string> RegistrationNumber(const std::string& text) {
+    std::string t = text;
+    t.erase(0, t.find_first_not_of(' '));
+    t.erase(t.find_last_not_of(' ') + 1);
+    const auto v = locale::ParseNumber(t, '.');
+    if (t.empty() || !v || *v < 0 || *v != std::floor(*v)) return std::nullopt;
+    return std::to_string(static_cast<long long>(*v));
+}
+
+std::map<std::string, std::string> ReadBankNames(const std::string& csvPath) {
+    std::istringstream in(ReadMaybeGzip(csvPath));
+    CsvReader csv(in);
+    csv.Next();
+    std::map<std::string, std::string> names;
+    while (auto r = csv.Next())
+        if (r->size() >= 2) names[(*r)[0]] = (*r)[1];
+    return names;
+}
+
 std::string TotalText(const std::string& plan) {
     for (const Chapter& c : kChapters)
         if (plan == c.cyrillic) return std::string(c.totalAccount) + " (ИТОГО)";
@@ -111,7 +123,12 @@ std::vector<PublishedRow> ReadPublished(const std::string& csvPath, const std::s
                       cDt = Column(h, "DT", csvPath);
     std::array<std::size_t, 12> cAmount{};
     for (std::size_t i = 0; i < 12; ++i) cAmount[i] = Column(h, kColumns[i], csvPath);
-    const std::string wanted = regn.empty() ? std::string() : WholeNumber(regn, "--regn");
+    std::string wanted;
+    if (!regn.empty()) {
+        const auto number = RegistrationNumber(regn);
+        if (!number) throw std::runtime_error("--regn: '" + regn + "' is not a registration number");
+        wanted = *number;
+    }
     std::vector<PublishedRow> rows;
     while (auto f = csv.Next()) {
         const std::string where = csvPath + ":" + std::to_string(csv.Line());
@@ -119,7 +136,9 @@ std::vector<PublishedRow> ReadPublished(const std::string& csvPath, const std::s
             throw std::runtime_error(where + ": " + std::to_string(f->size()) + " fields, expected " +
                                      std::to_string(first->size()));
         PublishedRow r;
-        r.regn = WholeNumber((*f)[cRegn], where);
+        const auto number = RegistrationNumber((*f)[cRegn]);
+        if (!number) throw std::runtime_error(where + ": '" + (*f)[cRegn] + "' is not a registration number");
+        r.regn = *number;
         if (!wanted.empty() && r.regn != wanted) continue;
         r.plan = (*f)[cPlan];
         r.numSc = (*f)[cNum];

@@ -5,6 +5,7 @@
 // the requisites table of the electronic report message.
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,14 @@ struct PublishedRow {
 // std::runtime_error naming the file and line; the short form of the sheet (totals only) is a
 // std::invalid_argument saying so.
 std::vector<PublishedRow> ReadPublished(const std::string& csvPath, const std::string& regn);
+
+// A registration number as a whole number text: " 0042" and "42.0" name institution 42; nothing
+// when the text is no such number.
+std::optional<std::string> RegistrationNumber(const std::string& text);
+
+// The institutions' names by registration number, from a CSV (may be gzip-compressed) with the
+// columns REGN and NAME_B, in this order, after a header line.
+std::map<std::string, std::string> ReadBankNames(const std::string& csvPath);
 
 struct ChartEntry {
     std::string account;  // five digits

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "form101.h"
 #include "platform/engine/files.h"
@@ -36,12 +37,17 @@ char TypeLetter(engine::FieldType t) {
     }
 }
 
-bool IsReportFolder(const fs::path& p) {
-    const std::string name = p.filename().string();
+// The reporting date a dated folder's name YYYYMMDD says (a day count), or nothing.
+std::optional<double> ReportingDate(const std::string& name) {
     int y = 0, m = 0, d = 0;
     if (name.size() != 8 || name.find_first_not_of("0123456789") != std::string::npos ||
         std::sscanf(name.c_str(), "%4d%2d%2d", &y, &m, &d) != 3 || !locale::IsValidDate(y, m, d))
-        return false;
+        return std::nullopt;
+    return locale::EncodeDate(y, m, d);
+}
+
+bool IsReportFolder(const fs::path& p) {
+    if (!ReportingDate(p.filename().string())) return false;
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(p, ec)) {
         std::string file = e.path().filename().string();
@@ -74,13 +80,12 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
     if (!fs::is_directory(p)) throw UsageError(dirArg + ": no such report folder");
     const std::string dateText = p.filename().string();
     const std::string formDir = p.parent_path().filename().string();
-    int y = 0, m = 0, d = 0;
-    if (dateText.size() != 8 || dateText.find_first_not_of("0123456789") != std::string::npos ||
-        std::sscanf(dateText.c_str(), "%4d%2d%2d", &y, &m, &d) != 3 || !locale::IsValidDate(y, m, d))
+    const auto date = ReportingDate(dateText);
+    if (!date)
         throw UsageError(dirArg + ": the last folder of a report path is its reporting date YYYYMMDD, not '" +
                          dateText + "'");
     if (formDir.empty()) throw UsageError(dirArg + ": the reporting date folder must lie in a form folder");
-    r.date = locale::EncodeDate(y, m, d);
+    r.date = *date;
     r.dir = p.string() + "/";
     try {
         r.dirCp = text::FromUtf8(r.dir, true);
