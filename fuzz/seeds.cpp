@@ -5,8 +5,8 @@
 #include <iostream>
 
 #include "platform/engine/primary_index.h"
-#include "published.h"
 #include "pxindex_table.h"
+#include "report_tree.h"
 
 namespace fs = std::filesystem;
 

@@ -12,8 +12,9 @@
 
 #include "form101.h"
 #include "protocol_lines.h"
-#include "published.h"
+#include "published_sheet.h"
 #include "report_folder.h"
+#include "report_tree.h"
 #include "run_host.h"
 
 namespace tesma::bench {

@@ -95,7 +95,7 @@ void Start(const CheckOptions& o, const std::string& self, Job& job) {
     job.state = State::Running;
 }
 
-std::string Slurp(const std::string& path) {
+std::string FileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
@@ -113,7 +113,7 @@ void Finish(Job& job, int raw) {
     if (job.status > kCouldNotCheck && job.status != kStopped)
         job.status = kCouldNotCheck;  // could not start, or crashed
     if (job.status == kStopped) job.state = State::Stopped;
-    std::istringstream counts(Slurp(job.counts));
+    std::istringstream counts(FileBytes(job.counts));
     if (!(counts >> job.errors >> job.warnings >> job.failures)) {
         job.errors = job.warnings = 0;
         job.failures = job.status == kStopped ? 0 : 1;
@@ -123,10 +123,10 @@ void Finish(Job& job, int raw) {
 
 void PrintJob(const Job& job, const CheckOptions& o) {
     if (!o.run.json && !o.quiet) std::cout << "#### " << job.dir << '\n';
-    std::cout << Slurp(job.out);
+    std::cout << FileBytes(job.out);
     if (job.state == State::Stopped && !o.run.json) std::cout << job.dir << ": stopped\n";
     std::cout.flush();
-    std::cerr << Slurp(job.err);
+    std::cerr << FileBytes(job.err);
     std::cerr.flush();
 }
 

@@ -9,8 +9,9 @@
 #include "exit_status.h"
 #include "form101.h"
 #include "platform/locale/number_format.h"
-#include "published.h"
+#include "published_sheet.h"
 #include "report_folder.h"
+#include "report_tree.h"
 #include "run_host.h"
 #include "run_options.h"
 #include "run_session.h"
@@ -23,7 +24,7 @@ namespace {
 
 enum { VR, VV, VITG, ORA, OVA, OITGA, ORP, OVP, OITGP, IR, IV, IITG };
 
-std::string Plus(const std::string& amount, long long delta) {
+std::string AmountPlus(const std::string& amount, long long delta) {
     const long double v = locale::ParseNumber(amount.empty() ? "0" : amount, '.').value_or(0);
     return locale::GeneralNumberText(v + static_cast<long double>(delta), '.');
 }
@@ -42,8 +43,8 @@ std::vector<reportkit::PublishedRow> PreviousMonth(std::vector<reportkit::Publis
 reportkit::PublishedRow* FirstAccount(std::vector<reportkit::PublishedRow>& rows, const std::string& plan,
                                       const std::string& ap) {
     for (reportkit::PublishedRow& r : rows)
-        if (r.plan == plan && r.ap == ap && r.numSc != "ITGAP" && Plus(r.amounts[IR], 0) != "0" &&
-            Plus(r.amounts[VR], 0) != "0")
+        if (r.plan == plan && r.ap == ap && r.numSc != "ITGAP" && AmountPlus(r.amounts[IR], 0) != "0" &&
+            AmountPlus(r.amounts[VR], 0) != "0")
             return &r;
     return nullptr;
 }
@@ -78,9 +79,9 @@ int Demo(const std::string& dirArg, const std::string& data, bool json) {
         // 2. last month's outgoing balance of a passive account differs from this month's opening;
         reportkit::PublishedRow* passive = FirstAccount(previous, "А", "2");
         if (!active || !passive) throw std::runtime_error("the demo sheet lacks the accounts the demo changes");
-        active->amounts[IR] = Plus(active->amounts[IR], 1);
-        passive->amounts[IR] = Plus(passive->amounts[IR], 5);
-        passive->amounts[IITG] = Plus(passive->amounts[IITG], 5);
+        active->amounts[IR] = AmountPlus(active->amounts[IR], 1);
+        passive->amounts[IR] = AmountPlus(passive->amounts[IR], 5);
+        passive->amounts[IITG] = AmountPlus(passive->amounts[IITG], 5);
 
         fs::remove_all(dir / "F101");
         const std::string regn = current.front().regn;

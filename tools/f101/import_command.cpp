@@ -3,6 +3,7 @@
 
 #include "command_support.h"
 #include "commands.h"
+#include "field_list.h"
 #include "table_csv.h"
 
 namespace tesma::f101 {
@@ -39,7 +40,7 @@ Command AddImport(CLI::App& app) {
                     RequireFile(o->csv);
                     reportkit::ImportTable(
                         o->csv, o->table,
-                        o->fields.empty() ? std::vector<engine::NewField>{} : reportkit::ParseFieldSpec(o->fields),
+                        o->fields.empty() ? std::vector<engine::NewField>{} : reportkit::ParseFieldList(o->fields),
                         o->replace, o->format);
                     return int{kClean};
                 });

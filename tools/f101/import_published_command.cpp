@@ -15,7 +15,8 @@
 
 #include "command_support.h"
 #include "commands.h"
-#include "published.h"
+#include "published_sheet.h"
+#include "report_tree.h"
 
 namespace tesma::f101 {
 
@@ -77,10 +78,10 @@ int ImportMany(const std::string& csv, const std::string& regn, const std::strin
     std::vector<std::string> dirs;
     for (const auto& [number, rows] : byRegn) {
         auto name = names.find(number);
-        reportkit::ReportTreeSpec spec{(fs::path(out) / number).string(), number,
+        reportkit::ReportTreePlan tree{(fs::path(out) / number).string(), number,
                                        name == names.end() ? std::string() : name->second, 1};
-        spec.syncEachTable = false;
-        dirs.push_back(reportkit::WriteReportTree(spec, rows, chart));
+        tree.syncEachTable = false;
+        dirs.push_back(reportkit::WriteReportTree(tree, rows, chart));
     }
     SyncFileSystemOf(out);
     for (const std::string& d : dirs) std::cout << d << '\n';
@@ -124,7 +125,7 @@ int ImportPublished(const ImportPublishedOptions& o) {
 }
 
 // --regn: digits, a comma-separated list of them, or all.
-std::string CheckRegn(const std::string& v) {
+std::string RegnError(const std::string& v) {
     std::string list;
     for (char c : v)
         if (c != ' ') list += c;
@@ -145,7 +146,7 @@ Command AddImportPublished(CLI::App& app) {
            "--regn", o->regn,
            "Registration number of the institution; a comma-separated list, or all (each tree under <out>/<regn>/)")
         ->required()
-        ->check(CLI::Validator(CheckRegn, "REGN"));
+        ->check(CLI::Validator(RegnError, "REGN"));
     cmd->add_option("--out", o->out, "Root folder of the report tree")->required();
     cmd->add_flag("--replace", o->replace, "Write over a report folder of the same date, protocol file and all");
     cmd->add_option("--chart", o->chart,

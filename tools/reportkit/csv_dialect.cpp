@@ -63,34 +63,4 @@ char DetectSeparator(const std::string& headerLine, const std::string& path) {
     return semicolon ? ';' : ',';
 }
 
-std::string TypeSpecOf(const engine::FieldDef& f) {
-    switch (f.type) {
-        case engine::FieldType::Alpha:
-            return "A" + std::to_string(f.size);
-        case engine::FieldType::Number:
-            return "N";
-        case engine::FieldType::Currency:
-            return "$";
-        case engine::FieldType::Long:
-            return "I";
-        case engine::FieldType::Short:
-            return "S";
-        case engine::FieldType::AutoInc:
-            return "+";
-        case engine::FieldType::Date:
-            return "D";
-        case engine::FieldType::Logical:
-            return "L";
-        default:
-            throw std::runtime_error("field " + text::ToUtf8(f.name) +
-                                     " has a type (time, timestamp, memo, BCD or bytes) that import cannot create");
-    }
-}
-
-std::optional<std::pair<std::string, std::string>> SplitTypedName(const std::string& header) {
-    const auto colon = header.rfind(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == header.size()) return std::nullopt;
-    return std::make_pair(header.substr(0, colon), header.substr(colon + 1));
-}
-
 }  // namespace tesma::reportkit

@@ -1,12 +1,7 @@
 #pragma once
 // CSV as spreadsheets save it: a UTF-8 byte-order mark or none, code page 1251 when asked for,
-// ',' or ';' between fields, and a header whose names may carry the field types ("NBAL2:A25").
-#include <optional>
+// ',' or ';' between fields (a header's names may carry the field types: field_list.h).
 #include <string>
-#include <vector>
-
-#include "platform/engine/cell.h"
-#include "platform/engine/paradox.h"
 
 namespace tesma::reportkit {
 
@@ -26,11 +21,5 @@ std::string EncodeCsvText(const std::string& utf8, const CsvFormat& format);
 // The separator of a header line: the one it uses; a line with both is a usage error naming
 // the option to give.
 char DetectSeparator(const std::string& headerLine, const std::string& path);
-
-// "A25", "N", "$", "I", "S", "+", "D", "L" (as --fields takes them); a type import cannot
-// create is a std::runtime_error naming the field.
-std::string TypeSpecOf(const engine::FieldDef& field);
-// "NAME:TYPE" split at the last colon; nothing when the name carries no type.
-std::optional<std::pair<std::string, std::string>> SplitTypedName(const std::string& header);
 
 }  // namespace tesma::reportkit

@@ -12,6 +12,12 @@ std::optional<Chapter> FindChapter(std::string_view letter) {
     return std::nullopt;
 }
 
+std::string TotalText(std::string_view letter) {
+    for (const Chapter& c : kChapters)
+        if (letter == c.cyrillic) return std::string(c.totalAccount) + " (ИТОГО)";
+    return {};
+}
+
 std::optional<Chapter> ChapterOfTable(std::int32_t tableId) {
     for (const Chapter& c : kChapters)
         if (c.tableId == tableId) return c;

@@ -35,6 +35,10 @@ inline constexpr std::array<Chapter, 5> kChapters = {{
 inline constexpr std::string_view kMessageRequisitesCode = "OES";
 inline constexpr std::string_view kMessageRequisitesFile = "F101_OES";
 
+// The total-row text of a chapter letter (UTF-8), e.g. "79999 (ИТОГО)"; empty for a letter that
+// names no chapter.
+std::string TotalText(std::string_view letter);
+
 // A chapter by its letter: Cyrillic (UTF-8) or Latin, any case.
 std::optional<Chapter> FindChapter(std::string_view letter);
 // The chapter whose table has this id, if any.

@@ -21,7 +21,7 @@ engine::TableFile ReadTable(const std::string& diskPath, const std::string& show
     return engine::ParseParadox(engine::ReadWholeFile(diskPath, shown), shown);
 }
 
-char TypeLetter(engine::FieldType t) {
+char DescriptorTypeOf(engine::FieldType t) {
     switch (engine::KindOf(t)) {
         case engine::ColumnKind::Text:
             return 'A';
@@ -138,7 +138,7 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
         const std::size_t keyFields = file.keyed ? static_cast<unsigned char>(file.header[0x23]) : 0;
         for (std::size_t i = 1; i < file.fields.size(); ++i)
             r.fields.push_back(
-                {t.id, text::LatinUpper(file.fields[i].name), TypeLetter(file.fields[i].type), i < keyFields});
+                {t.id, text::LatinUpper(file.fields[i].name), DescriptorTypeOf(file.fields[i].type), i < keyFields});
     }
     return r;
 }

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "csv.h"
+#include "field_list.h"
 #include "gz_stream.h"
 #include "platform/engine/dbase.h"
 #include "platform/engine/files.h"
@@ -37,7 +38,7 @@ void ExportTable(const std::string& tablePath, std::ostream& file, const CsvForm
     std::ostringstream out;
     for (std::size_t f = 0; f < t.fields.size(); ++f) {
         std::string name = text::ToUtf8(t.fields[f].name);
-        if (format.withTypes) name += ":" + TypeSpecOf(t.fields[f]);
+        if (format.withTypes) name += ":" + TypeOf(t.fields[f]);
         out << (f ? std::string(1, sep) : "") << CsvField(name, sep);
     }
     out << '\n';
@@ -50,57 +51,6 @@ void ExportTable(const std::string& tablePath, std::ostream& file, const CsvForm
         out << '\n';
     }
     file << EncodeCsvText(out.str(), format);
-}
-
-std::vector<engine::NewField> ParseFieldSpec(const std::string& spec) {
-    std::vector<engine::NewField> fields;
-    std::istringstream in(spec);
-    for (std::string item; std::getline(in, item, ',');) {
-        auto colon = item.find(':');
-        if (colon == std::string::npos || colon == 0 || colon + 1 >= item.size())
-            throw std::invalid_argument("field '" + item + "' is not NAME:TYPE");
-        engine::NewField f;
-        f.name = text::FromUtf8(item.substr(0, colon), true);
-        const std::string type = item.substr(colon + 1);
-        switch (type[0]) {
-            case 'A':
-                f.type = engine::FieldType::Alpha;
-                try {
-                    f.size = std::stoi(type.substr(1));
-                } catch (const std::exception&) {
-                    throw std::invalid_argument("field '" + item + "': an alpha field needs a size, e.g. A25");
-                }
-                break;
-            case 'N':
-                f.type = engine::FieldType::Number;
-                break;
-            case '$':
-                f.type = engine::FieldType::Currency;
-                break;
-            case 'I':
-                f.type = engine::FieldType::Long;
-                break;
-            case 'S':
-                f.type = engine::FieldType::Short;
-                break;
-            case '+':
-                f.type = engine::FieldType::AutoInc;
-                break;
-            case 'D':
-                f.type = engine::FieldType::Date;
-                break;
-            case 'L':
-                f.type = engine::FieldType::Logical;
-                break;
-            default:
-                throw std::invalid_argument("field '" + item + "': unknown type '" + type + "'");
-        }
-        if (f.type != engine::FieldType::Alpha && type.size() != 1)
-            throw std::invalid_argument("field '" + item + "': unknown type '" + type + "'");
-        fields.push_back(f);
-    }
-    if (fields.empty()) throw std::invalid_argument("the field list is empty");
-    return fields;
 }
 
 void ImportTable(const std::string& csvPath, const std::string& tablePath,
@@ -122,7 +72,7 @@ void ImportTable(const std::string& csvPath, const std::string& tablePath,
             if (!typed)
                 throw UsageError(csvPath + ":1: column " + std::to_string(i + 1) + " '" + (*header)[i] +
                                  "' has no type: give --fields, or export the table with --with-types");
-            fields.push_back(ParseFieldSpec(typed->first + ":" + typed->second).front());
+            fields.push_back(ParseFieldList(typed->first + ":" + typed->second).front());
         }
         if (typed) (*header)[i] = typed->first;
     }

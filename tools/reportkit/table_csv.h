@@ -1,7 +1,6 @@
 #pragma once
 // Tables as CSV: export of a Paradox or dBASE table (UTF-8, header row), and creation of a
-// Paradox table from CSV with a field list "NAME:TYPE,..." (A<size> text, N number, $ currency,
-// I long integer, S short integer, + auto-increment, D date, L logical).
+// Paradox table from CSV with a field list (field_list.h).
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,8 +11,6 @@
 namespace tesma::reportkit {
 
 void ExportTable(const std::string& tablePath, std::ostream& out, const CsvFormat& format = {});
-
-std::vector<engine::NewField> ParseFieldSpec(const std::string& spec);
 
 // Creates the table; an existing file is kept unless `replace`. A bad row is a
 // std::runtime_error naming the CSV file, line and field, and no table is written then. With

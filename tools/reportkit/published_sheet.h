@@ -1,8 +1,7 @@
 #pragma once
-// The central bank's published turnover sheets (one CSV row per account of an institution) and
-// the report trees built from them: the form folder F101 and the dated folder with the five
-// chapter tables, rfdef.DB, REP_EKZ.DB, the form requisites, the chart of accounts PS_WORK and
-// the requisites table of the electronic report message.
+// What the central bank publishes: the turnover sheets (one CSV row per account of an
+// institution), the institutions' names, and the account signs observed in them (a chart of
+// accounts); the report trees built from them: report_tree.h.
 #include <array>
 #include <map>
 #include <optional>
@@ -40,31 +39,5 @@ struct ChartEntry {
 // The chart from a CSV with the columns NUM_SC and A_P (the observed account signs: "1"/"2" or
 // the Cyrillic "А"/"П").
 std::vector<ChartEntry> ReadChart(const std::string& csvPath);
-
-struct ReportTreeSpec {
-    std::string root;  // UTF-8: the tree goes to <root>/F101/<YYYYMMDD>/
-    std::string regn;
-    std::string bankName;  // UTF-8, may be empty
-    std::int32_t instance = 1;
-    // Each table synced to disk as it is written. A tool that writes many new trees at once
-    // leaves this off and syncs the file system once at the end instead.
-    bool syncEachTable = true;
-};
-
-// The dated folder <root>/F101/<YYYYMMDD> of the rows' reporting date.
-std::string ReportTreeFolder(const std::string& root, const std::vector<PublishedRow>& rows);
-
-// Report folders that import would write over: with `replace` they may go, otherwise the first
-// one is a usage error (nothing is written); a folder that is no report folder is never removed.
-void RefuseExistingReports(const std::vector<std::string>& trees, bool replace);
-// Removes those of the folders that exist, old protocol file and all.
-void RemoveOldReports(const std::vector<std::string>& trees);
-
-// Writes the dated folder for the rows (of one institution and one date); returns its path.
-std::string WriteReportTree(const ReportTreeSpec& spec, const std::vector<PublishedRow>& rows,
-                            const std::vector<ChartEntry>& chart);
-
-// The total-row text of a chapter letter (UTF-8), e.g. "79999 (ИТОГО)".
-std::string TotalText(const std::string& plan);
 
 }  // namespace tesma::reportkit
