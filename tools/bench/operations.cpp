@@ -23,6 +23,7 @@
 #include "platform/engine/paradox.h"
 #include "platform/engine/query.h"
 #include "platform/text/cp1251.h"
+#include "platform/unique_fd.h"
 #include "population.h"
 #include "report_folder.h"
 #include "run_host.h"
@@ -51,9 +52,10 @@ struct Result {
 Result Measure(int repeat, const std::function<void()>& op, const std::function<double()>& limit) {
     int fds[2];
     if (::pipe(fds) != 0) return {};
+    UniqueFd readEnd(fds[0]), writeEnd(fds[1]);
     pid_t child = ::fork();
     if (child == 0) {
-        ::close(fds[0]);
+        readEnd.Reset();
         op();
         std::vector<double> times;
         for (int i = 0; i < repeat; ++i) {
@@ -64,13 +66,13 @@ Result Measure(int repeat, const std::function<void()>& op, const std::function<
         std::vector<double> limits;
         for (int i = 0; i < 5; ++i) limits.push_back(limit());
         double out[2] = {Median(times), Median(limits)};
-        (void)!::write(fds[1], out, sizeof out);
+        (void)!::write(writeEnd.Get(), out, sizeof out);
         ::_exit(0);
     }
-    ::close(fds[1]);
+    writeEnd.Reset();
     double in[2] = {0, 0};
-    (void)!::read(fds[0], in, sizeof in);
-    ::close(fds[0]);
+    (void)!::read(readEnd.Get(), in, sizeof in);
+    readEnd.Reset();
     int status = 0;
     rusage usage{};
     ::wait4(child, &status, 0, &usage);

@@ -20,6 +20,7 @@
 
 #include "command_support.h"
 #include "csv.h"
+#include "platform/unique_fd.h"
 #include "report_folder.h"
 #include "stop_signals.h"
 
@@ -42,6 +43,8 @@ struct ScratchDir {
         std::error_code ec;
         fs::remove_all(path, ec);
     }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
 };
 
 enum class State { Waiting, Running, Done, Stopped, NotRun };
@@ -83,11 +86,10 @@ void Start(const CheckOptions& o, const std::string& self, Job& job) {
         ::setpgid(0, 0);
         signal(SIGINT, SIG_DFL);
         signal(SIGTERM, SIG_DFL);
-        const int out = ::open(job.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(job.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0) ::_exit(kCouldNotCheck);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
+        // Close-on-exec: the worker keeps only the copies on its standard output and error.
+        const UniqueFd out(::open(job.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        const UniqueFd err(::open(job.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        if (!out || !err || ::dup2(out.Get(), 1) < 0 || ::dup2(err.Get(), 2) < 0) ::_exit(kCouldNotCheck);
         ::execv(self.c_str(), argv.data());
         ::_exit(127);
     }

@@ -13,6 +13,7 @@
 #include "check_output.h"
 #include "command_support.h"
 #include "instance_choice.h"
+#include "platform/unique_fd.h"
 #include "run_host.h"
 #include "run_session.h"
 
@@ -40,13 +41,13 @@ struct ScratchProtocol {
     std::string path;
     ScratchProtocol() {
         std::string pattern = (fs::temp_directory_path() / "f101-dry-run-XXXXXX").string();
-        const int fd = ::mkstemp(pattern.data());
-        if (fd < 0)
+        if (!UniqueFd(::mkstemp(pattern.data())))
             throw std::runtime_error("cannot create a scratch protocol file in " + fs::temp_directory_path().string());
-        ::close(fd);
         path = pattern;
     }
     ~ScratchProtocol() { ::unlink(path.c_str()); }
+    ScratchProtocol(const ScratchProtocol&) = delete;
+    ScratchProtocol& operator=(const ScratchProtocol&) = delete;
 };
 
 void WriteCounts(const std::string& path, const FindingCounts& c) {

@@ -15,6 +15,7 @@
 
 #include "command_support.h"
 #include "commands.h"
+#include "platform/unique_fd.h"
 #include "published_sheet.h"
 #include "report_tree.h"
 
@@ -38,12 +39,9 @@ std::map<std::string, std::string> BankNames(const std::string& path) {
 }
 
 void SyncFileSystemOf(const std::string& dir) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 || ::syncfs(fd) != 0) {
-        if (fd >= 0) ::close(fd);
+    const UniqueFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd || ::syncfs(fd.Get()) != 0)
         throw std::runtime_error(dir + ": the report trees could not be synced to disk");
-    }
-    ::close(fd);
 }
 
 int ImportMany(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chartPath,

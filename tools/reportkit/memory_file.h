@@ -3,12 +3,13 @@
 // process lives. Nothing is left on disk, however the process ends.
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace tesma::reportkit {
 
 class MemoryFile {
 public:
     explicit MemoryFile(const char* name);  // std::system_error when the system has none to give
-    ~MemoryFile();
     MemoryFile(const MemoryFile&) = delete;
     MemoryFile& operator=(const MemoryFile&) = delete;
 
@@ -16,7 +17,7 @@ public:
     std::string Contents() const;
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
     std::string path_;
 };
 

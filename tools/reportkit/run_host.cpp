@@ -19,6 +19,8 @@ struct ScopedVariable {
     const char* name;
     ScopedVariable(const char* n, const std::string& value) : name(n) { ::setenv(name, value.c_str(), 1); }
     ~ScopedVariable() { ::unsetenv(name); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
 };
 
 RunEnd EndFrom(const std::string& word, bool anyMessage) {
