@@ -28,6 +28,7 @@
 #include "report_folder.h"
 #include "run_host.h"
 #include "synthetic_report.h"
+#include "timings.h"
 
 using namespace tesma;
 namespace fs = std::filesystem;
@@ -203,10 +204,12 @@ int main(int argc, char** argv) {
             return ReadWrite({report.current + "F101_OES.DB", report.current + "REKW_F101.DB"},
                              {report.current + "F101_OES.DB"});
         }));
+    const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "f101";
+    const int timingStatus =
+        bench::RunTimingChecks(tool.string(), reportkit::LibraryPath(), report.current, (root / "timings").string());
     fs::remove_all(root);
 
-    if (population.empty()) return 0;
+    if (population.empty()) return timingStatus;
     const int populationStatus = bench::RunPopulation(population, reportkit::LibraryPath());
-    const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "f101";
-    return bench::RunF101Commands(population, tool.string()) | populationStatus;
+    return bench::RunF101Commands(population, tool.string()) | populationStatus | timingStatus;
 }
