@@ -74,14 +74,14 @@ void CheckOutput::Print(const reportkit::ReportFolder& folder, const reportkit::
     const RunContext context = ContextOf(folder, request);
     std::vector<Finding> findings = WithContext(lines, context);
     for (const Failure& failure : failures) {
-        findings.push_back({{std::nullopt, "", "failure", failure.message},
-                            context.report,
-                            context.chapter,
-                            context.procedure,
-                            context.table,
-                            {},
-                            {},
-                            failure.file});
+        Finding& f = findings.emplace_back();
+        f.line.severity = "failure";
+        f.line.message = failure.message;
+        f.report = context.report;
+        f.chapter = context.chapter;
+        f.procedure = context.procedure;
+        f.table = context.table;
+        f.file = failure.file;
         if (!view_.json) std::cerr << "f101: " << failure.message << '\n';
     }
     PrintChapterHeading(std::cout, context, view_);
