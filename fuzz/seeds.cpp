@@ -5,8 +5,8 @@
 #include <iostream>
 
 #include "platform/engine/primary_index.h"
-#include "published.h"
 #include "pxindex_table.h"
+#include "report_tree.h"
 
 namespace fs = std::filesystem;
 
@@ -16,10 +16,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path data = argv[1], out = argv[2];
-    auto rows = tesma::f101::ReadPublished((data / "sheet-2015-12-01.csv").string(), "");
-    auto chart = tesma::f101::ReadChart((data / "account-signs.csv").string());
+    auto rows = tesma::reportkit::ReadPublished((data / "sheet-2015-12-01.csv").string(), "");
+    auto chart = tesma::reportkit::ReadChart((data / "account-signs.csv").string());
     const std::string folder =
-        tesma::f101::WriteReportTree({(out / "tree").string(), rows.front().regn, "", 1}, rows, chart);
+        tesma::reportkit::WriteReportTree({(out / "tree").string(), rows.front().regn, "", 1}, rows, chart);
     for (const char* dir : {"paradox", "query", "dbase", "protocol", "pxindex"}) fs::create_directories(out / dir);
     for (const auto& e : fs::directory_iterator(folder)) {
         fs::copy_file(e.path(), out / "paradox" / e.path().filename(), fs::copy_options::overwrite_existing);

@@ -60,8 +60,9 @@ TEST(Exports, ARealCallThroughDlopenRunsAndReturnsTrue) {
     EXPECT_TRUE(ok);
     EXPECT_TRUE(std::filesystem::exists(tree.Protocol()));
     EXPECT_EQ(FileBytes(tree.Protocol()), "");
-    // Without a terminal the first tick does not wait for an operator.
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(400));
+    // Without a terminal the first tick does not wait for an operator (how long it takes is
+    // measured in make bench; here only a bound that catches a wait for someone who never comes).
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
 
     ok = lib.RunControl1(nullptr, 466472, 0, 4, 0, date, tree.Protocol().c_str(), dataDir.c_str(), dataDir.c_str(),
                          records.Forms(), records.FormCount(), records.Tables(), records.TableCount(), records.Fields(),

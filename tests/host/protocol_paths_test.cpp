@@ -100,7 +100,9 @@ TEST_F(ProtocolPaths, AFifoWithoutAReaderIsAnErrorAtOnceNeverAWait) {
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(protocol.Open(fifo), ENXIO);
     EXPECT_FALSE(Run(fifo) && TableChanged());
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    // At once (make bench measures it against a run to a protocol file); here only a bound that
+    // catches a wait for a reader.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
     EXPECT_FALSE(TableChanged());
 }
 

@@ -123,9 +123,9 @@ TEST(Processes, ASecondRunOnTheSameReportFailsAtOnceNamingTheLockedTable) {
     auto started = std::chrono::steady_clock::now();
     ProcessResult second =
         RunProgram({kF101, "check", folder, "--chapter", "A", "--protocol", dir / "second.txt"}, "TESMA_UI=silent");
-    // At once: no wait for the lock (a sanitizer build on a busy machine takes a few seconds
-    // for the run itself; a run that waited would hang until the holder lets go).
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+    // At once: no wait for the lock (make bench measures it against a run that fails on a damaged
+    // table; here only a bound that catches a wait, which would last until the holder lets go).
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
     EXPECT_EQ(second.status, 3);
     EXPECT_NE(second.err.find("F101_1.DB"), std::string::npos) << second.err;
     EXPECT_NE(second.err.find("locked"), std::string::npos) << second.err;

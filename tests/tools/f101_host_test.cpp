@@ -217,6 +217,18 @@ TEST(F101CommandLine, NamesWhatIsWrongAndSuggests) {
     EXPECT_EQ(RunF101({"import-published", kSampleSheets, "--regn", "abc", "--out", "/tmp"}).status, 2);
 }
 
+TEST(F101CommandLine, HelpOnACommandIsItsHelpAndAnUnknownWordIsOneLineNeverAnAbort) {
+    const ProcessResult asked = RunF101({"help", "check"});
+    EXPECT_EQ(asked.status, 0);
+    EXPECT_EQ(asked.out, RunF101({"check", "--help"}).out);
+    EXPECT_EQ(RunF101({"help", "help"}).status, 0);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"help", "nosuch"}, {"--foo", "bar"}}) {
+        const ProcessResult r = RunF101(args);
+        EXPECT_EQ(r.status, 2) << args[0] << " " << args[1];
+        EXPECT_EQ(Count(r.err, "\n"), 1u) << r.err;
+    }
+}
+
 TEST(F101CommandLine, AChapterNamedTwiceRunsOnceAndABadOutIsOneLine) {
     TempDir dir;
     const std::string folder = ImportInstitution(dir, "2704");

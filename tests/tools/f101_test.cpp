@@ -52,11 +52,12 @@ std::vector<std::string> Codes(const std::string& out) {
 
 }  // namespace
 
-TEST(F101Tool, TheDemoFindsItsDeliberateErrorsQuickly) {
+TEST(F101Tool, TheDemoFindsItsDeliberateErrors) {
     TempDir dir;
     auto start = std::chrono::steady_clock::now();
     ProcessResult r = F101({"demo", dir / "demo"});
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    // How fast is measured in make bench; here only a bound that catches a hang.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("E101120 ИСХОДЯЩИЙ ОСТАТОК Б/С 10605А"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("E101121 НЕ БАЛАНСИРУЕТСЯ Б/С 10605А   РУБЛИ  8038+668-8613 <> 94"), std::string::npos);

@@ -9,7 +9,7 @@
 #include "form101.h"
 #include "host/finding_record.h"
 #include "platform/text/cp1251.h"
-#include "protocol_output.h"
+#include "protocol_lines.h"
 #include "run_host.h"
 
 using namespace tesma;
@@ -21,17 +21,17 @@ TEST(FindingRecordsOnARealReport, EveryProtocolLineHasItsRecordInOrder) {
     // The same sheet as last month's: every changed balance becomes a previous-month finding.
     const std::filesystem::path previous = std::filesystem::path(current).parent_path().parent_path() / "20151101";
     std::filesystem::copy(current, previous);
-    f101::ReportFolder folder = f101::OpenReportFolder(current);
+    reportkit::ReportFolder folder = reportkit::OpenReportFolder(current);
     hostkit::Library lib(TESMA_LIB_PATH);
     std::size_t findings = 0, withAccount = 0;
-    for (const f101::Chapter& c : f101::kChapters) {
-        const f101::RunOutcome outcome =
-            f101::RunOnFolder(lib, folder, {c.tableId, contract::kModeControl, 0, dir / "protocol.txt", "", true});
-        const auto lines = f101::ParseProtocol(outcome.appended);
+    for (const reportkit::Chapter& c : reportkit::kChapters) {
+        const reportkit::RunOutcome outcome =
+            reportkit::RunOnFolder(lib, folder, {c.tableId, contract::kModeControl, 0, dir / "protocol.txt", "", true});
+        const auto lines = reportkit::ParseProtocol(outcome.appended);
         ASSERT_EQ(outcome.findings.size(), lines.size()) << c.latin;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const hostkit::FindingRecord& r = outcome.findings[i];
-            const f101::ProtocolLine& l = lines[i];
+            const reportkit::ProtocolLine& l = lines[i];
             EXPECT_FALSE(r.procedure.empty()) << l.message;
             if (!l.row) {
                 EXPECT_EQ(r.kind, l.message.rfind("**", 0) == 0 ? "header" : "other") << l.message;

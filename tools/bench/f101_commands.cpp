@@ -27,6 +27,8 @@ std::string LoadAverage() {
 
 // Runs the program with its output to a file; the seconds it took, and its exit status.
 std::pair<double, int> Timed(const std::vector<std::string>& args, const std::string& output) {
+    // What this program printed so far goes out now, not again from the child's copy of the buffer.
+    std::fflush(nullptr);
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {

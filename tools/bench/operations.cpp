@@ -23,10 +23,12 @@
 #include "platform/engine/paradox.h"
 #include "platform/engine/query.h"
 #include "platform/text/cp1251.h"
+#include "platform/unique_fd.h"
 #include "population.h"
 #include "report_folder.h"
 #include "run_host.h"
 #include "synthetic_report.h"
+#include "timings.h"
 
 using namespace tesma;
 namespace fs = std::filesystem;
@@ -51,9 +53,10 @@ struct Result {
 Result Measure(int repeat, const std::function<void()>& op, const std::function<double()>& limit) {
     int fds[2];
     if (::pipe(fds) != 0) return {};
+    UniqueFd readEnd(fds[0]), writeEnd(fds[1]);
     pid_t child = ::fork();
     if (child == 0) {
-        ::close(fds[0]);
+        readEnd.Reset();
         op();
         std::vector<double> times;
         for (int i = 0; i < repeat; ++i) {
@@ -64,13 +67,13 @@ Result Measure(int repeat, const std::function<void()>& op, const std::function<
         std::vector<double> limits;
         for (int i = 0; i < 5; ++i) limits.push_back(limit());
         double out[2] = {Median(times), Median(limits)};
-        (void)!::write(fds[1], out, sizeof out);
+        (void)!::write(writeEnd.Get(), out, sizeof out);
         ::_exit(0);
     }
-    ::close(fds[1]);
+    writeEnd.Reset();
     double in[2] = {0, 0};
-    (void)!::read(fds[0], in, sizeof in);
-    ::close(fds[0]);
+    (void)!::read(readEnd.Get(), in, sizeof in);
+    readEnd.Reset();
     int status = 0;
     rusage usage{};
     ::wait4(child, &status, 0, &usage);
@@ -113,11 +116,11 @@ int main(int argc, char** argv) {
     fs::remove_all(root);
     ::setenv(TESMA_ENV_UI, "silent", 1);
     bench::SyntheticReport report = bench::BuildSyntheticReport(root.string(), 2998);
-    f101::ReportFolder folder = f101::OpenReportFolder(report.current);
-    hostkit::Library lib(f101::LibraryPath());
+    reportkit::ReportFolder folder = reportkit::OpenReportFolder(report.current);
+    hostkit::Library lib(reportkit::LibraryPath());
     const std::string protocol = (root / "protocol.txt").string();
     auto file = [&](const std::string& dir, char latin) {
-        for (const auto& c : f101::kChapters)
+        for (const auto& c : reportkit::kChapters)
             if (c.latin == latin) return dir + std::string(c.fileName) + ".DB";
         return std::string();
     };
@@ -153,16 +156,16 @@ int main(int argc, char** argv) {
     const std::string keyedA = (root / "keyed" / fs::path(chapterA).filename()).string();
     fs::create_directories(root / "keyed");
     fs::copy_file(chapterA, keyedA);
-    f101::MakeKeyed(text::FromUtf8(keyedA), {"ID_EKZ", "NNN"});
+    reportkit::MakeKeyed(text::FromUtf8(keyedA), {"ID_EKZ", "NNN"});
     Row("commit a changed keyed table", report.rows[0] + 2,
         Measure(repeat, changeAndCommit(keyedA), [&] { return ReadWrite({}, {keyedA}); }));
 
     auto run = [&](std::int32_t table, std::int32_t mode) {
-        return [&, table, mode] { f101::RunOnFolder(lib, folder, {table, mode, 0, protocol, ""}); };
+        return [&, table, mode] { reportkit::RunOnFolder(lib, folder, {table, mode, 0, protocol, ""}); };
     };
     const char* names[] = {"А", "Б", "В", "Г", "Д"};
     int i = 0;
-    for (const auto& c : f101::kChapters) {
+    for (const auto& c : reportkit::kChapters) {
         std::vector<std::string> reads = {file(report.current, c.latin), file(report.previous, c.latin), chart,
                                           registry};
         const int rows = report.rows[i] + 2;
@@ -191,7 +194,7 @@ int main(int argc, char** argv) {
         ++i;
     }
     i = 0;
-    for (const auto& c : f101::kChapters) {
+    for (const auto& c : reportkit::kChapters) {
         Row(std::string("sort of chapter ") + names[i], report.rows[i] + 2,
             Measure(repeat, run(c.tableId, contract::kModeSort),
                     [&] { return ReadWrite({file(report.current, c.latin)}, {file(report.current, c.latin)}); }));
@@ -201,10 +204,12 @@ int main(int argc, char** argv) {
             return ReadWrite({report.current + "F101_OES.DB", report.current + "REKW_F101.DB"},
                              {report.current + "F101_OES.DB"});
         }));
+    const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "f101";
+    const int timingStatus =
+        bench::RunTimingChecks(tool.string(), reportkit::LibraryPath(), report.current, (root / "timings").string());
     fs::remove_all(root);
 
-    if (population.empty()) return 0;
-    const int populationStatus = bench::RunPopulation(population, f101::LibraryPath());
-    const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "f101";
-    return bench::RunF101Commands(population, tool.string()) | populationStatus;
+    if (population.empty()) return timingStatus;
+    const int populationStatus = bench::RunPopulation(population, reportkit::LibraryPath());
+    return bench::RunF101Commands(population, tool.string()) | populationStatus | timingStatus;
 }

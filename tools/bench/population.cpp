@@ -11,9 +11,10 @@
 #include <sstream>
 
 #include "form101.h"
-#include "protocol_output.h"
-#include "published.h"
+#include "protocol_lines.h"
+#include "published_sheet.h"
 #include "report_folder.h"
+#include "report_tree.h"
 #include "run_host.h"
 
 namespace tesma::bench {
@@ -25,15 +26,15 @@ int RunPopulation(const std::string& sheets, const std::string& library) {
     const fs::path root = fs::temp_directory_path() / ("tesma-population-" + std::to_string(::getpid()));
     fs::remove_all(root);
     auto start = Clock::now();
-    auto rows = f101::ReadPublished(sheets, "");
+    auto rows = reportkit::ReadPublished(sheets, "");
     const fs::path signs = fs::path(sheets).parent_path() / "account-signs-observed.csv";
     auto chart =
-        f101::ReadChart(fs::exists(signs) ? signs.string() : std::string(TESMA_DEMO_DATA) + "/account-signs.csv");
-    std::map<std::string, std::vector<f101::PublishedRow>> byBank;
+        reportkit::ReadChart(fs::exists(signs) ? signs.string() : std::string(TESMA_DEMO_DATA) + "/account-signs.csv");
+    std::map<std::string, std::vector<reportkit::PublishedRow>> byBank;
     for (auto& r : rows) byBank[r.regn].push_back(std::move(r));
     std::vector<std::string> folders;
     for (const auto& [regn, bankRows] : byBank)
-        folders.push_back(f101::WriteReportTree({(root / regn).string(), regn, "", 1}, bankRows, chart));
+        folders.push_back(reportkit::WriteReportTree({(root / regn).string(), regn, "", 1}, bankRows, chart));
     const double importSeconds = std::chrono::duration<double>(Clock::now() - start).count();
 
     // Two workers, each a process with its own copy of the library, half the institutions each.
@@ -47,12 +48,12 @@ int RunPopulation(const std::string& sheets, const std::string& library) {
                 hostkit::Library lib(library);
                 std::map<std::string, long> counts;
                 for (std::size_t i = static_cast<std::size_t>(w); i < folders.size(); i += workers) {
-                    f101::ReportFolder folder = f101::OpenReportFolder(folders[i]);
-                    for (const auto& c : f101::kChapters) {
+                    reportkit::ReportFolder folder = reportkit::OpenReportFolder(folders[i]);
+                    for (const auto& c : reportkit::kChapters) {
                         if (folder.TablePath(c.tableId).empty()) continue;
-                        auto outcome = f101::RunOnFolder(
+                        auto outcome = reportkit::RunOnFolder(
                             lib, folder, {c.tableId, contract::kModeControl, 0, folder.dir + "protocol.txt", ""});
-                        for (const auto& line : f101::ParseProtocol(outcome.appended))
+                        for (const auto& line : reportkit::ParseProtocol(outcome.appended))
                             if (!line.code.empty()) ++counts[line.code];
                         if (!outcome.messages.empty()) ++counts["(failed runs)"];
                     }

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "published.h"
+#include "report_tree.h"
 
 namespace tesma::bench {
 
-using f101::ChartEntry;
-using f101::PublishedRow;
+using reportkit::ChartEntry;
+using reportkit::PublishedRow;
 
 namespace {
 
@@ -25,7 +25,7 @@ constexpr Range kRanges[] = {{"А", 10001, 79998, "79999"},
                              {"Г", 92000, 97998, "97999"},
                              {"Д", 98000, 98998, "98999"}};
 
-std::string Num(long long v) { return std::to_string(v); }
+std::string AmountText(long long v) { return std::to_string(v); }
 
 // Incoming 1000, and turnovers 70 on the own side and 30 on the other: active accounts close
 // at 1040, passive ones too, and the chapter's debits equal its credits.
@@ -43,11 +43,11 @@ PublishedRow Account(const char* plan, int n, bool active, const std::string& da
         if (depo) {
             r.amounts[at] = "0";
             r.amounts[at + 1] = "0";
-            r.amounts[at + 2] = Num(rub + val) + ".1234";
+            r.amounts[at + 2] = AmountText(rub + val) + ".1234";
         } else {
-            r.amounts[at] = Num(rub);
-            r.amounts[at + 1] = Num(val);
-            r.amounts[at + 2] = Num(rub + val);
+            r.amounts[at] = AmountText(rub);
+            r.amounts[at + 1] = AmountText(val);
+            r.amounts[at + 2] = AmountText(rub + val);
         }
     };
     put(0, vx * 3 / 4, vx - vx * 3 / 4);
@@ -56,10 +56,10 @@ PublishedRow Account(const char* plan, int n, bool active, const std::string& da
     const long long currency = vx - vx * 3 / 4;  // turnovers are all in roubles
     put(9, out - currency, currency);
     if (depo) {  // four decimals that must add up exactly
-        r.amounts[5] = Num(debit) + ".0000";
-        r.amounts[8] = Num(credit) + ".0000";
-        r.amounts[2] = Num(vx) + ".1234";
-        r.amounts[11] = Num(out) + ".1234";
+        r.amounts[5] = AmountText(debit) + ".0000";
+        r.amounts[8] = AmountText(credit) + ".0000";
+        r.amounts[2] = AmountText(vx) + ".1234";
+        r.amounts[11] = AmountText(out) + ".1234";
     }
     return r;
 }
@@ -89,10 +89,10 @@ SyntheticReport BuildSyntheticReport(const std::string& root, int accountsPerCha
         chart.push_back({r.numSc, r.ap});
     std::sort(chart.begin(), chart.end(),
               [](const ChartEntry& a, const ChartEntry& b) { return a.account < b.account; });
-    report.previous =
-        f101::WriteReportTree({root, "9999", "", 1}, Month("2015-11-01", accountsPerChapter, true, nullptr), chart);
-    report.current =
-        f101::WriteReportTree({root, "9999", "", 1}, Month("2015-12-01", accountsPerChapter, false, nullptr), chart);
+    report.previous = reportkit::WriteReportTree({root, "9999", "", 1},
+                                                 Month("2015-11-01", accountsPerChapter, true, nullptr), chart);
+    report.current = reportkit::WriteReportTree({root, "9999", "", 1},
+                                                Month("2015-12-01", accountsPerChapter, false, nullptr), chart);
     return report;
 }
 

@@ -1,7 +1,9 @@
 #include "check_output.h"
 
-#include <nlohmann/json.hpp>
+#include <filesystem>
+#include <iostream>
 
+#include "form101.h"
 #include "rule_catalogue.h"
 
 namespace tesma::f101 {
@@ -22,18 +24,14 @@ nlohmann::json OrNull(const std::string& s) { return s.empty() ? nlohmann::json(
 
 std::string Plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
-}  // namespace
-
-FindingCounts Count(const std::vector<Finding>& findings) {
-    FindingCounts c;
-    for (const Finding& f : findings) {
-        if (f.line.severity == "error") ++c.errors;
-        if (f.line.severity == "warning") ++c.warnings;
-        if (f.line.severity == "failure") ++c.failures;
-    }
-    return c;
+// The report, chapter and table of a chapter's run.
+RunContext ContextOf(const reportkit::ReportFolder& folder, const reportkit::RunRequest& request) {
+    const auto chapter = reportkit::ChapterOfTable(request.tableId);
+    return {folder.dir, chapter ? std::string(chapter->cyrillic) : std::string(),
+            std::filesystem::path(folder.TablePath(request.tableId)).filename().string(), "balance"};
 }
 
+// The heading of a chapter's block in text output.
 void PrintChapterHeading(std::ostream& out, const RunContext& context, const CheckView& view) {
     if (view.json || view.quiet) return;
     if (context.chapter.empty())
@@ -47,11 +45,7 @@ void PrintFindings(std::ostream& out, const std::vector<Finding>& findings, cons
         if (!Shown(f, view)) continue;
         const Rule* rule = f.line.code.empty() ? nullptr : FindRule(f.line.code);
         if (view.json) {
-            nlohmann::json j;
-            j["row"] = f.line.row ? nlohmann::json(*f.line.row) : nlohmann::json(nullptr);
-            j["code"] = OrNull(f.line.code);
-            j["severity"] = f.line.severity;
-            j["message"] = f.line.message;
+            nlohmann::json j = LineRecord(f.line);
             j["report"] = f.report;
             j["chapter"] = OrNull(f.chapter);
             j["procedure"] = f.procedure;
@@ -61,7 +55,7 @@ void PrintFindings(std::ostream& out, const std::vector<Finding>& findings, cons
             if (f.line.severity == "failure") j["file"] = OrNull(f.file);
             if (view.explain)
                 j["explanation"] = rule ? nlohmann::json(std::string(rule->explanation)) : nlohmann::json(nullptr);
-            out << j.dump() << '\n';
+            PrintRecord(out, j);
             continue;
         }
         if (f.line.row)
@@ -72,16 +66,36 @@ void PrintFindings(std::ostream& out, const std::vector<Finding>& findings, cons
     }
 }
 
+}  // namespace
+
+void CheckOutput::Print(const reportkit::ReportFolder& folder, const reportkit::RunRequest& request,
+                        const reportkit::RunOutcome& outcome, const std::vector<reportkit::ProtocolLine>& lines,
+                        const std::vector<Failure>& failures) {
+    const RunContext context = ContextOf(folder, request);
+    std::vector<Finding> findings = WithContext(lines, outcome.findings, context);
+    for (const Failure& failure : failures) {
+        Finding& f = findings.emplace_back();
+        f.line.severity = "failure";
+        f.line.message = failure.message;
+        f.report = context.report;
+        f.chapter = context.chapter;
+        f.procedure = context.procedure;
+        f.table = context.table;
+        f.file = failure.file;
+        if (!view_.json) std::cerr << "f101: " << failure.message << '\n';
+    }
+    PrintChapterHeading(std::cout, context, view_);
+    PrintFindings(std::cout, findings, view_);
+    std::cout.flush();
+}
+
 void PrintSummary(std::ostream& out, const std::string& report, const FindingCounts& c, const CheckView& view) {
     if (view.json) {
         // The summary is a record of its own only when it is all that is asked for.
         if (!view.quiet) return;
-        out << nlohmann::json{{"report", report},
-                              {"errors", c.errors},
-                              {"warnings", c.warnings},
-                              {"failures", c.failures}}
-                   .dump()
-            << '\n';
+        PrintRecord(out,
+                    nlohmann::json{
+                        {"report", report}, {"errors", c.errors}, {"warnings", c.warnings}, {"failures", c.failures}});
         return;
     }
     out << report << ": " << Plural(c.errors, "error") << ", " << Plural(c.warnings, "warning") << ", "

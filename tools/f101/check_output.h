@@ -1,11 +1,13 @@
 #pragma once
 // What `f101 check` prints for one report: a heading per chapter, the findings as text or JSON
-// Lines (with their context and, on request, the rule's explanation), and a summary line.
+// Lines (with their context and, on request, the rule's explanation), failures with the same
+// context, and a summary line.
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "finding_context.h"
+#include "run_session.h"
 
 namespace tesma::f101 {
 
@@ -16,16 +18,19 @@ struct CheckView {
     std::string severity;  // "", "error" or "warning": the least severity shown
 };
 
-struct FindingCounts {
-    int errors = 0, warnings = 0, failures = 0;
-    void Add(const FindingCounts& o) { errors += o.errors, warnings += o.warnings, failures += o.failures; }
+// Each chapter's run under its heading, its findings with their context; a failure in text
+// output on standard error, in JSON as a record with the context of the run that met it.
+class CheckOutput : public RunOutput {
+public:
+    explicit CheckOutput(const CheckView& view) : view_(view) {}
+    void Print(const reportkit::ReportFolder& folder, const reportkit::RunRequest& request,
+               const reportkit::RunOutcome& outcome, const std::vector<reportkit::ProtocolLine>& lines,
+               const std::vector<Failure>& failures) override;
+
+private:
+    CheckView view_;
 };
 
-FindingCounts Count(const std::vector<Finding>& findings);
-
-// The heading of a chapter's block in text output.
-void PrintChapterHeading(std::ostream& out, const RunContext& context, const CheckView& view);
-void PrintFindings(std::ostream& out, const std::vector<Finding>& findings, const CheckView& view);
 // "<report>: 2 errors, 5 warnings, 0 failures" (JSON: one record with the counts).
 void PrintSummary(std::ostream& out, const std::string& report, const FindingCounts& counts, const CheckView& view);
 

@@ -7,15 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <sstream>
 
+#include "check.h"
 #include "check_output.h"
 #include "command_support.h"
-#include "commands.h"
-#include "failure_output.h"
 #include "instance_choice.h"
-#include "interrupt.h"
+#include "platform/unique_fd.h"
 #include "run_host.h"
 #include "run_session.h"
 
@@ -43,13 +41,13 @@ struct ScratchProtocol {
     std::string path;
     ScratchProtocol() {
         std::string pattern = (fs::temp_directory_path() / "f101-dry-run-XXXXXX").string();
-        const int fd = ::mkstemp(pattern.data());
-        if (fd < 0)
+        if (!UniqueFd(::mkstemp(pattern.data())))
             throw std::runtime_error("cannot create a scratch protocol file in " + fs::temp_directory_path().string());
-        ::close(fd);
         path = pattern;
     }
     ~ScratchProtocol() { ::unlink(path.c_str()); }
+    ScratchProtocol(const ScratchProtocol&) = delete;
+    ScratchProtocol& operator=(const ScratchProtocol&) = delete;
 };
 
 void WriteCounts(const std::string& path, const FindingCounts& c) {
@@ -63,65 +61,27 @@ void WriteCounts(const std::string& path, const FindingCounts& c) {
 int CheckReport(const CheckOptions& o, const std::string& dir) {
     FindingCounts total;
     const int status = Guarded([&] {
-        ReportFolder folder = OpenReportFolder(dir);
+        reportkit::ReportFolder folder = reportkit::OpenReportFolder(dir);
         auto chapters = ChosenChapters(o.chapters.empty() ? std::vector<std::string>{"all"} : o.chapters, folder);
-        const std::int32_t instance = ChooseInstance(folder, o.instance);
-        if (!o.overrideDir.empty() && !fs::is_directory(o.overrideDir))
-            throw UsageError(o.overrideDir +
-                             ": no such folder (--override names the folder of the tables \"!.<file>\")");
-        hostkit::Library lib(LibraryPath());
-        const CheckView view{o.json, o.explain, o.quiet, o.severity};
+        const std::int32_t instance = ChooseInstance(folder, o.run.instance);
+        if (!o.run.overrideDir.empty() && !fs::is_directory(o.run.overrideDir))
+            throw reportkit::UsageError(o.run.overrideDir +
+                                        ": no such folder (--override names the folder of the tables \"!.<file>\")");
+        hostkit::Library lib(reportkit::LibraryPath());
+        const CheckView view{o.run.json, o.explain, o.quiet, o.severity};
         std::optional<ScratchProtocol> scratch;
-        if (o.dryRun && o.protocol.empty()) scratch.emplace();
-        const std::string protocol = scratch ? scratch->path : DefaultProtocol(folder, o.protocol);
+        if (o.dryRun && o.run.protocol.empty()) scratch.emplace();
+        const std::string protocol = scratch ? scratch->path : o.run.ProtocolPath(folder);
         const auto before = o.dryRun ? Snapshot(folder.dir) : std::map<std::string, std::string>{};
-        CatchInterrupt();
-        std::set<std::string> said;  // each failure is said once, however many runs meet it
-        bool stopped = false;
-        for (const Chapter& c : chapters) {
-            if (Interrupted()) {
-                stopped = true;
-                break;
-            }
-            RunRequest request{c.tableId, contract::kModeControl, instance, protocol, o.overrideDir, o.dryRun};
-            RunOutcome outcome = RunOnFolder(lib, folder, request);
-            const RunContext context{folder.dir, std::string(c.cyrillic),
-                                     fs::path(folder.TablePath(c.tableId)).filename().string(), "balance"};
-            std::vector<Finding> findings = WithContext(ParseProtocol(outcome.appended), outcome.findings, context);
-            std::vector<std::pair<std::string, std::string>> failures;  // message, file
-            if (outcome.end == RunEnd::NoProtocol)
-                failures.emplace_back(
-                    protocol +
-                        ": the protocol file could not be opened (missing folder, no access, or held by another run)",
-                    protocol);
-            for (const std::string& m : outcome.messages) failures.emplace_back(m, FileInMessage(m));
-            if (outcome.end == RunEnd::Failed && failures.empty())
-                failures.emplace_back("the run ended without saying how (see the protocol file)", protocol);
-            for (const auto& [message, file] : failures) {
-                if (!said.insert(message).second) continue;
-                Finding f{{std::nullopt, "", "failure", message},
-                          context.report,
-                          context.chapter,
-                          "balance",
-                          context.table,
-                          {},
-                          {},
-                          file};
-                findings.push_back(std::move(f));
-                if (!o.json) std::cerr << "f101: " << message << '\n';
-            }
-            PrintChapterHeading(std::cout, context, view);
-            PrintFindings(std::cout, findings, view);
-            std::cout.flush();
-            total.Add(Count(findings));
-            if (outcome.end == RunEnd::Stopped || Interrupted()) {
-                stopped = true;
-                break;
-            }
-            if (FailureEndsCommand(outcome, folder, request)) break;
+        CheckOutput output(view);
+        RunSession session(output, o.run.json);
+        for (const reportkit::Chapter& c : chapters) {
+            const bool more = session.Run(
+                lib, folder, {c.tableId, contract::kModeControl, instance, protocol, o.run.overrideDir, o.dryRun});
+            total = session.Counts();
+            if (!more) break;
         }
-        if (stopped) {
-            SayStopped(o.json);
+        if (session.Stopped()) {
             PrintSummary(std::cout, folder.dir, total, view);
             return int{kStopped};
         }
@@ -137,7 +97,7 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
         // A report that could not be checked at all still ends with its summary.
         if (total.failures == 0 && status == kCouldNotCheck) {
             total.failures = 1;
-            PrintSummary(std::cout, dir, total, CheckView{o.json, o.explain, o.quiet, o.severity});
+            PrintSummary(std::cout, dir, total, CheckView{o.run.json, o.explain, o.quiet, o.severity});
         }
         total.failures = std::max(total.failures, 1);
     }

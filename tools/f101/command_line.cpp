@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <iostream>
+#include <optional>
 
-#include "commands.h"
+#include "exit_status.h"
 
 namespace tesma::f101 {
 
@@ -45,53 +46,12 @@ std::string Suggestion(const std::string& word, const std::vector<std::string>& 
     return near.empty() ? std::string() : "; did you mean '" + near + "'?";
 }
 
-}  // namespace
-
-std::string Nearest(const std::string& word, const std::vector<std::string>& candidates) {
-    std::string best;
-    std::size_t bestDistance = std::max<std::size_t>(2, word.size() / 3) + 1;
-    for (const std::string& c : candidates) {
-        const std::size_t d = Distance(word, c);
-        if (d < bestDistance) best = c, bestDistance = d;
-    }
-    return best;
-}
-
-std::optional<int> BeforeParse(CLI::App& app, int argc, char** argv) {
-    if (argc < 2) {
-        std::cerr << app.help();
-        return kUsage;
-    }
-    const std::string first = argv[1];
-    if (first == "help") {
-        if (argc >= 3) {
-            if (CLI::App* sub = app.get_subcommand_ptr(argv[2]).get()) {
-                std::cout << sub->help();
-                return kClean;
-            }
-            std::cerr << "f101: unknown command '" << argv[2] << "'" << Suggestion(argv[2], CommandNames(app))
-                      << " (f101 --help lists the commands)\n";
-            return kUsage;
-        }
-        std::cout << app.help();
-        return kClean;
-    }
-    if (!first.empty() && first[0] != '-') {
-        const auto names = CommandNames(app);
-        if (std::find(names.begin(), names.end(), first) == names.end()) {
-            std::cerr << "f101: unknown command '" << first << "'" << Suggestion(first, names)
-                      << " (f101 --help lists the commands)\n";
-            return kUsage;
-        }
-    }
-    return std::nullopt;
-}
-
+// Says what is wrong with the command line; returns the exit status (2).
 int ReportParseError(CLI::App& app, const CLI::ParseError& error, int argc, char** argv) {
     // The command the error is in, if any.
     CLI::App* command = nullptr;
     for (int i = 1; i < argc && !command; ++i)
-        if (argv[i][0] != '-') command = app.get_subcommand_ptr(argv[i]).get();
+        if (argv[i][0] != '-') command = FindCommand(app, argv[i]);
     CLI::App& scope = command ? *command : app;
     const std::string help = command ? "f101 " + command->get_name() + " --help" : std::string("f101 --help");
     // An option the command does not have: name it and the nearest it has.
@@ -110,6 +70,62 @@ int ReportParseError(CLI::App& app, const CLI::ParseError& error, int argc, char
     }
     std::cerr << "f101: " << (command ? command->get_name() + ": " : std::string()) << error.what() << " (" << help
               << ")\n";
+    return kUsage;
+}
+
+// What needs no parsing: no arguments at all, an unknown command.
+std::optional<int> BeforeParse(CLI::App& app, int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << app.help();
+        return kUsage;
+    }
+    const std::string first = argv[1];
+    if (!first.empty() && first[0] != '-') {
+        const auto names = CommandNames(app);
+        if (std::find(names.begin(), names.end(), first) == names.end()) return SayUnknownCommand(app, first);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+CLI::App* FindCommand(CLI::App& app, const std::string& name) {
+    for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; }))
+        if (sub->get_name() == name) return sub;
+    return nullptr;
+}
+
+std::string Nearest(const std::string& word, const std::vector<std::string>& candidates) {
+    std::string best;
+    std::size_t bestDistance = std::max<std::size_t>(2, word.size() / 3) + 1;
+    for (const std::string& c : candidates) {
+        const std::size_t d = Distance(word, c);
+        if (d < bestDistance) best = c, bestDistance = d;
+    }
+    return best;
+}
+
+int SayUnknownCommand(const CLI::App& app, const std::string& word) {
+    std::cerr << "f101: unknown command '" << word << "'" << Suggestion(word, CommandNames(app))
+              << " (f101 --help lists the commands)\n";
+    return kUsage;
+}
+
+int RunCommandLine(CLI::App& app, const std::vector<Command>& commands, int argc, char** argv) {
+    if (auto handled = BeforeParse(app, argc, argv)) return *handled;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        return ReportParseError(app, e, argc, argv);
+    }
+    for (const Command& c : commands)
+        if (*c.cli) return c.run();
     return kUsage;
 }
 

@@ -1,25 +1,31 @@
 #pragma once
-// Pieces the commands share: the chapters a command is asked for, the default protocol of a
-// report folder (the instance: instance_choice.h), and the mapping of failures to exit statuses.
-#include <cstdint>
+// Pieces the commands share: the chapters a command is asked for, an input file named on the
+// command line, the CSV separator option, and the mapping of failures to exit statuses (the
+// instance: instance_choice.h; the run options: run_options.h).
+#include <CLI/CLI.hpp>
+
 #include <iostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "commands.h"
+#include "csv_dialect.h"
+#include "exit_status.h"
 #include "form101.h"
 #include "platform/text/cp1251.h"
 #include "report_folder.h"
 
 namespace tesma::f101 {
 
-inline std::string DefaultProtocol(const ReportFolder& folder, const std::string& given) {
-    return given.empty() ? folder.dir + "protocol.txt" : given;
-}
-
 // The chapters named by letters ("all": every chapter the folder holds).
-std::vector<Chapter> ChosenChapters(const std::vector<std::string>& letters, const ReportFolder& folder);
+std::vector<reportkit::Chapter> ChosenChapters(const std::vector<std::string>& letters,
+                                               const reportkit::ReportFolder& folder);
+
+// An input file named on the command line: a usage error when there is none or it is a folder.
+void RequireFile(const std::string& path);
+
+// --separator of export and import: ',', ';' or tab.
+CLI::Option* AddSeparatorOption(CLI::App& command, reportkit::CsvFormat& format, const char* what);
 
 // Runs a command body: a UsageError or std::invalid_argument is exit 2, any other failure exit 3,
 // each said in one line on standard error.
@@ -27,7 +33,7 @@ template <typename Body>
 int Guarded(Body body) {
     try {
         return body();
-    } catch (const UsageError& e) {
+    } catch (const reportkit::UsageError& e) {
         std::cerr << "f101: " << e.what() << '\n';
         return kUsage;
     } catch (const std::invalid_argument& e) {

@@ -14,12 +14,12 @@ std::optional<std::string> Utf8OrNone(const std::string& cp1251) {
 
 }  // namespace
 
-std::vector<Finding> WithContext(const std::vector<ProtocolLine>& lines,
+std::vector<Finding> WithContext(const std::vector<reportkit::ProtocolLine>& lines,
                                  const std::vector<hostkit::FindingRecord>& records, const RunContext& context) {
     std::vector<Finding> out;
     std::string procedure = context.procedure;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const ProtocolLine& l = lines[i];
+        const reportkit::ProtocolLine& l = lines[i];
         const hostkit::FindingRecord* record = i < records.size() ? &records[i] : nullptr;
         // Chapter А's control run writes the cross-checks first, then the balance control.
         if (record && context.procedure == "balance")

@@ -12,7 +12,7 @@
 namespace tesma::f101 {
 
 struct Finding {
-    ProtocolLine line;
+    reportkit::ProtocolLine line;
     std::string report;     // the dated folder, UTF-8
     std::string chapter;    // А, Б, В, Г, Д (UTF-8); empty for runs that are not a chapter's
     std::string procedure;  // "balance", "cross-checks", "sort", "fill"
@@ -28,7 +28,7 @@ struct RunContext {
 
 // The findings of a run's lines, each with its context; `records` are the run's finding
 // records, record i about line i.
-std::vector<Finding> WithContext(const std::vector<ProtocolLine>& lines,
+std::vector<Finding> WithContext(const std::vector<reportkit::ProtocolLine>& lines,
                                  const std::vector<hostkit::FindingRecord>& records, const RunContext& context);
 
 }  // namespace tesma::f101

@@ -7,9 +7,9 @@ namespace tesma::f101 {
 
 namespace {
 
-std::string Listing(const ReportFolder& folder) {
+std::string Listing(const reportkit::ReportFolder& folder) {
     std::string out;
-    for (const ReportInstance& i : folder.instances)
+    for (const reportkit::ReportInstance& i : folder.instances)
         out += "\n  ID_EKZ " + std::to_string(i.id) + "  registration number " + (i.regn.empty() ? "-" : i.regn) +
                "  branch " + (i.branch.empty() ? "-" : i.branch);
     return out;
@@ -17,19 +17,19 @@ std::string Listing(const ReportFolder& folder) {
 
 }  // namespace
 
-std::int32_t ChooseInstance(const ReportFolder& folder, std::int32_t given) {
+std::int32_t ChooseInstance(const reportkit::ReportFolder& folder, std::int32_t given) {
     const std::string registry = folder.dir + "REP_EKZ.DB";
     if (given < 0) {
         if (folder.instances.size() <= 1) return folder.onlyInstance;
-        throw UsageError(registry + " holds " + std::to_string(folder.instances.size()) +
-                         " report instances; choose one with --instance ID_EKZ:" + Listing(folder));
+        throw reportkit::UsageError(registry + " holds " + std::to_string(folder.instances.size()) +
+                                    " report instances; choose one with --instance ID_EKZ:" + Listing(folder));
     }
     if (folder.instances.empty()) return given;
     const bool held = std::any_of(folder.instances.begin(), folder.instances.end(),
-                                  [&](const ReportInstance& i) { return i.id == given; });
+                                  [&](const reportkit::ReportInstance& i) { return i.id == given; });
     if (!held)
-        throw UsageError("--instance " + std::to_string(given) + ": " + registry +
-                         " holds no such instance; it holds:" + Listing(folder));
+        throw reportkit::UsageError("--instance " + std::to_string(given) + ": " + registry +
+                                    " holds no such instance; it holds:" + Listing(folder));
     return given;
 }
 

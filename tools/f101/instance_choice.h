@@ -10,6 +10,6 @@ namespace tesma::f101 {
 
 // `given` is the --instance value, or -1 when none was given. A refusal is a UsageError that
 // lists the register's instances.
-std::int32_t ChooseInstance(const ReportFolder& folder, std::int32_t given);
+std::int32_t ChooseInstance(const reportkit::ReportFolder& folder, std::int32_t given);
 
 }  // namespace tesma::f101

@@ -1,35 +1,34 @@
 #include "protocol_output.h"
 
-#include <nlohmann/json.hpp>
-#include <regex>
-
-#include "platform/text/cp1251.h"
+#include <iostream>
 
 namespace tesma::f101 {
 
-std::vector<ProtocolLine> ParseProtocol(const std::string& bytes) {
-    static const std::regex finding(R"(^(-?[0-9]+): ([EW][0-9]+) (.*)$)");
-    std::vector<ProtocolLine> out;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) end = bytes.size();
-        const std::string text = text::ToUtf8(bytes.substr(start, end - start));
-        start = end + 2;
-        ProtocolLine line;
-        std::smatch m;
-        if (std::regex_match(text, m, finding)) {
-            line.row = std::stoll(m[1].str());
-            line.code = m[2].str();
-            line.severity = line.code[0] == 'E' ? "error" : "warning";
-            line.message = m[3].str();
-        } else {
-            line.severity = "info";
-            line.message = text;
-        }
-        out.push_back(std::move(line));
-    }
-    return out;
+using reportkit::ProtocolLine;
+
+namespace {
+
+nlohmann::json OrNull(const std::string& s) { return s.empty() ? nlohmann::json(nullptr) : nlohmann::json(s); }
+
+}  // namespace
+
+nlohmann::json LineRecord(const ProtocolLine& line) {
+    nlohmann::json j;
+    j["row"] = line.row ? nlohmann::json(*line.row) : nlohmann::json(nullptr);
+    j["code"] = OrNull(line.code);
+    j["severity"] = line.severity;
+    j["message"] = line.message;
+    return j;
+}
+
+nlohmann::json FailureRecord(const Failure& failure) {
+    nlohmann::json j = LineRecord({std::nullopt, "", "failure", failure.message});
+    j["file"] = OrNull(failure.file);
+    return j;
+}
+
+void PrintRecord(std::ostream& out, const nlohmann::json& record) {
+    out << record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
 void PrintText(std::ostream& out, const std::vector<ProtocolLine>& lines) {
@@ -42,13 +41,17 @@ void PrintText(std::ostream& out, const std::vector<ProtocolLine>& lines) {
 }
 
 void PrintJson(std::ostream& out, const std::vector<ProtocolLine>& lines) {
-    for (const auto& l : lines) {
-        nlohmann::json j;
-        j["row"] = l.row ? nlohmann::json(*l.row) : nlohmann::json(nullptr);
-        j["code"] = l.code.empty() ? nlohmann::json(nullptr) : nlohmann::json(l.code);
-        j["severity"] = l.severity;
-        j["message"] = l.message;
-        out << j.dump() << '\n';
+    for (const auto& l : lines) PrintRecord(out, LineRecord(l));
+}
+
+void SayStopped(bool json) {
+    static constexpr const char* kStopped = "stopped by the operator; the rest of the command was not run";
+    std::cerr << "f101: " << kStopped << '\n';
+    if (json) {
+        nlohmann::json j = FailureRecord({kStopped, ""});
+        j["severity"] = "stopped";
+        PrintRecord(std::cout, j);
+        std::cout.flush();
     }
 }
 

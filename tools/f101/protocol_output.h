@@ -1,24 +1,34 @@
 #pragma once
-// Protocol lines for the terminal: UTF-8 text, or JSON Lines (row, code, severity, message).
-#include <cstdint>
-#include <optional>
+// What f101 prints of its runs: protocol lines as UTF-8 text, or as JSON Lines records (row, code,
+// severity, message); a failure as a record of its own with severity "failure" and the file it
+// concerns, and a stop with severity "stopped", so that a script never takes a cut-short run for
+// a clean one.
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "protocol_lines.h"
+
 namespace tesma::f101 {
 
-struct ProtocolLine {
-    std::optional<std::int64_t> row;
-    std::string code;      // E101116, W101101, ... ; empty for header and interruption lines
-    std::string severity;  // "error", "warning", "info"
-    std::string message;   // UTF-8
+// What went wrong in a run, said once in a command however many runs meet it.
+struct Failure {
+    std::string message;  // UTF-8
+    std::string file;     // the file or table it concerns, when known
 };
 
-// Splits code page 1251 protocol bytes (CR LF lines) into parsed lines.
-std::vector<ProtocolLine> ParseProtocol(const std::string& bytes);
+// {"row", "code", "severity", "message"}
+nlohmann::json LineRecord(const reportkit::ProtocolLine& line);
+// {"row": null, "code": null, "severity": "failure", "message", "file"}
+nlohmann::json FailureRecord(const Failure& failure);
+// One record, one line (text that is not UTF-8 is replaced, never a reason to fail).
+void PrintRecord(std::ostream& out, const nlohmann::json& record);
 
-void PrintText(std::ostream& out, const std::vector<ProtocolLine>& lines);
-void PrintJson(std::ostream& out, const std::vector<ProtocolLine>& lines);
+void PrintText(std::ostream& out, const std::vector<reportkit::ProtocolLine>& lines);
+void PrintJson(std::ostream& out, const std::vector<reportkit::ProtocolLine>& lines);
+
+// The stop said on standard error (and as a record with --json).
+void SayStopped(bool json);
 
 }  // namespace tesma::f101

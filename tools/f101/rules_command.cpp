@@ -1,9 +1,11 @@
 // `f101 rules`: the catalogue of finding codes, as text or JSON Lines.
 #include <iostream>
+#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "command_support.h"
 #include "commands.h"
+#include "exit_status.h"
 #include "rule_catalogue.h"
 
 namespace tesma::f101 {
@@ -39,8 +41,6 @@ void PrintRule(const Rule& r, bool json) {
     std::cout << "  " << r.explanation << "\n\n";
 }
 
-}  // namespace
-
 int ListRules(const std::vector<std::string>& codes, bool json) {
     return Guarded([&] {
         if (codes.empty()) {
@@ -51,12 +51,29 @@ int ListRules(const std::vector<std::string>& codes, bool json) {
         for (std::string code : codes) {
             for (char& c : code) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             auto r = FindRule(code);
-            if (!r) throw UsageError("no finding code " + code + " (f101 rules lists them all)");
+            if (!r) throw reportkit::UsageError("no finding code " + code + " (f101 rules lists them all)");
             chosen.push_back(r);
         }
         for (const Rule* r : chosen) PrintRule(*r, json);
         return int{kClean};
     });
+}
+
+struct RulesOptions {
+    std::vector<std::string> codes;
+    bool json = false;
+};
+
+}  // namespace
+
+Command AddRules(CLI::App& app) {
+    auto o = std::make_shared<RulesOptions>();
+    CLI::App* cmd =
+        app.add_subcommand("rules", "List the finding codes: severity, chapters, message and what fixes it");
+    cmd->add_option("CODE", o->codes, "Finding codes to show (default: all)");
+    cmd->add_flag("--json", o->json, "Print the rules as JSON Lines");
+    cmd->footer("Exit status: 0 listed, 2 unknown code or usage error.");
+    return {cmd, [o] { return ListRules(o->codes, o->json); }};
 }
 
 }  // namespace tesma::f101

@@ -1,5 +1,6 @@
 #pragma once
 // libtesmaC.so loaded with dlopen, its three exports resolved, as a host application does.
+#include <memory>
 #include <string>
 
 #include "tesma/tesmaC.h"
@@ -10,7 +11,6 @@ class Library {
 public:
     // Loads the library at `path`; a failure is std::runtime_error with dlerror's text.
     explicit Library(const std::string& path);
-    ~Library();
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
 
@@ -19,7 +19,10 @@ public:
     decltype(&::FormIsChecked) FormIsChecked = nullptr;
 
 private:
-    void* handle_ = nullptr;
+    struct Unload {
+        void operator()(void* handle) const noexcept;
+    };
+    std::unique_ptr<void, Unload> handle_;
 };
 
 }  // namespace tesma::hostkit

@@ -1,0 +1,28 @@
+#pragma once
+// `f101 check`: the controls of one report folder (check_report.cpp), or of many, each in a
+// process of its own (check_batch.cpp).
+#include <string>
+#include <vector>
+
+#include "run_options.h"
+
+namespace tesma::f101 {
+
+struct CheckOptions {
+    std::vector<std::string> dirs;      // report folders, or with `recursive` roots to search
+    std::vector<std::string> chapters;  // letters; "all" for every chapter present
+    RunOptions run;
+    bool explain = false;    // each finding with the rule's explanation
+    bool quiet = false;      // the summary only
+    std::string severity;    // "error" or "warning": the least severity shown
+    bool dryRun = false;     // check without changing any file
+    bool recursive = false;  // every dated report folder under the roots
+    int jobs = 0;            // reports checked at once (0: the number of cores)
+    std::string summaryCsv;  // the batch's summary table as CSV
+    std::string countsFile;  // (internal) where a batch's worker leaves its counts
+};
+
+int CheckReport(const CheckOptions& options, const std::string& dir);
+int CheckBatch(const CheckOptions& options);
+
+}  // namespace tesma::f101

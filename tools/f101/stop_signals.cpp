@@ -1,0 +1,34 @@
+#include "stop_signals.h"
+
+#include <csignal>
+
+namespace tesma::f101 {
+
+namespace {
+
+volatile std::sig_atomic_t gStopAsked = 0;
+
+void OnStop(int) { gStopAsked = 1; }
+
+}  // namespace
+
+StopSignals::StopSignals(std::initializer_list<int> signals) {
+    gStopAsked = 0;
+    struct sigaction sa {};
+    sa.sa_handler = OnStop;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = 0;
+    for (int s : signals) {
+        struct sigaction old {};
+        ::sigaction(s, &sa, &old);
+        previous_.emplace_back(s, old);
+    }
+}
+
+StopSignals::~StopSignals() {
+    for (const auto& [s, old] : previous_) ::sigaction(s, &old, nullptr);
+}
+
+bool StopSignals::Asked() const { return gStopAsked != 0; }
+
+}  // namespace tesma::f101

@@ -1,0 +1,27 @@
+#include "form101.h"
+
+namespace tesma::reportkit {
+
+std::optional<Chapter> FindChapter(std::string_view letter) {
+    static constexpr std::array<std::string_view, 5> lowerCyrillic = {"а", "б", "в", "г", "д"};
+    for (std::size_t i = 0; i < kChapters.size(); ++i) {
+        const Chapter& c = kChapters[i];
+        if (letter.size() == 1 && (letter[0] == c.latin || letter[0] == c.latin + 32)) return c;
+        if (letter == c.cyrillic || letter == lowerCyrillic[i]) return c;
+    }
+    return std::nullopt;
+}
+
+std::string TotalText(std::string_view letter) {
+    for (const Chapter& c : kChapters)
+        if (letter == c.cyrillic) return std::string(c.totalAccount) + " (ИТОГО)";
+    return {};
+}
+
+std::optional<Chapter> ChapterOfTable(std::int32_t tableId) {
+    for (const Chapter& c : kChapters)
+        if (c.tableId == tableId) return c;
+    return std::nullopt;
+}
+
+}  // namespace tesma::reportkit
