@@ -16,6 +16,7 @@
 #include "platform/text/cp1251.h"
 #include "support/tables.h"
 #include "support/temp_dir.h"
+#include "tesma/tesmaC.h"
 
 using namespace tesma;
 using namespace tesma::testing;
@@ -45,7 +46,7 @@ pid_t Spawn(const std::vector<std::string>& args) {
         std::vector<char*> argv;
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        ::setenv("TESMA_UI", "silent", 1);
+        ::setenv(TESMA_ENV_UI, "silent", 1);
         int devnull = ::open("/dev/null", O_WRONLY);
         ::dup2(devnull, 1);
         ::dup2(devnull, 2);

@@ -23,6 +23,7 @@
 #include "process.h"
 #include "support/tables.h"
 #include "support/temp_dir.h"
+#include "tesma/tesmaC.h"
 
 using namespace tesma;
 using namespace tesma::literals;
@@ -306,7 +307,7 @@ TEST(F101Batch, AStopEndsTheWholeBatchCleanly) {
         const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(fd, 1);
         ::dup2(fd, 2);
-        ::setenv("TESMA_UI", "silent", 1);
+        ::setenv(TESMA_ENV_UI, "silent", 1);
         const std::string root = dir / "tree";
         ::execl(kF101.c_str(), kF101.c_str(), "check", root.c_str(), "--recursive", "-j", "1", "--quiet",
                 static_cast<char*>(nullptr));

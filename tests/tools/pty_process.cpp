@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "tesma/tesmaC.h"
+
 namespace tesma::testing {
 
 PtyProcess::PtyProcess(const std::vector<std::string>& args, const std::vector<std::string>& environment,
@@ -20,7 +22,7 @@ PtyProcess::PtyProcess(const std::vector<std::string>& args, const std::vector<s
     pid_ = ::forkpty(&master_, nullptr, nullptr, &size);
     if (pid_ < 0) throw std::runtime_error("forkpty failed");
     if (pid_ == 0) {
-        ::unsetenv("TESMA_UI");  // the terminal decides, unless the test says otherwise
+        ::unsetenv(TESMA_ENV_UI);  // the terminal decides, unless the test says otherwise
         for (const std::string& e : environment) ::putenv(const_cast<char*>(e.c_str()));
         if (!stdoutPath.empty()) {
             int fd = ::open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
