@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "check_sink.h"
 #include "run_options.h"
 
 namespace tesma::f101 {
@@ -19,9 +20,16 @@ struct CheckOptions {
     bool recursive = false;  // every dated report folder under the roots
     int jobs = 0;            // reports checked at once (0: the number of cores)
     std::string summaryCsv;  // the batch's summary table as CSV
-    std::string countsFile;  // (internal) where a batch's worker leaves its counts
+    // (internal) a batch's worker: where it writes its results (check_result_json.h) instead
+    // of printing them
+    std::string resultsFile;
 };
 
+// Checks one report folder, handing each chapter's run and then the report to `sink`; returns
+// the report's result (a refusal or failure of the folder included: this never throws for them).
+ReportResult CheckReport(const CheckOptions& options, const std::string& dir, CheckSink& sink);
+// `f101 check DIR`: prints the report's results (or, in a batch's worker, writes them for the
+// batch) and returns the exit status.
 int CheckReport(const CheckOptions& options, const std::string& dir);
 int CheckBatch(const CheckOptions& options);
 

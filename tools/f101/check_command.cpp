@@ -29,7 +29,7 @@ Command AddCheck(CLI::App& app) {
                     "Reports checked at once, each in its own process (default: the number of cores)")
         ->check(CLI::PositiveNumber);
     cmd->add_option("--summary-csv", o->summaryCsv, "With several reports: write the summary table to this CSV file");
-    cmd->add_option("--counts-file", o->countsFile, "Where a worker of a batch leaves its counts")->group("");
+    cmd->add_option("--results-file", o->resultsFile, "Where a worker of a batch writes its results")->group("");
     cmd->footer(
         "Exit status: 0 no error found, 1 errors found, 2 usage error (bad folder or option), 3 a report could not be "
         "checked (damaged table, failure of the library), 130 stopped. With several reports: the worst of them.");
