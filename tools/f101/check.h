@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "check_sink.h"
+#include "language.h"
 #include "run_options.h"
 
 namespace tesma::f101 {
@@ -13,13 +14,14 @@ struct CheckOptions {
     std::vector<std::string> dirs;      // report folders, or with `recursive` roots to search
     std::vector<std::string> chapters;  // letters; "all" for every chapter present
     RunOptions run;
-    bool explain = false;    // each finding with the rule's explanation
-    bool quiet = false;      // the summary only
-    std::string severity;    // "error" or "warning": the least severity shown
-    bool dryRun = false;     // check without changing any file
-    bool recursive = false;  // every dated report folder under the roots
-    int jobs = 0;            // reports checked at once (0: the number of cores)
-    std::string summaryCsv;  // the batch's summary table as CSV
+    bool explain = false;                   // each finding with the rule's explanation
+    Language language = Language::English;  // of the explanations (--lang, else the locale's)
+    bool quiet = false;                     // the summary only
+    std::string severity;                   // "error" or "warning": the least severity shown
+    bool dryRun = false;                    // check without changing any file
+    bool recursive = false;                 // every dated report folder under the roots
+    int jobs = 0;                           // reports checked at once (0: the number of cores)
+    std::string summaryCsv;                 // the batch's summary table as CSV
     // (internal) a batch's worker: where it writes its results (check_result_json.h) instead
     // of printing them
     std::string resultsFile;

@@ -72,6 +72,7 @@ std::vector<std::string> WorkerArguments(const CheckOptions& o, const Job& job) 
     if (!o.severity.empty()) args.insert(args.end(), {"--severity", o.severity});
     if (o.run.json) args.push_back("--json");
     if (o.explain) args.push_back("--explain");
+    args.insert(args.end(), {"--lang", std::string(LanguageCode(o.language))});
     if (o.quiet) args.push_back("--quiet");
     if (o.dryRun) args.push_back("--dry-run");
     return args;

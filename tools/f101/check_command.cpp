@@ -18,6 +18,7 @@ Command AddCheck(CLI::App& app) {
                   {"ID_EKZ of the report instance (default: the folder's only instance, else none)",
                    "Print the findings as JSON Lines", true});
     cmd->add_flag("--explain", o->explain, "Show each finding's rule explanation (f101 rules CODE)");
+    AddLanguageOption(*cmd, o->language);
     cmd->add_option("--severity", o->severity, "Show only findings of this severity or worse: error or warning")
         ->check(CLI::IsMember({"error", "warning"}));
     cmd->add_flag("--quiet", o->quiet, "Print only the summary");

@@ -93,8 +93,8 @@ std::string_view OutcomeWord(reportkit::RunEnd end) {
 // Records each chapter's run into the report's result and hands it to the sinks.
 class ResultRecorder : public RunOutput {
 public:
-    ResultRecorder(ReportResult& result, CheckSink& sink, bool explain)
-        : result_(result), sink_(sink), explain_(explain) {}
+    ResultRecorder(ReportResult& result, CheckSink& sink, bool explain, Language language)
+        : result_(result), sink_(sink), explain_(explain), language_(language) {}
 
     void Print(const reportkit::ReportFolder& folder, const reportkit::RunRequest& request,
                const reportkit::RunOutcome& outcome, const std::vector<reportkit::ProtocolLine>& lines,
@@ -111,7 +111,7 @@ public:
         if (explain_)
             for (Finding& f : run.findings)
                 if (const Rule* rule = f.line.code.empty() ? nullptr : FindRule(f.line.code))
-                    f.explanation = std::string(rule->explanation);
+                    f.explanation = std::string(rule->Explanation(language_));
         run.failures = failures;
         sink_.ChapterDone(result_, run);
     }
@@ -122,6 +122,7 @@ private:
     ReportResult& result_;
     CheckSink& sink_;
     bool explain_;
+    Language language_;
 };
 
 // Runs the chapters asked for; the result holds everything the check met.
@@ -143,7 +144,7 @@ void RunChecks(const CheckOptions& o, ReportResult& result, CheckSink& sink) {
     if (o.dryRun && o.run.protocol.empty()) scratch.emplace();
     const std::string protocol = scratch ? scratch->path : o.run.ProtocolPath(folder);
     const auto before = o.dryRun ? Snapshot(folder.dir) : std::map<std::string, std::string>{};
-    ResultRecorder recorder(result, sink, o.explain);
+    ResultRecorder recorder(result, sink, o.explain, o.language);
     RunSession session(recorder);
     for (const reportkit::Chapter& c : chapters)
         if (!session.Run(lib, folder,
