@@ -13,6 +13,7 @@
 #include "runtime/conversions.h"
 #include "runtime/record_access.h"
 #include "runtime/report_location.h"
+#include "runtime/row_instances.h"
 #include "runtime/run.h"
 #include "runtime/texts.h"
 #include "tesma/tesmaC.h"
@@ -183,6 +184,8 @@ void Sort::RemoveMarker() {
 }
 
 void Sort::Run() {
+    // The rows of one instance: never a mixture of several.
+    RequireOneInstance();
     ResetArrays();
     for (const auto& store : amounts_) store.Declare();
     accounts_.Declare();

@@ -8,6 +8,7 @@
 #include "platform/locale/settings.h"
 #include "platform/text/cp1251.h"
 #include "runtime/conversions.h"
+#include "runtime/row_instances.h"
 #include "runtime/row_keys.h"
 #include "runtime/run.h"
 
@@ -79,9 +80,10 @@ void AppendRow() {
     runtime::Run& run = CurrentRun();
     if (run.MainTableKind == "F") return;
     auto& q = run.Q;
+    const std::int32_t instance = NewRowInstanceId();
     q.Append();
     q.SetInteger("NNN", NewRowKey());
-    if (run.InstanceId != 0) q.SetInteger("ID_EKZ", run.InstanceId);
+    if (instance != 0) q.SetInteger("ID_EKZ", instance);
     q.Post();
     FillRowBuffer(1);
     run.RowStep();

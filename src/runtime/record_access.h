@@ -15,7 +15,8 @@ void EndRowAccess();
 void FirstRow();
 void NextRow();
 bool RowsEnded();
-// A new row with a fresh NNN key (and the instance's ID_EKZ); nothing for tables of kind "F".
+// A new row with a fresh NNN key and the ID_EKZ of its instance (see NewRowInstanceId); nothing
+// for tables of kind "F".
 void AppendRow();
 // Deletes the current row; the cursor moves to the following one. Nothing for kind "F".
 void DeleteRow();

@@ -1,5 +1,7 @@
 #include "runtime/requisites.h"
 
+#include <utility>
+
 #include "platform/engine/files.h"
 #include "platform/errors.h"
 #include "platform/executable_folder.h"
@@ -31,7 +33,17 @@ std::string FirstValue(const std::vector<std::string>& lines) {
     return qq.Eof() ? std::string() : qq.AsText(0);
 }
 
+// The instance whose requisites are read: 0 for none.
+std::int32_t RequisitesInstance(const runtime::Run& run) { return run.RequisitesInstanceId.value_or(run.InstanceId); }
+
 }  // namespace
+
+RequisitesOfInstance::RequisitesOfInstance(std::int32_t instance)
+    : previous_(std::exchange(CurrentRun().RequisitesInstanceId, instance)) {}
+
+RequisitesOfInstance::~RequisitesOfInstance() {
+    if (runtime::Run* run = runtime::RunInProgress()) run->RequisitesInstanceId = previous_;
+}
 
 std::string ReadFormRequisite(std::string_view code) {
     runtime::Run& run = CurrentRun();
@@ -49,7 +61,8 @@ std::string ReadFormRequisite(std::string_view code) {
     const std::string file = engine::JoinPath(run.DataDir, "REKW_" + name + ".DB");
     if (!engine::FileExists(file)) return {};
     std::vector<std::string> lines{"select VAL from " + SqlTable(file) + " where code='" + SqlQuoted(code) + "'"};
-    if (run.InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(run.InstanceId));
+    if (const std::int32_t instance = RequisitesInstance(run); instance != 0)
+        lines.push_back(" and ID_EKZ=" + std::to_string(instance));
     return FirstValue(lines);
 }
 
@@ -94,7 +107,8 @@ Value LookupKeyedValue(std::string_view fieldName, std::string_view keyValue, st
     std::vector<std::string> lines{
         "select " + name + " from " + SqlTable(engine::JoinPath(run.DataDir, run.MainTableFile + ".DB")),
         " where " + keyName + " = '" + SqlQuoted(keyValue) + "'"};
-    if (run.InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(run.InstanceId));
+    if (const std::int32_t instance = RequisitesInstance(run); instance != 0)
+        lines.push_back(" and ID_EKZ=" + std::to_string(instance));
     const std::string t = FirstValue(lines);
     switch (lists.FieldType(field)) {
         case 'A':
