@@ -99,9 +99,8 @@ TEST_F(Instances, EveryInstanceCheckedAndSortedAmongOthersIsAsAlone) {
 // A host may call the library with an instance that the register does not hold: the count of
 // repeated accounts and total rows reads the run's own rows all the same.
 TEST_F(Instances, ARunWhoseInstanceTheRegisterLacksCountsItsOwnRows) {
-    const std::string folder = WriteInstancesFolder(dir / "unlisted",
-                                                    {{1, "2618", "2618", "0", ""}, {7, "2704", "2704", "0", ""}},
-                                                    RowOrder::Blocks);
+    const std::string folder = WriteInstancesFolder(
+        dir / "unlisted", {{1, "2618", "2618", "0", ""}, {7, "2704", "2704", "0", ""}}, RowOrder::Blocks);
     WriteRepEkz(folder, {{1, "2618", "0", ""}});
     RepeatAccount(Table(folder, 'A'), 7, "10605");
     const std::string lines = Appended(folder, contract::kTableChapterA, contract::kModeControl, 7);
@@ -121,9 +120,8 @@ TEST_F(Instances, TheReportAsAWholeWorksOnTheOneInstanceOfItsTableAndRefusesSeve
     EXPECT_EQ(Count(FileBytes(Table(one, 'A')), "79999 (ИТОГО)"_cp), 2u);
     EXPECT_EQ(Count(Appended(one, contract::kTableChapterA, contract::kModeControl, 1), "E101199"), 0u);
 
-    const std::string two = WriteInstancesFolder(dir / "two",
-                                                 {{1, "2704", "2704", "0", ""}, {2, "2618", "2618", "0", ""}},
-                                                 RowOrder::Shuffled);
+    const std::string two = WriteInstancesFolder(
+        dir / "two", {{1, "2704", "2704", "0", ""}, {2, "2618", "2618", "0", ""}}, RowOrder::Shuffled);
     for (auto [chapter, mode] : {std::pair{'A', contract::kModeControl}, std::pair{'D', contract::kModeSort}}) {
         const std::string table = Table(two, chapter), before = FileBytes(table);
         const reportkit::RunOutcome out =
@@ -142,8 +140,7 @@ TEST_F(Instances, TheReportAsAWholeWorksOnTheOneInstanceOfItsTableAndRefusesSeve
 // instance's own requisites, never a mixture.
 TEST_F(Instances, TheReportAsAWholeFillsEachInstancesMessageRowsFromItsOwnRequisites) {
     const std::string folder = WriteInstancesFolder(
-        dir / "fill",
-        {{1, "2704", "1481", "0", ""}, {2, "2704", "1481", "0", "1"}, {3, "2704", "1481", "5", ""}},
+        dir / "fill", {{1, "2704", "1481", "0", ""}, {2, "2704", "1481", "0", "1"}, {3, "2704", "1481", "5", ""}},
         RowOrder::Shuffled);
     Appended(folder, contract::kTableMessageRequisites, contract::kModeControl, 0);
     for (std::int32_t id = 1; id <= 3; ++id) {
@@ -152,10 +149,9 @@ TEST_F(Instances, TheReportAsAWholeFillsEachInstancesMessageRowsFromItsOwnRequis
         ASSERT_EQ(rows.size(), 8u);
         EXPECT_TRUE(rows[7].starts_with(n + "|DTMF|20")) << rows[7];
         rows.pop_back();
-        EXPECT_EQ(rows, (std::vector<std::string>{n + "|OKUD|0409101|", n + "|OKATO|45" + n + "|",
-                                                  n + "|OKPO|0003253" + n + "|",
-                                                  n + "|RNKO|" + (id == 3 ? "1481/5" : "1481") + "|",
-                                                  n + "|BIKKO|04452522" + n + "|", n + "|DTMO|20151201|",
-                                                  n + "|DTME|20151201|"}));
+        EXPECT_EQ(rows, (std::vector<std::string>{
+                            n + "|OKUD|0409101|", n + "|OKATO|45" + n + "|", n + "|OKPO|0003253" + n + "|",
+                            n + "|RNKO|" + (id == 3 ? "1481/5" : "1481") + "|", n + "|BIKKO|04452522" + n + "|",
+                            n + "|DTMO|20151201|", n + "|DTME|20151201|"}));
     }
 }

@@ -23,10 +23,9 @@ TEST_F(TotalRows, AChapterWhoseAccountRowsAllGoWithTheOldTotalRowsEndsWithBothTo
         std::int32_t table;
         std::string total, zero;
     };
-    for (const Case& c : {Case{'A', contract::kTableChapterA, "79999", "0"},
-                          Case{'B', contract::kTableChapterB, "89999", "0"},
-                          Case{'G', contract::kTableChapterG, "97999", "0"},
-                          Case{'D', contract::kTableChapterD, "98999", "0.0000"}}) {
+    for (const Case& c :
+         {Case{'A', contract::kTableChapterA, "79999", "0"}, Case{'B', contract::kTableChapterB, "89999", "0"},
+          Case{'G', contract::kTableChapterG, "97999", "0"}, Case{'D', contract::kTableChapterD, "98999", "0.0000"}}) {
         SCOPED_TRACE(c.chapter);
         const std::string text = c.total + " (ИТОГО)";
         const std::vector<std::pair<std::string, std::string>> rows = {
@@ -47,8 +46,7 @@ TEST_F(TotalRows, AChapterWhoseAccountRowsAllGoWithTheOldTotalRowsEndsWithBothTo
         std::vector<std::string> left;
         for (const auto& r : Rows(c.chapter)) {
             std::string row = text::ToUtf8(r[1].text) + "|" + text::ToUtf8(r[2].text);
-            for (std::size_t i = 3; i < 15; ++i)
-                row += "|" + engine::CellText(r[i], engine::ColumnKind::Real);
+            for (std::size_t i = 3; i < 15; ++i) row += "|" + engine::CellText(r[i], engine::ColumnKind::Real);
             left.push_back(row);
         }
         std::string zeros;

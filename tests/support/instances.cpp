@@ -66,14 +66,13 @@ void Merge(const std::string& folder, const std::vector<std::string>& trees, con
     for (const InstanceOf& i : instances) {
         registry.push_back({i.id, i.regn, i.branch, i.change});
         const std::string n = std::to_string(i.id);
-        for (const auto& [code, value] :
-             std::vector<std::pair<std::string, std::string>>{{"BNK_REGN", i.regn},
-                                                              {"BNK_FILN", i.branch},
-                                                              {"BNK_STATE", "D"},
-                                                              {"BNK_NFIL", "0"},
-                                                              {"BNK_SOATO", "45" + n},
-                                                              {"BNK_OKPO", "0003253" + n},
-                                                              {"BNK_BIK", "04452522" + n}})
+        for (const auto& [code, value] : std::vector<std::pair<std::string, std::string>>{{"BNK_REGN", i.regn},
+                                                                                          {"BNK_FILN", i.branch},
+                                                                                          {"BNK_STATE", "D"},
+                                                                                          {"BNK_NFIL", "0"},
+                                                                                          {"BNK_SOATO", "45" + n},
+                                                                                          {"BNK_OKPO", "0003253" + n},
+                                                                                          {"BNK_BIK", "04452522" + n}})
             requisites.push_back({code, value, i.id});
     }
     // The register and requisites in the instances' own order, whatever the rows' order.
@@ -93,7 +92,8 @@ std::string WriteInstancesFolder(const std::string& root, const std::vector<Inst
         const auto rows = reportkit::ReadPublished(sheets, i.sheet);
         current.push_back(reportkit::WriteReportTree({scratch, i.sheet, "", i.id, false}, rows, chart));
         if (previousMonth)
-            previous.push_back(reportkit::WriteReportTree({scratch, i.sheet, "", i.id, false}, PreviousMonth(rows), chart));
+            previous.push_back(
+                reportkit::WriteReportTree({scratch, i.sheet, "", i.id, false}, PreviousMonth(rows), chart));
     }
     const std::string folder = root + "/F101/20151201/";
     Merge(folder, current, instances, order);

@@ -14,7 +14,7 @@ namespace tesma::testing {
 
 struct InstanceOf {
     std::int32_t id;
-    std::string sheet;  // the registration number whose published rows it holds
+    std::string sheet;                 // the registration number whose published rows it holds
     std::string regn, branch, change;  // its row of REP_EKZ.DB
 };
 
