@@ -46,9 +46,9 @@ std::vector<PxField> ChapterLayout(int vxRub) {
         f.push_back({n, pxfNumber, 8});
     if (vxRub == pxfBytes) f[3] = {"VX_RUB", pxfBytes, 8};
     f.push_back({"NNN", pxfLong, 4});
-    for (const PxField& extra : {PxField{"NOTE", pxfAlpha, 20}, PxField{"MEMO", pxfMemoBLOb, 20},
-                                 PxField{"AMT", pxfBCD, 17, 4}, PxField{"PIC", pxfBytes, 8},
-                                 PxField{"BLOB", pxfBLOb, 10}, PxField{"HOST", pxfLong, 4}})
+    for (const PxField& extra :
+         {PxField{"NOTE", pxfAlpha, 20}, PxField{"MEMO", pxfMemoBLOb, 20}, PxField{"AMT", pxfBCD, 17, 4},
+          PxField{"PIC", pxfBytes, 8}, PxField{"BLOB", pxfBLOb, 10}, PxField{"HOST", pxfLong, 4}})
         f.push_back(extra);
     return f;
 }
