@@ -4,6 +4,7 @@
 #include <map>
 
 #include "controls/procedures.h"
+#include "platform/errors.h"
 #include "platform/text/cp1251.h"
 #include "runtime/arrays.h"
 #include "runtime/conversions.h"
@@ -26,7 +27,7 @@ void FillReportRequisites() {
 
     // The report as a whole: the message table holds each instance's rows (ID_EKZ), and each
     // instance's first eight rows are filled from that instance's own requisites; rows of no
-    // instance are filled from the requisites as they come.
+    // instance from the requisites as they come, which must then be those of one instance.
     struct Requisite {
         const char* key;
         std::function<std::string(const std::string& branch)> value;  // computed when its row is reached
@@ -53,7 +54,15 @@ void FillReportRequisites() {
         const std::int32_t instance = RowInstanceId();
         const RequisitesOfInstance requisites(instance);
         Filling& f = instances[instance];
-        if (++f.rows == 1) f.branch = BankBranchNumber();
+        if (++f.rows == 1) {
+            // Rows of no instance take the requisites as they come: only when they are those of
+            // one instance, never a mixture of several.
+            if (instance == 0 && !FormRequisitesOfOneInstance())
+                throw Failure("rows of the message table " + runtime::CurrentRun().MainTableFile +
+                              " carry no report instance (ID_EKZ), and the requisites are those of several "
+                              "instances: which one's to fill them with is not known. Nothing was changed");
+            f.branch = BankBranchNumber();
+        }
         if (f.rows > std::size(rows)) continue;
         const Requisite& q = rows[f.rows - 1];
         SetRowField("KEY_REKW", Value::Str(q.key));

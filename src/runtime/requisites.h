@@ -12,6 +12,9 @@
 namespace tesma {
 
 std::string ReadFormRequisite(std::string_view code);
+// Whether the form's requisites are those of one instance at most: its rows carry one ID_EKZ (or
+// the table has none, or no ID_EKZ field).
+bool FormRequisitesOfOneInstance();
 std::string ReadCommonRequisite(std::string_view code);
 std::string BankRegNumber();     // BNK_REGN
 std::string BankBranchNumber();  // BNK_FILN

@@ -154,4 +154,16 @@ TEST_F(Instances, TheReportAsAWholeFillsEachInstancesMessageRowsFromItsOwnRequis
                             n + "|RNKO|" + (id == 3 ? "1481/5" : "1481") + "|", n + "|BIKKO|04452522" + n + "|",
                             n + "|DTMO|20151201|", n + "|DTME|20151201|"}));
     }
+    // Rows of no instance beside the requisites of several: whose to fill them with is unknown.
+    EditTable(folder + "F101_OES.DB", [](engine::TableFile& t) {
+        for (std::string& r : t.records) t.Set(r, 0, engine::Cell::Blank());
+    });
+    const std::string before = FileBytes(folder + "F101_OES.DB");
+    const reportkit::RunOutcome out = Run(folder, contract::kTableMessageRequisites, contract::kModeControl, 0);
+    EXPECT_EQ(out.end, RunEnd::Failed);
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_NE(out.messages[0].find("carry no report instance (ID_EKZ), and the requisites are those of several"),
+              std::string::npos)
+        << out.messages[0];
+    EXPECT_EQ(FileBytes(folder + "F101_OES.DB"), before);
 }

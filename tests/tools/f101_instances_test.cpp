@@ -70,7 +70,8 @@ TEST(F101Instances, TheCountOfRepeatedAccountsAndTotalRowsReadsTheInstanceUnderC
     }
     {
         // The only instance is a corrected copy: its total rows are there.
-        const std::string folder = WriteInstancesFolder(dir / "only", {{1, "2704", "1481", "0", "1"}}, RowOrder::Blocks);
+        const std::string folder =
+            WriteInstancesFolder(dir / "only", {{1, "2704", "1481", "0", "1"}}, RowOrder::Blocks);
         RunF101({"check", folder});
         EXPECT_EQ(Count(Protocol(folder), "E101199"), 0u) << Protocol(folder);
     }
@@ -107,8 +108,7 @@ TEST(F101Instances, WithoutInstancesInTheRegisterTheTablesOneInstanceIsTakenOrSe
         dir / "two", {{1, "2704", "2704", "0", ""}, {2, "2618", "2618", "0", ""}}, RowOrder::Shuffled);
     std::filesystem::remove(two + "REP_EKZ.DB");
     const std::string before = ReadBytes(two + "F101_1.DB");
-    for (const auto& args :
-         std::vector<std::vector<std::string>>{{"check", two}, {"sort", two, "--chapter", "Д"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"check", two}, {"sort", two, "--chapter", "Д"}}) {
         ProcessResult r = RunF101(args);
         EXPECT_EQ(r.status, 2) << args[0] << r.err;
         EXPECT_NE(r.err.find("no register of report instances (REP_EKZ.DB), and the chapter tables hold rows of 2 "
