@@ -2,8 +2,9 @@
 // published sheets. One institution's tree goes to <out>/F101/<date>/, synced table by table;
 // with --regn all (or a list) every institution's tree comes from one read of the sheet file,
 // each under <out>/<regn>/, written without a sync each and the file system synced once at the
-// end, before success is reported. Each tree appears whole or not at all; a stop ends the import
-// between two trees and says which were written.
+// end, before success is reported. Each tree appears whole or not at all; a stop, or a tree that
+// cannot be written (a report to replace that a run is working on), ends the import between two
+// trees and says which were written and which not.
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -67,18 +68,30 @@ struct TreeToWrite {
 };
 
 // Writes the trees one by one, each whole or not at all, and lists each on standard output as
-// soon as it is in place. A stop ends the import between two trees: the trees written stay
-// (synced), the rest are named, and the status is 130. `syncRoot`: the folder whose file system
-// is synced once at the end (empty when each tree syncs its own tables).
+// soon as it is in place. A stop ends the import between two trees, and a tree that cannot be
+// written ends it there: the trees written stay (synced) and the rest are named on standard
+// error. `syncRoot`: the folder whose file system is synced once at the end (empty when each
+// tree syncs its own tables).
 int WriteTrees(const std::vector<TreeToWrite>& trees, const std::vector<reportkit::ChartEntry>& chart,
                const StopSignals& stop, const std::string& syncRoot) {
     std::size_t written = 0;
-    for (; written < trees.size() && !stop.Asked(); ++written)
-        PrintLine(reportkit::PlaceReportTree(trees[written].plan, *trees[written].rows, chart));
+    std::string failure;
+    for (; written < trees.size() && !stop.Asked(); ++written) {
+        try {
+            PrintLine(reportkit::PlaceReportTree(trees[written].plan, *trees[written].rows, chart));
+        } catch (const std::exception& e) {
+            if (written == 0) throw;
+            failure = text::ToUtf8(e.what());
+            break;
+        }
+    }
     if (!syncRoot.empty() && written > 0) SyncFileSystemOf(syncRoot);
     if (written == trees.size()) return int{kClean};
     std::ostringstream said;
-    said << "f101: stopped: ";
+    if (failure.empty())
+        said << "f101: stopped: ";
+    else
+        said << "f101: " << failure << "\nf101: ";
     if (written == 0) {
         said << "no report was written";
     } else {
@@ -91,7 +104,7 @@ int WriteTrees(const std::vector<TreeToWrite>& trees, const std::vector<reportki
     }
     said << ". The same command with --replace writes them all.\n";
     std::cerr << said.str();
-    return int{kStopped};
+    return failure.empty() ? int{kStopped} : int{kCouldNotCheck};
 }
 
 int ImportMany(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chartPath,
@@ -125,9 +138,8 @@ int ImportMany(const std::string& csv, const std::string& regn, const std::strin
     std::vector<TreeToWrite> trees;
     for (const auto& [number, rows] : byRegn) {
         auto name = names.find(number);
-        TreeToWrite tree{{(fs::path(out) / number).string(), number,
-                          name == names.end() ? std::string() : name->second, 1},
-                         &rows};
+        TreeToWrite tree{
+            {(fs::path(out) / number).string(), number, name == names.end() ? std::string() : name->second, 1}, &rows};
         tree.plan.syncEachTable = false;
         trees.push_back(std::move(tree));
     }

@@ -1,6 +1,7 @@
 #include "report_tree.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -206,11 +207,33 @@ fs::path ScratchBeside(const fs::path& place, const char* what) {
     for (int attempt = 0;; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%08x", random());
-        const fs::path scratch = place.parent_path() / ("." + place.filename().string() + ".f101-" + what + "-" + suffix);
+        const fs::path scratch =
+            place.parent_path() / ("." + place.filename().string() + ".f101-" + what + "-" + suffix);
         if (::mkdir(scratch.c_str(), 0777) == 0) return scratch;
         if (errno != EEXIST || attempt == 100)
             throw std::runtime_error(place.string() + ": cannot make a folder beside it: " + std::strerror(errno));
     }
+}
+
+// Locks every file of a report folder that is to be replaced, as a run of the library locks the
+// tables and the protocol it works on: while a check or sort works on the report, it is not
+// replaced under it (the run's commit would write its tables into the new report).
+std::vector<engine::FileLock> LockReport(const fs::path& dir) {
+    std::vector<engine::FileLock> locks;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(dir, ec)) {
+        if (!e.is_regular_file(ec)) continue;
+        auto lock = engine::FileLock::TryExclusive(e.path().string());
+        if (!lock)
+            throw std::runtime_error(e.path().string() +
+                                     (::access(e.path().c_str(), R_OK) == 0
+                                          ? ": locked by another process (a check, sort or fill is working on that "
+                                            "report); it was not replaced"
+                                          : ": cannot be opened to lock it; the report was not replaced"));
+        locks.push_back(std::move(*lock));
+    }
+    if (ec) throw std::runtime_error(dir.string() + ": cannot list the old report: " + ec.message());
+    return locks;
 }
 
 void Rename(const fs::path& from, const fs::path& to) {
@@ -254,6 +277,7 @@ std::string PlaceReportTree(const ReportTreePlan& tree, const std::vector<Publis
     if (fs::exists(top)) {
         // A report of that date is there: it steps aside under a scratch name (and goes with
         // it), and comes back when the new one cannot take its place.
+        const auto held = fs::is_directory(dated) ? LockReport(dated) : std::vector<engine::FileLock>{};
         old.path = ScratchBeside(top, "old");
         Rename(top, old.path);
         if (engine::CurrentFileSystem().Rename(fresh.path.string(), top.string()) != 0) {
