@@ -140,22 +140,28 @@ public:
         if (::pipe(ready) != 0 || ::pipe(go_) != 0) throw std::runtime_error("pipe");
         pid_ = ::fork();
         if (pid_ == 0) {
+            // Waits until the test lets go or ends.
+            ::close(go_[1]);
             const int fd = ::open(path.c_str(), O_RDONLY);
-            char c = ::flock(fd, LOCK_EX) == 0 ? 1 : 0;
+            char c = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 1 : 0;
             (void)!::write(ready[1], &c, 1);
-            (void)!::read(go_[0], &c, 1);
+            if (c) (void)!::read(go_[0], &c, 1);
             ::_exit(0);
         }
-        char locked = 0;
-        if (::read(ready[0], &locked, 1) != 1 || !locked) throw std::runtime_error("cannot lock " + path);
-        ::close(ready[0]);
+        ::close(go_[0]);
         ::close(ready[1]);
+        char locked = 0;
+        const bool told = ::read(ready[0], &locked, 1) == 1;
+        ::close(ready[0]);
+        if (!told || !locked) {
+            ::close(go_[1]);
+            ::waitpid(pid_, nullptr, 0);
+            throw std::runtime_error("cannot lock " + path);
+        }
     }
     ~LockHolder() {
-        (void)!::write(go_[1], "x", 1);
-        ::waitpid(pid_, nullptr, 0);
-        ::close(go_[0]);
         ::close(go_[1]);
+        ::waitpid(pid_, nullptr, 0);
     }
 
 private:
@@ -163,11 +169,11 @@ private:
     int go_[2] = {-1, -1};
 };
 
-// Every file under a folder with its bytes.
-std::map<std::string, std::string> Tree(const std::string& root) {
-    std::map<std::string, std::string> files;
+// Every file under a folder with a digest of its bytes, and every folder.
+std::map<std::string, std::size_t> Tree(const std::string& root) {
+    std::map<std::string, std::size_t> files;
     for (const auto& e : fs::recursive_directory_iterator(root))
-        files[e.path().string()] = e.is_regular_file() ? FileBytes(e.path().string()) : "(folder)";
+        files[e.path().string()] = e.is_regular_file() ? std::hash<std::string>()(FileBytes(e.path().string())) : 0;
     return files;
 }
 
