@@ -214,8 +214,9 @@ Command AddImportPublished(CLI::App& app) {
                     "Bank names: CSV with REGN and NAME_B (default: bank-names-2013-01-01.csv.gz beside CSV)");
     cmd->footer(
         "Exit status: 0 trees written (their folders printed), 2 usage error (bad --regn, no chart), 3 a bad sheet "
-        "file or row, or a registration number without rows, 130 stopped (Ctrl-C or SIGTERM) with some trees not "
-        "written: those written are printed, each whole; the same command with --replace writes them all.");
+        "file or row, a registration number without rows, or a report to replace that a run is working on, 130 "
+        "stopped (Ctrl-C or SIGTERM). Each tree is written whole or not at all; when some are not written, those "
+        "written are printed, the rest named, and the same command with --replace writes them all.");
     return {cmd, [o] { return ImportPublished(*o); }};
 }
 
