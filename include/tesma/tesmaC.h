@@ -74,6 +74,14 @@ enum {
 #define TESMA_OUTCOME_NO_PROTOCOL "no-protocol" /* the protocol file could not be opened: nothing ran */
 
 /*
+ * A FIFO as the protocol file: while nobody reads it, a call waits this long for a reader (the
+ * progress window alive, its stop button heard; a stop ends the wait as "stopped") and then ends
+ * "no-protocol". A host that makes several calls for one reader keeps the FIFO open for writing
+ * itself between them, or the reader sees the end of its stream after the first call.
+ */
+#define TESMA_PROTOCOL_READER_WAIT_MS 5000
+
+/*
  * Finding records (the TESMA_ENV_FINDINGS file). One line per record, ended by a line feed; the
  * texts are code page 1251. A record is a list of TESMA_RECORD_* keys and their values,
  * "key=value", separated by one TAB. A value never holds a TAB, a line feed or a carriage return:
@@ -241,6 +249,7 @@ inline constexpr std::string_view kOutcomeFinished = TESMA_OUTCOME_FINISHED;
 inline constexpr std::string_view kOutcomeStopped = TESMA_OUTCOME_STOPPED;
 inline constexpr std::string_view kOutcomeFailed = TESMA_OUTCOME_FAILED;
 inline constexpr std::string_view kOutcomeNoProtocol = TESMA_OUTCOME_NO_PROTOCOL;
+inline constexpr std::int32_t kProtocolReaderWaitMs = TESMA_PROTOCOL_READER_WAIT_MS;
 
 inline constexpr std::string_view kRecordKind = TESMA_RECORD_KIND;
 inline constexpr std::string_view kRecordProcedure = TESMA_RECORD_PROCEDURE;

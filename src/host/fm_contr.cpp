@@ -107,6 +107,11 @@ void TFmContr::FormClose() {
     Context.Q.ClearSql();
 }
 
+bool TFmContr::Pause(std::int64_t ms) {
+    ui::CurrentBackend().Idle(ms);
+    return !Stopped;
+}
+
 void TFmContr::ProtocolLine(std::string_view text, const runtime::LineFacts& facts) {
     Record.Line(text, facts);
     if (text.substr(0, 2) == "**") {

@@ -68,6 +68,7 @@ private:
     void RowStep() override { UpdateCounters(); }
     void PumpNow() override { UpdateCounters(); }
     void ProtocolLine(std::string_view text, const runtime::LineFacts& facts) override;
+    bool Pause(std::int64_t ms) override;
     void Repaint();
 };
 

@@ -27,18 +27,21 @@ UniqueFd Failed(UniqueFd& fd) {
     return UniqueFd();
 }
 
-// Opens an existing file for reading and writing without ever waiting. A FIFO opened so never
-// refuses; opened for writing only, it refuses at once (ENXIO) when nobody reads it, and
-// that is what a protocol written into the void must get. An empty descriptor is a failure,
-// with errno set.
+// Opens an existing file for reading and writing without ever waiting; `st` tells what it is,
+// also after a failure when the name exists. A FIFO is opened for writing only: a descriptor
+// that read it too would stand in for a reader who is not there, and its closing would end the
+// stream of a reader who came meanwhile. Opened so, it refuses at once (ENXIO) while nobody
+// reads it. An empty descriptor is a failure, with errno set.
 UniqueFd OpenExisting(const std::string& disk, struct stat& st) {
     engine::FileSystem& files = engine::CurrentFileSystem();
-    UniqueFd fd = files.Open(disk, O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    constexpr int kWriteOnly = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    const bool fifo = ::stat(disk.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+    UniqueFd fd = files.Open(disk, fifo ? kWriteOnly : O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (!fd) return fd;
-    if (::fstat(fd.Get(), &st) == 0 && S_ISFIFO(st.st_mode)) {
-        // This descriptor reads the FIFO too: it goes before the one that writes is opened.
+    if (!fifo && ::fstat(fd.Get(), &st) == 0 && S_ISFIFO(st.st_mode)) {
+        // A FIFO put in the file's place between the look and the open.
         fd.Reset();
-        fd = files.Open(disk, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        fd = files.Open(disk, kWriteOnly);
         if (!fd) return fd;
     }
     if (::fstat(fd.Get(), &st) != 0) return Failed(fd);
@@ -73,16 +76,21 @@ ssize_t WriteHoldingSigpipe(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
-int ProtocolFile::Open(std::string_view path) {
+int ProtocolFile::Open(std::string_view path, const std::function<bool()>& awaitReader) {
     Close();
     path_ = std::string(path);
     const std::string disk = engine::DiskPath(path);
     engine::FileSystem& files = engine::CurrentFileSystem();
     struct stat st {};
     UniqueFd fd = OpenExisting(disk, st);
+    int err = fd ? 0 : errno;
+    while (err == ENXIO && S_ISFIFO(st.st_mode) && awaitReader && awaitReader()) {
+        fd = OpenExisting(disk, st);
+        err = fd ? 0 : errno;
+    }
     const bool existed = static_cast<bool>(fd);
     if (!existed) {
-        if (errno != ENOENT) return errno;
+        if (err != ENOENT) return err;
         fd = files.Open(disk, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (!fd || ::fstat(fd.Get(), &st) != 0) return errno;
     }

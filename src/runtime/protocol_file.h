@@ -1,6 +1,7 @@
 #pragma once
 // The protocol file: plain text in code page 1251, CR LF after every line, appended run after
 // run. Held open only during a run; others may read it meanwhile but not write it.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,10 @@ public:
     // character 26 among its last 128 bytes) or creates it. Returns 0, or the error number of
     // the failure (missing folder, no access, a folder of that name, held by another writer).
     // A character device (such as /dev/null) or a FIFO is written as it is, with no cutting
-    // and no lock; a FIFO that nobody reads is a failure at once (ENXIO), never a wait.
-    int Open(std::string_view path);
+    // and no lock. A FIFO that nobody reads is tried again after each call of `awaitReader`
+    // (which lets some time pass) for as long as it returns true; then, or without one, the
+    // open fails (ENXIO). Opening itself never waits.
+    int Open(std::string_view path, const std::function<bool()>& awaitReader = nullptr);
     bool IsOpen() const { return static_cast<bool>(fd_); }
 
     // Appends text and CR LF. Output goes through a 128-byte buffer; a failed write raises an

@@ -1,10 +1,14 @@
 #include "runtime/run.h"
 
+#include <chrono>
+#include <thread>
+
 #include "platform/engine/files.h"
 #include "platform/engine/session.h"
 #include "platform/errors.h"
 #include "runtime/record_access.h"
 #include "runtime/sql_text.h"
+#include "tesma/tesmaC.h"
 
 namespace tesma::runtime {
 
@@ -15,6 +19,11 @@ Run* gRunInProgress = nullptr;
 void NoRunInProgress() { throw Failure("the run context is used outside a run"); }
 
 }  // namespace detail
+
+bool RunProgress::Pause(std::int64_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return true;
+}
 
 CurrentRunScope::CurrentRunScope(Run& run) : previous_(detail::gRunInProgress) { detail::gRunInProgress = &run; }
 
@@ -33,8 +42,18 @@ void Run::SelectMainTable() {
 }
 
 bool Run::Execute(const std::function<void()>& procedures) {
+    // A FIFO as the protocol is often read by a program started beside the host (a shell's
+    // background reader), which may open it a moment after the run: the run waits for it for a
+    // few seconds, the window alive and its stop button heard, before giving up.
+    constexpr std::int64_t kReaderPollMs = 50;
+    std::int64_t waited = 0;
+    const auto awaitReader = [&] {
+        if (waited >= contract::kProtocolReaderWaitMs) return false;
+        waited += kReaderPollMs;
+        return progress_.Pause(kReaderPollMs);
+    };
     // A protocol that cannot be opened: nothing runs and nothing is written.
-    if (Protocol.Open(ProtocolPath) != 0) return false;
+    if (Protocol.Open(ProtocolPath, awaitReader) != 0) return false;
     // Whatever happens below, the run ends with the arrays freed, the cursors and the
     // protocol closed, and the table changes written (or, after a failure, dropped).
     struct Finish {

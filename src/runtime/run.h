@@ -33,6 +33,10 @@ public:
     virtual void PumpNow() = 0;
     // A protocol line was written (a header line, "**...", is shown), with what it is about.
     virtual void ProtocolLine(std::string_view text, const LineFacts& facts) = 0;
+    // The run waits about `ms` for something outside it (a reader of its protocol); the clock
+    // ticks and the stop button is heard meanwhile. False once the stop button was pressed.
+    // Without a window to keep alive, it only sleeps.
+    virtual bool Pause(std::int64_t ms);
 };
 
 class Run {
@@ -83,10 +87,10 @@ public:
     std::int32_t& OperatorCounter = Library().counters.OperatorCounter;
 
     // The whole run: opens the protocol (a protocol that cannot be opened runs nothing and
-    // writes nothing: false), opens the main table on Q, runs `procedures`, and then, also
-    // when they fail, frees the control arrays, lets the row buffer keep its values, closes the
-    // queries and the protocol, and writes the table changes (or drops them after a failure or
-    // in a dry run).
+    // writes nothing: false; a FIFO is waited for a while for its reader), opens the main table on Q, runs
+    // `procedures`, and then, also when they fail, frees the control arrays, lets the row buffer keep its values,
+    // closes the queries and the protocol, and writes the table changes (or drops them after a failure or in a dry
+    // run).
     bool Execute(const std::function<void()>& procedures);
 
     // Appends one line to the protocol; pending messages run first. `facts` say what it is

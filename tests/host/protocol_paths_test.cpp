@@ -17,9 +17,12 @@
 #include "runtime/protocol_file.h"
 #include "runtime/record_access.h"
 #include "runtime/run.h"
+#include "support/file_faults.h"
 #include "support/in_run.h"
 #include "support/report.h"
 #include "support/tables.h"
+#include "support/temp_dir.h"
+#include "tesma/tesmaC.h"
 
 using namespace tesma;
 using namespace tesma::literals;
@@ -58,6 +61,18 @@ protected:
     bool TableChanged() { return ReadTable(table())[0][1].text == "99999"; }
     const std::string kLines = "**Заголовок\r\nfirst "_cp + std::string(200, 'x') + "\r\nsecond\r\n";
 
+    // How the run ended, as the run record tells a host.
+    struct Outcome {
+        TempDir dir;
+        std::string path = dir / "outcome";
+        Outcome() { ::setenv(TESMA_ENV_OUTCOME, path.c_str(), 1); }
+        ~Outcome() { ::unsetenv(TESMA_ENV_OUTCOME); }
+        std::string Word() const {
+            const std::string bytes = FileBytes(path);
+            return bytes.substr(0, bytes.find('\n'));
+        }
+    };
+
     const double kDate = locale::EncodeDate(2025, 12, 1);
     ScriptedUi ui;
     ReportTree tree;
@@ -93,17 +108,53 @@ TEST_F(ProtocolPaths, AFifoWithAReaderGetsTheLinesByteForByte) {
     EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
 }
 
-TEST_F(ProtocolPaths, AFifoWithoutAReaderIsAnErrorAtOnceNeverAWait) {
+TEST_F(ProtocolPaths, AFifoWithoutAReaderIsWaitedForWithTheWindowAliveAndThenRefused) {
     const std::string fifo = tree.Dir() / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     runtime::ProtocolFile protocol;
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(protocol.Open(fifo), ENXIO);
-    EXPECT_FALSE(Run(fifo) && TableChanged());
-    // At once (make bench measures it against a run to a protocol file); here only a bound that
-    // catches a wait for a reader.
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+    EXPECT_EQ(protocol.Open(fifo), ENXIO);  // the file alone never waits
+    Outcome outcome;
+    EXPECT_TRUE(Run(fifo));
+    EXPECT_EQ(outcome.Word(), contract::kOutcomeNoProtocol);
     EXPECT_FALSE(TableChanged());
+    EXPECT_TRUE(ui->messageBoxes.empty());
+    // A few seconds of the window's clock, under ten, and the clock ticked all along.
+    EXPECT_GE(ui->VirtualNow(), contract::kProtocolReaderWaitMs);
+    EXPECT_LT(ui->VirtualNow(), 10000);
+    EXPECT_GE(static_cast<std::int64_t>(ui->drawn.size()), contract::kProtocolReaderWaitMs / 500);
+}
+
+TEST_F(ProtocolPaths, AReaderWhoComesDuringTheWaitGetsEveryLine) {
+    const std::string fifo = tree.Dir() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // The reader opens the FIFO just before the library's fourth try.
+    int tries = 0;
+    UniqueFd reader;
+    FileFaults late([&](FileFaults::Step step, const std::string& path) {
+        if (step == FileFaults::Step::Open && path == fifo && ++tries == 4)
+            reader = UniqueFd(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
+        return 0;
+    });
+    Outcome outcome;
+    EXPECT_TRUE(Run(fifo));
+    EXPECT_EQ(outcome.Word(), contract::kOutcomeFinished);
+    ASSERT_TRUE(reader);
+    char buf[4096];
+    const ssize_t n = ::read(reader.Get(), buf, sizeof buf);
+    EXPECT_EQ(std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0), kLines);
+    EXPECT_TRUE(TableChanged());
+}
+
+TEST_F(ProtocolPaths, AStopDuringTheWaitForAReaderEndsItAsAStop) {
+    const std::string fifo = tree.Dir() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ui->stopAtPumps = {6};
+    Outcome outcome;
+    EXPECT_TRUE(Run(fifo));
+    EXPECT_EQ(outcome.Word(), contract::kOutcomeStopped);
+    EXPECT_LT(ui->VirtualNow(), contract::kProtocolReaderWaitMs);
+    EXPECT_FALSE(TableChanged());
+    EXPECT_TRUE(ui->messageBoxes.empty());
 }
 
 TEST_F(ProtocolPaths, AReaderThatGoesAwayEndsTheRunNotTheProcess) {

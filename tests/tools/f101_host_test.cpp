@@ -11,6 +11,7 @@
 
 #include "f101_fixture.h"
 #include "platform/text/cp1251.h"
+#include "platform/unique_fd.h"
 
 using namespace tesma;
 using namespace tesma::literals;
@@ -109,9 +110,8 @@ TEST(F101ReadBack, NeverBlocksOnStandardOutputDevNullOrAFifo) {
     EXPECT_NE(null.status, 124) << "hung";
     const std::string fifo = dir / "protocol.fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    // The reader is there before f101 starts (one that came late would rightly be refused at
-    // once); a writer end of the test's own keeps the reader from seeing the end before f101
-    // has written, and is closed when f101 is done.
+    // The reader is there before f101 starts; a writer end of the test's own keeps the reader
+    // from seeing the end before f101 has written, and is closed when f101 is done.
     const int readEnd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(readEnd, 0);
     const int keepOpen = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
@@ -137,6 +137,40 @@ TEST(F101ReadBack, NeverBlocksOnStandardOutputDevNullOrAFifo) {
     EXPECT_EQ(piped.err, "");
     EXPECT_NE(out.out.find(text::FromUtf8(kHeaderD) + "\r\n"), std::string::npos);
     EXPECT_EQ(fifoBytes.substr(0, fifoBytes.find("\r\n")), text::FromUtf8(kHeaderD));
+}
+
+TEST(F101ReadBack, AFifoReaderWhoComesLateGetsEveryChapterOfAWholeCheck) {
+    TempDir dir;
+    const std::string folder = ImportInstitution(dir, "2704");
+    const std::string fifo = dir / "protocol.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // As `cat protocol.fifo & f101 check ...` often goes: f101 first, the reader a moment after.
+    auto check = std::async(std::launch::async, [&] { return RunF101({"check", folder, "--protocol", fifo}); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    auto reader = std::async(std::launch::async, [&] {
+        std::string bytes;
+        const UniqueFd in(::open(fifo.c_str(), O_RDONLY | O_CLOEXEC));
+        char chunk[4096];
+        for (ssize_t n; in && (n = ::read(in.Get(), chunk, sizeof chunk)) > 0;)
+            bytes.append(chunk, static_cast<std::size_t>(n));
+        return bytes;
+    });
+    const ProcessResult r = check.get();
+    // A reader still waiting for a writer that never came is let go.
+    while (reader.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        UniqueFd(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    const std::string fifoBytes = reader.get();
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.err, "");
+    // Every chapter's lines reached the reader, byte for byte those that f101 printed.
+    std::string printed;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("== ", 0) != 0 && line.rfind(folder, 0) != 0) printed += line + "\r\n";
+    EXPECT_EQ(fifoBytes, text::FromUtf8(printed));
+    for (const char* chapter : {"А. Баланс 1-я часть", "Б.", "В.", "Г.", "Д."})
+        EXPECT_EQ(Count(fifoBytes, text::FromUtf8("**Контроль формы 101 Глава " + std::string(chapter))), 1u)
+            << chapter;
 }
 
 TEST(F101Failures, AreSaidOnceEndTheCommandAndAppearInJson) {

@@ -33,8 +33,8 @@ Command AddImport(CLI::App& app) {
         ->check(CLI::IsMember({"utf8", "cp1251"}));
     cmd->add_flag("--replace", o->replace, "Write over an existing table");
     cmd->footer(
-        "Exit status: 0 table written, 2 usage error (bad option, field list, encoding or header), 3 a bad row or a "
-        "file that could not be read or written (no table is written then).");
+        "Exit status: 0 table written, 2 usage error (bad option, field list, encoding or header), 3 a bad row, a "
+        "file that could not be read or written, or a table that a run is working on (no table is written then).");
     return {cmd, [o] {
                 return Guarded([&] {
                     RequireFile(o->csv);

@@ -2,10 +2,14 @@
 // published sheets. One institution's tree goes to <out>/F101/<date>/, synced table by table;
 // with --regn all (or a list) every institution's tree comes from one read of the sheet file,
 // each under <out>/<regn>/, written without a sync each and the file system synced once at the
-// end, before success is reported.
+// end, before success is reported. Each tree appears whole or not at all; a stop, or a tree that
+// cannot be written (a report to replace that a run is working on), ends the import between two
+// trees and says which were written and which not.
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -18,6 +22,7 @@
 #include "platform/unique_fd.h"
 #include "published_sheet.h"
 #include "report_tree.h"
+#include "stop_signals.h"
 
 namespace tesma::f101 {
 
@@ -44,8 +49,66 @@ void SyncFileSystemOf(const std::string& dir) {
         throw std::runtime_error(dir + ": the report trees could not be synced to disk");
 }
 
+// One line on standard output, whole even when a signal breaks the write.
+void PrintLine(const std::string& line) {
+    std::cout.flush();
+    const std::string bytes = line + "\n";
+    for (std::string_view left = bytes; !left.empty();) {
+        const ssize_t n = ::write(STDOUT_FILENO, left.data(), left.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        left.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+// An institution's report tree to write.
+struct TreeToWrite {
+    reportkit::ReportTreePlan plan;
+    const std::vector<reportkit::PublishedRow>* rows;
+};
+
+// Writes the trees one by one, each whole or not at all, and lists each on standard output as
+// soon as it is in place. A stop ends the import between two trees, and a tree that cannot be
+// written ends it there: the trees written stay (synced) and the rest are named on standard
+// error. `syncRoot`: the folder whose file system is synced once at the end (empty when each
+// tree syncs its own tables).
+int WriteTrees(const std::vector<TreeToWrite>& trees, const std::vector<reportkit::ChartEntry>& chart,
+               const StopSignals& stop, const std::string& syncRoot) {
+    std::size_t written = 0;
+    std::string failure;
+    for (; written < trees.size() && !stop.Asked(); ++written) {
+        try {
+            PrintLine(reportkit::PlaceReportTree(trees[written].plan, *trees[written].rows, chart));
+        } catch (const std::exception& e) {
+            if (written == 0) throw;
+            failure = text::ToUtf8(e.what());
+            break;
+        }
+    }
+    if (!syncRoot.empty() && written > 0) SyncFileSystemOf(syncRoot);
+    if (written == trees.size()) return int{kClean};
+    std::ostringstream said;
+    if (failure.empty())
+        said << "f101: stopped: ";
+    else
+        said << "f101: " << failure << "\nf101: ";
+    if (written == 0) {
+        said << "no report was written";
+    } else {
+        said << written << " of " << trees.size()
+             << " reports written (listed on standard output), each whole; not written: ";
+        constexpr std::size_t kNamed = 10;
+        for (std::size_t i = written; i < trees.size() && i < written + kNamed; ++i)
+            said << (i > written ? ", " : "") << trees[i].plan.regn;
+        if (trees.size() - written > kNamed) said << " and " << trees.size() - written - kNamed << " more";
+    }
+    said << ". The same command with --replace writes them all.\n";
+    std::cerr << said.str();
+    return failure.empty() ? int{kStopped} : int{kCouldNotCheck};
+}
+
 int ImportMany(const std::string& csv, const std::string& regn, const std::string& out, const std::string& chartPath,
-               const std::string& namesPath, bool replace) {
+               const std::string& namesPath, bool replace, const StopSignals& stop) {
     std::set<std::string> wanted;
     if (regn != "all") {
         std::istringstream list(regn);
@@ -66,34 +129,35 @@ int ImportMany(const std::string& csv, const std::string& regn, const std::strin
     if (byRegn.empty()) throw std::runtime_error(csv + ": no rows");
     // Every institution's folder is known before anything is written: one report that is
     // there already stops the whole import, unless --replace says to write over them.
-    std::vector<std::string> trees;
+    std::vector<std::string> folders;
     for (const auto& [number, rows] : byRegn)
-        trees.push_back(reportkit::ReportTreeFolder((fs::path(out) / number).string(), rows));
-    reportkit::RefuseExistingReports(trees, replace);
+        folders.push_back(reportkit::ReportTreeFolder((fs::path(out) / number).string(), rows));
+    reportkit::RefuseExistingReports(folders, replace);
     const auto names = BankNames(namesPath);
-    reportkit::RemoveOldReports(trees);
     fs::create_directories(out);
-    std::vector<std::string> dirs;
+    std::vector<TreeToWrite> trees;
     for (const auto& [number, rows] : byRegn) {
         auto name = names.find(number);
-        reportkit::ReportTreePlan tree{(fs::path(out) / number).string(), number,
-                                       name == names.end() ? std::string() : name->second, 1};
-        tree.syncEachTable = false;
-        dirs.push_back(reportkit::WriteReportTree(tree, rows, chart));
+        TreeToWrite tree{
+            {(fs::path(out) / number).string(), number, name == names.end() ? std::string() : name->second, 1}, &rows};
+        tree.plan.syncEachTable = false;
+        trees.push_back(std::move(tree));
     }
-    SyncFileSystemOf(out);
-    for (const std::string& d : dirs) std::cout << d << '\n';
-    return int{kClean};
+    return WriteTrees(trees, chart, stop, out);
 }
 
 int ImportPublished(const ImportPublishedOptions& o) {
+    // Ctrl-C, or SIGTERM (a script's background job, whose SIGINT is ignored), stops the import
+    // between two institutions' trees, never inside one.
+    const StopSignals stop({SIGINT, SIGTERM});
     return Guarded([&] {
         RequireFile(o.csv);
         const std::string chartPath =
             o.chart.empty() ? (fs::path(o.csv).parent_path() / "account-signs-observed.csv").string() : o.chart;
         const std::string namesPath =
             o.names.empty() ? (fs::path(o.csv).parent_path() / "bank-names-2013-01-01.csv.gz").string() : o.names;
-        if (NamesManyInstitutions(o.regn)) return ImportMany(o.csv, o.regn, o.out, chartPath, namesPath, o.replace);
+        if (NamesManyInstitutions(o.regn))
+            return ImportMany(o.csv, o.regn, o.out, chartPath, namesPath, o.replace, stop);
         if (!o.chart.empty())
             RequireFile(o.chart);
         else if (!fs::exists(chartPath))
@@ -106,19 +170,16 @@ int ImportPublished(const ImportPublishedOptions& o) {
         if (rows.empty()) throw std::runtime_error(o.csv + ": no rows for registration number " + o.regn);
         const fs::path tree = reportkit::ReportTreeFolder(o.out, rows);
         reportkit::RefuseExistingReports({tree.string()}, o.replace);
-        reportkit::RemoveOldReports({tree.string()});
         std::error_code ec;
-        fs::create_directories(tree, ec);
-        if (ec)
-            throw reportkit::UsageError("--out " + o.out + ": cannot hold the report folder " + tree.string() + ": " +
-                                        ec.message());
+        fs::create_directories(o.out, ec);
+        if (ec || !fs::is_directory(o.out))
+            throw reportkit::UsageError("--out " + o.out + ": cannot hold the report folder " + tree.string() +
+                                        (ec ? ": " + ec.message() : std::string()));
         const auto names = BankNames(namesPath);
         const auto name = names.find(rows.front().regn);
         const std::string bankName = name == names.end() ? std::string() : name->second;
-        const std::string dir =
-            reportkit::WriteReportTree({o.out, rows.front().regn, bankName, 1}, rows, reportkit::ReadChart(chartPath));
-        std::cout << dir << '\n';
-        return int{kClean};
+        return WriteTrees({{{o.out, rows.front().regn, bankName, 1}, &rows}}, reportkit::ReadChart(chartPath), stop,
+                          "");
     });
 }
 
@@ -153,7 +214,9 @@ Command AddImportPublished(CLI::App& app) {
                     "Bank names: CSV with REGN and NAME_B (default: bank-names-2013-01-01.csv.gz beside CSV)");
     cmd->footer(
         "Exit status: 0 trees written (their folders printed), 2 usage error (bad --regn, no chart), 3 a bad sheet "
-        "file or row, or a registration number without rows.");
+        "file or row, a registration number without rows, or a report to replace that a run is working on, 130 "
+        "stopped (Ctrl-C or SIGTERM). Each tree is written whole or not at all; when some are not written, those "
+        "written are printed, the rest named, and the same command with --replace writes them all.");
     return {cmd, [o] { return ImportPublished(*o); }};
 }
 

@@ -8,6 +8,7 @@
 
 namespace tesma::f101 {
 
+namespace fs = std::filesystem;
 using reportkit::RunEnd;
 using reportkit::RunOutcome;
 
@@ -29,15 +30,20 @@ namespace {
 // Whether two paths name the same file.
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) return true;
-    return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
+    if (fs::equivalent(a, b, ec)) return true;
+    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
 }
 
 // What went wrong in a run: the protocol that could not be opened, every message box the run
 // showed, or, for a run that failed without a word, that it did.
 std::vector<Failure> FailuresOf(const RunOutcome& outcome, const std::string& protocol) {
     std::vector<Failure> failures;
-    if (outcome.end == RunEnd::NoProtocol)
+    std::error_code ec;
+    if (outcome.end == RunEnd::NoProtocol && fs::is_fifo(protocol, ec))
+        failures.push_back({protocol + ": nobody opened the FIFO for reading within " +
+                                std::to_string(contract::kProtocolReaderWaitMs / 1000) + " seconds",
+                            protocol});
+    else if (outcome.end == RunEnd::NoProtocol)
         failures.push_back(
             {protocol + ": the protocol file could not be opened (missing folder, no access, or held by another run)",
              protocol});
@@ -88,6 +94,7 @@ bool RunSession::Run(hostkit::Library& lib, const reportkit::ReportFolder& folde
                      const reportkit::RunRequest& request) {
     if (!ended_ && stop_.Asked()) Stop();
     if (ended_) return false;
+    if (!stream_ || stream_->Path() != request.protocol) stream_ = std::make_unique<ProtocolStream>(request.protocol);
     const RunOutcome outcome = reportkit::RunOnFolder(lib, folder, request);
     const auto lines = reportkit::ParseProtocol(outcome.appended);
     for (const auto& l : lines) {

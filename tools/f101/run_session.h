@@ -1,6 +1,7 @@
 #pragma once
 // The runs of one command: each run's lines and new failures handed to what the command prints,
-// every failure said once however many runs meet it, the command ended at a stop (Ctrl-C between
+// every failure said once however many runs meet it, a FIFO as the protocol one stream from the
+// first run to the last, the command ended at a stop (Ctrl-C between
 // runs, or the library's stop button) or at a failure that makes further runs pointless, the
 // counts and the exit status.
 #include <memory>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "protocol_output.h"
+#include "protocol_stream.h"
 #include "run_host.h"
 #include "stop_signals.h"
 
@@ -69,6 +71,8 @@ private:
     FindingCounts counts_;
     std::set<std::string> said_;
     StopSignals stop_;
+    // The protocol of the command's runs, one stream for a FIFO's reader.
+    std::unique_ptr<ProtocolStream> stream_;
 };
 
 }  // namespace tesma::f101

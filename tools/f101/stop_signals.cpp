@@ -19,7 +19,10 @@ StopSignals::StopSignals(std::initializer_list<int> signals) {
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = 0;
     for (int s : signals) {
+        // A signal the process was started with ignored stays ignored: a script that runs f101
+        // in the background keeps the terminal's Ctrl-C from it, and stops it with SIGTERM.
         struct sigaction old {};
+        if (::sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
         ::sigaction(s, &sa, &old);
         previous_.emplace_back(s, old);
     }

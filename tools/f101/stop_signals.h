@@ -3,7 +3,8 @@
 // Ctrl-C as its stop button; before and between runs, and while a batch waits for its workers,
 // this flag keeps it, so that a command stops at the next run instead of dying half-way through
 // its own work. One flag for the process, raised by the signals a StopSignals catches while it
-// lives; a caught signal also interrupts a blocking wait (no restart).
+// lives (not those the process was started with ignored); a caught signal also interrupts a
+// blocking wait (no restart).
 #include <signal.h>
 
 #include <initializer_list>

@@ -1,9 +1,17 @@
 #include "report_tree.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "form101.h"
+#include "platform/engine/file_system.h"
 #include "platform/engine/files.h"
 #include "platform/engine/paradox.h"
 #include "platform/locale/calendar.h"
@@ -89,20 +97,13 @@ void RefuseExistingReports(const std::vector<std::string>& trees, bool replace) 
         "; give --replace to write over it, protocol file and all");
 }
 
-void RemoveOldReports(const std::vector<std::string>& trees) {
-    for (const std::string& tree : trees) {
-        std::error_code ec;
-        if (!fs::exists(tree, ec)) continue;
-        fs::remove_all(tree, ec);
-        if (ec) throw std::runtime_error(tree + ": cannot remove the old report: " + ec.message());
-    }
-}
+namespace {
 
-std::string WriteReportTree(const ReportTreePlan& tree, const std::vector<PublishedRow>& rows,
-                            const std::vector<ChartEntry>& chart) {
+// The tables of a report folder, written into `dir`.
+void WriteReportTables(const fs::path& dir, const ReportTreePlan& tree, const std::vector<PublishedRow>& rows,
+                       const std::vector<ChartEntry>& chart) {
     if (rows.empty()) throw std::runtime_error("no rows for registration number " + tree.regn);
     const std::string date = rows.front().date;
-    const fs::path dir = ReportTreeFolder(tree.root, rows);
     fs::create_directories(dir);
     const std::string base = text::FromUtf8(dir.string() + "/");
     const Cell instance = Cell::Integer(tree.instance);
@@ -151,22 +152,6 @@ std::string WriteReportTree(const ReportTreePlan& tree, const std::vector<Publis
                 {"NNN", FieldType::Long, 0}},
                oes, tree.syncEachTable);
 
-    // Table definitions.
-    std::vector<std::vector<Cell>> defs;
-    std::int64_t order = 0;
-    for (const Chapter& c : kChapters)
-        defs.push_back({Text(std::string(c.code)), Text(std::string(c.fileName)), Cell::Integer(0),
-                        Cell::Text(std::to_string(order + 1)), Cell::Integer(++order)});
-    defs.push_back({Text(std::string(kMessageRequisitesCode)), Text(std::string(kMessageRequisitesFile)),
-                    Cell::Integer(0), Cell::Text(std::to_string(order + 1)), Cell::Integer(++order)});
-    WriteTable(base + "rfdef.DB",
-               {{"FSNAME", FieldType::Alpha, 10},
-                {"FTABLE", FieldType::Alpha, 40},
-                {"TO_IDF", FieldType::Long, 0},
-                {"FORDER", FieldType::Alpha, 10},
-                {"FDORDER", FieldType::Long, 0}},
-               defs, tree.syncEachTable);
-
     // The instance register and the form requisites.
     WriteTable(base + "REP_EKZ.DB",
                {{"ID_EKZ", FieldType::Long, 0},
@@ -196,7 +181,118 @@ std::string WriteReportTree(const ReportTreePlan& tree, const std::vector<Publis
                 {"AP", FieldType::Alpha, 3},
                 {"PS_ACC_CURRENCY", FieldType::Alpha, 1}},
                ps, tree.syncEachTable);
+
+    // Table definitions, last: a folder is a report folder by its rfdef.DB, so a tree cut short
+    // while it is written never looks like a report.
+    std::vector<std::vector<Cell>> defs;
+    std::int64_t order = 0;
+    for (const Chapter& c : kChapters)
+        defs.push_back({Text(std::string(c.code)), Text(std::string(c.fileName)), Cell::Integer(0),
+                        Cell::Text(std::to_string(order + 1)), Cell::Integer(++order)});
+    defs.push_back({Text(std::string(kMessageRequisitesCode)), Text(std::string(kMessageRequisitesFile)),
+                    Cell::Integer(0), Cell::Text(std::to_string(order + 1)), Cell::Integer(++order)});
+    WriteTable(base + "rfdef.DB",
+               {{"FSNAME", FieldType::Alpha, 10},
+                {"FTABLE", FieldType::Alpha, 40},
+                {"TO_IDF", FieldType::Long, 0},
+                {"FORDER", FieldType::Alpha, 10},
+                {"FDORDER", FieldType::Long, 0}},
+               defs, tree.syncEachTable);
+}
+
+// A new folder beside `place` for what is to go there, ".<name>.f101-<what>-<random>", with the
+// permissions any new folder gets (it becomes the report's own folder).
+fs::path ScratchBeside(const fs::path& place, const char* what) {
+    std::random_device random;
+    for (int attempt = 0;; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%08x", random());
+        const fs::path scratch =
+            place.parent_path() / ("." + place.filename().string() + ".f101-" + what + "-" + suffix);
+        if (::mkdir(scratch.c_str(), 0777) == 0) return scratch;
+        if (errno != EEXIST || attempt == 100)
+            throw std::runtime_error(place.string() + ": cannot make a folder beside it: " + std::strerror(errno));
+    }
+}
+
+// Locks every file of a report folder that is to be replaced, as a run of the library locks the
+// tables and the protocol it works on: while a check or sort works on the report, it is not
+// replaced under it (the run's commit would write its tables into the new report).
+std::vector<engine::FileLock> LockReport(const fs::path& dir) {
+    std::vector<engine::FileLock> locks;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(dir, ec)) {
+        if (!e.is_regular_file(ec)) continue;
+        auto lock = engine::FileLock::TryExclusive(e.path().string());
+        if (!lock)
+            throw std::runtime_error(e.path().string() +
+                                     (::access(e.path().c_str(), R_OK) == 0
+                                          ? ": locked by another process (a check, sort or fill is working on that "
+                                            "report); it was not replaced"
+                                          : ": cannot be opened to lock it; the report was not replaced"));
+        locks.push_back(std::move(*lock));
+    }
+    if (ec) throw std::runtime_error(dir.string() + ": cannot list the old report: " + ec.message());
+    return locks;
+}
+
+void Rename(const fs::path& from, const fs::path& to) {
+    if (engine::CurrentFileSystem().Rename(from.string(), to.string()) != 0)
+        throw std::runtime_error(to.string() + ": cannot put the report in place: " + std::strerror(errno));
+}
+
+}  // namespace
+
+std::string WriteReportTree(const ReportTreePlan& tree, const std::vector<PublishedRow>& rows,
+                            const std::vector<ChartEntry>& chart) {
+    const fs::path dir = ReportTreeFolder(tree.root, rows);
+    WriteReportTables(dir, tree, rows, chart);
     return dir.string() + "/";
+}
+
+std::string PlaceReportTree(const ReportTreePlan& tree, const std::vector<PublishedRow>& rows,
+                            const std::vector<ChartEntry>& chart) {
+    const std::string shown = ReportTreeFolder(tree.root, rows);
+    const fs::path dated = fs::path(shown).lexically_normal();
+    fs::path root = fs::path(tree.root).lexically_normal();
+    if (!root.has_filename()) root = root.parent_path();
+    if (!root.parent_path().empty()) fs::create_directories(root.parent_path());
+    // What is built beside and renamed: the first folder on the way that is not there.
+    fs::path top = dated;
+    for (const fs::path& folder : {root, root / "F101"}) {
+        if (!fs::exists(folder)) {
+            top = folder;
+            break;
+        }
+    }
+    struct Scratch {
+        fs::path path;
+        ~Scratch() {
+            std::error_code ec;
+            if (!path.empty()) fs::remove_all(path, ec);
+        }
+    } fresh{ScratchBeside(top, "new")}, old;
+    const fs::path inside = dated.lexically_relative(top);
+    WriteReportTables(inside == "." ? fresh.path : fresh.path / inside, tree, rows, chart);
+    if (fs::exists(top)) {
+        // A report of that date is there: it steps aside under a scratch name (and goes with
+        // it), and comes back when the new one cannot take its place.
+        const auto held = fs::is_directory(dated) ? LockReport(dated) : std::vector<engine::FileLock>{};
+        old.path = ScratchBeside(top, "old");
+        Rename(top, old.path);
+        if (engine::CurrentFileSystem().Rename(fresh.path.string(), top.string()) != 0) {
+            const int err = errno;
+            engine::CurrentFileSystem().Rename(old.path.string(), top.string());
+            old.path.clear();
+            throw std::runtime_error(top.string() + ": cannot put the report in place: " + std::strerror(err));
+        }
+    } else {
+        Rename(fresh.path, top);
+    }
+    fresh.path.clear();
+    if (tree.syncEachTable && engine::CurrentFileSystem().SyncFolder(top.parent_path().string()) != 0)
+        throw std::runtime_error(top.parent_path().string() + ": cannot sync the folder: " + std::strerror(errno));
+    return shown + "/";
 }
 
 }  // namespace tesma::reportkit

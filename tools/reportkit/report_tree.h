@@ -27,11 +27,17 @@ std::string ReportTreeFolder(const std::string& root, const std::vector<Publishe
 // Report folders that import would write over: with `replace` they may go, otherwise the first
 // one is a usage error (nothing is written); a folder that is no report folder is never removed.
 void RefuseExistingReports(const std::vector<std::string>& trees, bool replace);
-// Removes those of the folders that exist, old protocol file and all.
-void RemoveOldReports(const std::vector<std::string>& trees);
 
 // Writes the dated folder for the rows (of one institution and one date); returns its path.
 std::string WriteReportTree(const ReportTreePlan& tree, const std::vector<PublishedRow>& rows,
+                            const std::vector<ChartEntry>& chart);
+
+// As WriteReportTree, but the folder appears whole or not at all, so that no half-written folder
+// ever looks like a report: the part of the tree that is not there yet (from the first missing
+// folder on the way to the dated one) is built under a scratch name beside where it goes and
+// renamed into place; a dated folder that is there already is replaced, protocol file and all,
+// by the same rename. A failure leaves nothing of the new tree behind and the old one as it was.
+std::string PlaceReportTree(const ReportTreePlan& tree, const std::vector<PublishedRow>& rows,
                             const std::vector<ChartEntry>& chart);
 
 }  // namespace tesma::reportkit

@@ -1,7 +1,10 @@
 #include "table_csv.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -113,6 +116,18 @@ void ImportTable(const std::string& csvPath, const std::string& tablePath,
             }
         }
         t.records.push_back(std::move(record));
+    }
+    // A table that is there is replaced under its lock, the one a run of the library holds while
+    // it reads and rewrites the table: replaced under a run, the table would lose the run's rows
+    // or have them written over the imported ones.
+    std::optional<engine::FileLock> lock;
+    if (fs::exists(tablePath)) {
+        lock = engine::FileLock::TryExclusive(tablePath);
+        if (!lock)
+            throw std::runtime_error(tablePath + (::access(tablePath.c_str(), R_OK) == 0
+                                                      ? ": the table is locked by another process (a check, sort "
+                                                        "or fill is working on it); it was not replaced"
+                                                      : ": cannot be opened to lock it; it was not replaced"));
     }
     engine::ReplaceFileAtomically(tablePath, engine::SerializeParadox(t), tablePath);
 }

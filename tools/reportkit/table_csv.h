@@ -12,7 +12,8 @@ namespace tesma::reportkit {
 
 void ExportTable(const std::string& tablePath, std::ostream& out, const CsvFormat& format = {});
 
-// Creates the table; an existing file is kept unless `replace`. A bad row is a
+// Creates the table; an existing file is kept unless `replace`, and replaced under its lock
+// (refused, naming it, while a run of the library holds it). A bad row is a
 // std::runtime_error naming the CSV file, line and field, and no table is written then. With
 // no fields given, the header's names must carry their types ("NBAL2:A25", as export
 // --with-types writes them).

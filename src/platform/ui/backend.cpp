@@ -76,6 +76,16 @@ void Backend::Pump() {
     if (timerEnabled_ && NowMs() >= nextTick_) DeliverTick();
 }
 
+void Backend::Idle(std::int64_t ms) {
+    const std::int64_t until = NowMs() + ms;
+    for (;;) {
+        Pump();
+        const std::int64_t now = NowMs();
+        if (now >= until) return;
+        Wait((timerEnabled_ && nextTick_ < until ? nextTick_ : until) - now);
+    }
+}
+
 void Backend::DeliverTick() {
     nextTick_ = NowMs() + kTickMs;
     try {

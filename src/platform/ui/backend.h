@@ -44,6 +44,9 @@ public:
     bool TimerEnabled() const { return timerEnabled_; }
     // Delivers what is pending: a stop click, a due tick (nested inside the caller).
     void Pump();
+    // Lets the window live for `ms` while the caller waits for something outside it: ticks and
+    // stop clicks are delivered as they come (nested inside the caller), and nothing else runs.
+    void Idle(std::int64_t ms);
 
     // A modal error box with one OK button. When the environment names a file in
     // TESMA_MESSAGES, the text goes there instead (UTF-8, one line), so that a host without a
