@@ -35,7 +35,7 @@ Command AddCheck(CLI::App& app) {
     cmd->add_option("--ignore", o->ignore, "Drop these finding codes from the output, the counts and the exit status")
         ->delimiter(',')
         ->type_name("CODE[,CODE...]")
-        ->check(CLI::Validator(
+        ->transform(CLI::Validator(
             [](std::string& code) {
                 for (char& c : code) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
                 return FindRule(code) ? std::string() : "no finding code " + code + " (f101 rules lists them all)";
