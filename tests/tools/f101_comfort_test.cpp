@@ -29,14 +29,7 @@ std::vector<std::string> ImportNamed(const TempDir& dir, const std::vector<std::
     return folders;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-json LastRecord(const std::string& out) { return json::parse(Lines(out).back()); }
+json LastRecord(const std::string& out) { return JsonLines(out).back(); }
 
 }  // namespace
 
@@ -71,13 +64,7 @@ TEST(F101Comfort, SeveritiesInColourOnlyOnATerminalThatTakesThem) {
 
 TEST(F101Comfort, TheProgressLineShowsTheChapterTheRowAndTheTimeTaken) {
     TempDir dir;
-    const std::string folder = ImportInstitution(dir, "2704");
-    std::string csv =
-        "ID_EKZ,NBAL2,A_P,VX_RUB,VX_VAL,VX_ITOG,OB_AK_RUB,OB_AK_VAL,OB_AK_ITOG,OB_PAS_RUB,OB_PAS_VAL,OB_PAS_ITOG,IS_"
-        "RUB,IS_VAL,IS_ITOG,NNN\n";
-    for (int i = 0; i < 2900; ++i)
-        csv += "1," + std::to_string(80000 + i) + ",А,-5,7,1,3,-4,9,11,2,-6,8,5,1," + std::to_string(i + 1) + "\n";
-    ReplaceTable(folder + "F101_2.DB", csv, kChapterFields);
+    const std::string folder = ImportWithLongChapterB(dir);
     PtyProcess p({kF101, "check", folder, "--chapter", "Б", "--protocol", dir / "p.txt"}, {"TERM=xterm"},
                  dir / "out.txt");
     EXPECT_EQ(p.Wait(), 1) << p.Screen();
@@ -95,7 +82,7 @@ TEST(F101Comfort, UnderSeverityOnlyChaptersWithSomethingToShowAreHeaded) {
     const std::string folder = ImportInstitution(dir, "1481");
     ProcessResult r = RunF101({"check", folder, "--severity", "error"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(Lines(r.out).front(), "== Глава Г (F101_4.DB) ==") << r.out;
+    EXPECT_EQ(TextLines(r.out).front(), "== Глава Г (F101_4.DB) ==") << r.out;
     EXPECT_EQ(Count(r.out, "== Глава"), 1u) << r.out;
     EXPECT_EQ(Count(RunF101({"check", folder, "--severity", "warning"}).out, "== Глава"), 5u);
 }
@@ -107,7 +94,7 @@ TEST(F101Comfort, ABatchSummaryInTheOrderOfRegistrationNumbersWithNames) {
         RunF101({"check", folders[0], folders[1], folders[2], "--quiet", "--summary-csv", dir / "summary.csv"});
     EXPECT_EQ(r.status, 1) << r.err;
     // --quiet: the table once, nothing before it.
-    const auto lines = Lines(r.out);
+    const auto lines = TextLines(r.out);
     ASSERT_EQ(lines.size(), 5u) << r.out;
     EXPECT_EQ(lines[0].rfind("report ", 0), 0u);
     EXPECT_NE(lines[0].find("  regn  bank "), std::string::npos) << lines[0];
@@ -115,7 +102,7 @@ TEST(F101Comfort, ABatchSummaryInTheOrderOfRegistrationNumbersWithNames) {
     EXPECT_EQ(lines[2].rfind(folders[2] + "  2618  ОАО АКБ \"МЕЖДУНАРОДНЫЙ ФИНАНСОВ…", 0), 0u) << lines[2];
     EXPECT_EQ(lines[3].rfind(folders[0] + "  3447  РНКО \"ИРЦ\" ЗАО ", 0), 0u) << lines[3];
     EXPECT_EQ(lines[4].rfind("3 reports: ", 0), 0u);
-    const auto csv = Lines(ReadBytes(dir / "summary.csv"));
+    const auto csv = TextLines(ReadBytes(dir / "summary.csv"));
     ASSERT_EQ(csv.size(), 4u);
     EXPECT_EQ(csv[0], "report,regn,bank_name,errors,warnings,failures,seconds,exit,state");
     EXPECT_EQ(csv[1].rfind(folders[1] + ",1481,\"ОАО \"\"Сбербанк России\"\"\",4,5,0,", 0), 0u) << csv[1];
@@ -133,9 +120,9 @@ TEST(F101Comfort, ABatchSummaryInTheOrderOfRegistrationNumbersWithNames) {
 
     // One report: the summary CSV and record too, and "1 report".
     r = RunF101({"check", folders[1], "--summary-csv", dir / "one.csv", "--json"});
-    EXPECT_EQ(Lines(ReadBytes(dir / "one.csv")).size(), 2u);
+    EXPECT_EQ(TextLines(ReadBytes(dir / "one.csv")).size(), 2u);
     EXPECT_EQ(LastRecord(r.out)["report"], folders[1]);
     EXPECT_EQ(LastRecord(r.out)["bank_name"], "ОАО \"Сбербанк России\"");
     r = RunF101({"check", dir / "tree/1481", "--recursive", "--quiet"});
-    EXPECT_EQ(Lines(r.out).back().rfind("1 report: 4 errors, 5 warnings, 0 failures, in ", 0), 0u) << r.out;
+    EXPECT_EQ(TextLines(r.out).back().rfind("1 report: 4 errors, 5 warnings, 0 failures, in ", 0), 0u) << r.out;
 }

@@ -11,20 +11,6 @@ using nlohmann::json;
 
 namespace {
 
-std::vector<json> JsonRecords(const std::string& out) {
-    std::vector<json> records;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);) records.push_back(json::parse(line));
-    return records;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 // The institution 1481 of the sample sheets: in chapter Г the technical accounts 99996 and 99997
 // (E101197 and E101107 twice each), and five warnings.
 const std::string kTechnical = "E101197,E101107";
@@ -43,11 +29,11 @@ TEST(F101KnownFindings, IgnoredCodesCountForNothing) {
     EXPECT_EQ(r.out.find("E101197"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("E101107"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("W101101"), std::string::npos);
-    EXPECT_EQ(Lines(r.out).back(), folder + ": 0 errors, 5 warnings, 0 failures, 4 ignored");
+    EXPECT_EQ(TextLines(r.out).back(), folder + ": 0 errors, 5 warnings, 0 failures, 4 ignored");
 
     r = RunF101({"check", folder, "--ignore", kTechnical + ",W101101", "--json"});
     EXPECT_EQ(r.status, 0);
-    const json summary = JsonRecords(r.out).back();
+    const json summary = JsonLines(r.out).back();
     EXPECT_EQ(summary["severity"], "summary");
     EXPECT_EQ(summary["errors"], 0);
     EXPECT_EQ(summary["warnings"], 1);
@@ -66,18 +52,18 @@ TEST(F101KnownFindings, ABaselineSetsAsideWhatItRecordedWhereverTheRowsMoved) {
     ProcessResult r = RunF101({"check", folder, "--write-baseline", baseline});
     ASSERT_EQ(r.status, 1) << r.err;
     EXPECT_NE(r.err.find(baseline + ": 9 findings recorded as the baseline"), std::string::npos) << r.err;
-    EXPECT_EQ(Lines(ReadBytes(baseline)).size(), 9u);
+    EXPECT_EQ(TextLines(ReadBytes(baseline)).size(), 9u);
 
     r = RunF101({"check", folder, "--baseline", baseline});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.find("E101197"), std::string::npos) << r.out;
-    EXPECT_EQ(Lines(r.out).back(), folder + ": 0 errors, 0 warnings, 0 failures, 9 set aside by the baseline");
+    EXPECT_EQ(TextLines(r.out).back(), folder + ": 0 errors, 0 warnings, 0 failures, 9 set aside by the baseline");
 
     // Chapter Г's rows in the opposite order: the technical accounts' findings come on other
     // rows and are still the known ones. A new negative amount is a new finding, shown.
     ProcessResult exported = RunF101({"export", folder + "F101_4.DB", "--with-types"});
     ASSERT_EQ(exported.status, 0) << exported.err;
-    std::vector<std::string> rows = Lines(exported.out);
+    std::vector<std::string> rows = TextLines(exported.out);
     std::reverse(rows.begin() + 1, rows.end());
     std::string csv;
     for (const std::string& row : rows) csv += row + "\n";
@@ -104,7 +90,7 @@ TEST(F101KnownFindings, ABaselineSetsAsideWhatItRecordedWhereverTheRowsMoved) {
 
     r = RunF101({"check", folder, "--baseline", baseline, "--chapter", "Г", "--json"});
     EXPECT_EQ(r.status, 1) << r.err;
-    const auto records = JsonRecords(r.out);
+    const auto records = JsonLines(r.out);
     std::set<std::string> shown;
     for (const json& j : records)
         if (j["severity"] == "error" || j["severity"] == "warning") shown.insert(j["code"].get<std::string>());
@@ -130,7 +116,7 @@ TEST(F101KnownFindings, ABatchRecordsOneBaselineAndSaysHowManyItSetAside) {
     const std::string baseline = dir / "known.jsonl";
     ProcessResult r = RunF101({"check", folders[0], folders[1], "--write-baseline", baseline, "--quiet"});
     ASSERT_EQ(r.status, 1) << r.err;
-    EXPECT_EQ(Lines(ReadBytes(baseline)).size(), 14u);  // 9 and 5
+    EXPECT_EQ(TextLines(ReadBytes(baseline)).size(), 14u);  // 9 and 5
 
     r = RunF101({"check", folders[0], folders[1], "--baseline", baseline, "--quiet"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -148,7 +134,7 @@ TEST(F101KnownFindings, StatisticsCountTheFindingsShownByCode) {
     const std::string folder = ImportInstitution(dir, "1481");
     ProcessResult r = RunF101({"check", folder, "--statistics"});
     ASSERT_EQ(r.status, 1) << r.err;
-    const auto lines = Lines(r.out);
+    const auto lines = TextLines(r.out);
     const auto by = std::find(lines.begin(), lines.end(), "== by code ==");
     ASSERT_NE(by, lines.end()) << r.out;
     EXPECT_GT(by - lines.begin(), 10);  // after the findings
@@ -158,10 +144,10 @@ TEST(F101KnownFindings, StatisticsCountTheFindingsShownByCode) {
 
     // With --quiet the counts alone; in JSON a record per code before the summary.
     ProcessResult quiet = RunF101({"check", folder, "--statistics", "--quiet", "--ignore", "W101101,W101198"});
-    EXPECT_EQ(Lines(quiet.out).size(), 4u) << quiet.out;
+    EXPECT_EQ(TextLines(quiet.out).size(), 4u) << quiet.out;
     EXPECT_EQ(quiet.out.rfind("== by code ==\n", 0), 0u) << quiet.out;
     ProcessResult j = RunF101({"check", folder, "--statistics", "--json", "--severity", "error"});
-    const auto records = JsonRecords(j.out);
+    const auto records = JsonLines(j.out);
     ASSERT_GE(records.size(), 3u);
     const json& last = records[records.size() - 2];
     EXPECT_EQ(last["severity"], "statistics") << last.dump();
