@@ -40,7 +40,7 @@ Command AddCheck(CLI::App& app) {
                 for (char& c : code) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
                 return FindRule(code) ? std::string() : "no finding code " + code + " (f101 rules lists them all)";
             },
-            "CODE"));
+            ""));
     cmd->add_option("--baseline", o->baseline,
                     "Set aside the findings recorded in this file by --write-baseline (matched by report, chapter, "
                     "code, account and sign)");
