@@ -78,6 +78,8 @@ ReportResult Sample() {
     bare.account = std::nullopt;
     bare.record = {};
     d.findings = {depo, bare};
+    d.setAside = {depo};
+    d.ignored = 4;
     d.outcome = "stopped";
     d.failures = {{"table file /srv/отчёты/F101/20151201/F101_5.DB is locked", r.report + "F101_5.DB"}, {"x", ""}};
     r.chapters.push_back(d);
@@ -86,6 +88,7 @@ ReportResult Sample() {
     r.endedByFailure = true;
     r.refusal = "--instance 7: the register holds 1, 2";
     r.stopped = true;
+    r.ignoring = r.withBaseline = true;
     r.counts = {1, 1, 3};
     r.exitStatus = 130;
     r.seconds = 1.0 / 3.0;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -73,6 +74,23 @@ void SetFirstAccountField(const std::string& path, int field, const engine::Cell
     engine::ReplaceFileAtomically(path, engine::SerializeParadox(t), path);
 }
 
+// The share of Cyrillic letters among the letters of a UTF-8 text.
+double CyrillicShare(const std::string& utf8) {
+    int letters = 0, cyrillic = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (std::isalpha(c)) ++letters;
+        if ((c == 0xD0 || c == 0xD1) && i + 1 < utf8.size()) ++letters, ++cyrillic, ++i;
+    }
+    return letters == 0 ? 0 : static_cast<double>(cyrillic) / letters;
+}
+
+std::size_t Count(const std::string& haystack, const std::string& needle) {
+    std::size_t n = 0;
+    for (auto at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + needle.size())) ++n;
+    return n;
+}
+
 // Every file under a folder with its bytes.
 std::map<std::string, std::string> Tree(const std::string& root) {
     std::map<std::string, std::string> files;
@@ -93,9 +111,10 @@ TEST(F101Rules, TheCatalogueHoldsExactlyTheCodesTheProceduresWrite) {
     }
     ASSERT_TRUE(written.count("E46100") && written.count("E1010125") && written.count("W101101")) << written.size();
 
-    ProcessResult r = F101({"rules", "--json"});
+    ProcessResult r = F101({"rules", "--json", "--lang", "en"});
     ASSERT_EQ(r.status, 0) << r.err;
     std::set<std::string> catalogued;
+    std::map<std::string, std::string> english;
     for (const json& j : Records(r.out)) {
         const std::string c = j["code"];
         EXPECT_TRUE(catalogued.insert(c).second) << "twice in the catalogue: " << c;
@@ -103,8 +122,22 @@ TEST(F101Rules, TheCatalogueHoldsExactlyTheCodesTheProceduresWrite) {
         EXPECT_FALSE(j["chapters"].empty()) << c;
         EXPECT_TRUE(j["procedure"] == "balance" || j["procedure"] == "cross-checks") << c;
         EXPECT_FALSE(j["messages"].empty()) << c;
-        EXPECT_GT(j["explanation"].get<std::string>().size(), 20u) << c;
+        english[c] = j["explanation"];
+        EXPECT_GT(english[c].size(), 20u) << c;
+        EXPECT_LT(CyrillicShare(english[c]), 0.1) << c << ": " << english[c];
     }
+    // Every rule is explained in Russian too, in words of its own (not the English text).
+    r = F101({"rules", "--json", "--lang", "ru"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::set<std::string> inRussian;
+    for (const json& j : Records(r.out)) {
+        const std::string c = j["code"], explanation = j["explanation"];
+        inRussian.insert(c);
+        EXPECT_GT(explanation.size(), 40u) << c;
+        EXPECT_GT(CyrillicShare(explanation), 0.7) << c << ": " << explanation;
+        EXPECT_NE(explanation, english[c]) << c;
+    }
+    EXPECT_EQ(inRussian, catalogued);
     for (const std::string& c : written)
         EXPECT_TRUE(catalogued.count(c)) << c << " is written but not in the catalogue";
     for (const std::string& c : catalogued)
@@ -118,6 +151,41 @@ TEST(F101Rules, TheCatalogueHoldsExactlyTheCodesTheProceduresWrite) {
     r = F101({"rules", "E999999"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("E999999"), std::string::npos);
+}
+
+TEST(F101Rules, ExplanationsFollowLangElseTheLocale) {
+    const auto explanation = [](const std::string& environment, std::vector<std::string> args) {
+        args.insert(args.begin(), kF101);
+        ProcessResult r = RunProgram(args, "env -u LC_ALL -u LC_MESSAGES -u LANG TESMA_UI=silent " + environment);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return Records(r.out).at(0)["explanation"].get<std::string>();
+    };
+    const std::string ru = "Активный счёт, рубли: входящий остаток плюс оборот по дебету";
+    const std::string en = "Active account, roubles: incoming + debit";
+    const std::vector<std::string> rule = {"rules", "E101121", "--json"};
+    EXPECT_EQ(explanation("LANG=ru_RU.UTF-8", rule).rfind(ru, 0), 0u);
+    EXPECT_EQ(explanation("LANG=en_US.UTF-8", rule).rfind(en, 0), 0u);
+    EXPECT_EQ(explanation("", rule).rfind(en, 0), 0u);
+    // The first of LC_ALL, LC_MESSAGES and LANG that is set decides; --lang overrides them all.
+    EXPECT_EQ(explanation("LC_ALL=C LANG=ru_RU.UTF-8", rule).rfind(en, 0), 0u);
+    EXPECT_EQ(explanation("LC_MESSAGES=ru_RU.UTF-8 LANG=C", rule).rfind(ru, 0), 0u);
+    std::vector<std::string> english = rule;
+    english.insert(english.end(), {"--lang", "EN"});
+    EXPECT_EQ(explanation("LC_ALL=ru_RU.UTF-8", english).rfind(en, 0), 0u);
+    EXPECT_EQ(F101({"rules", "--lang", "de"}).status, 2);
+
+    // --explain in the language chosen, in text and in JSON.
+    TempDir dir;
+    const std::string folder = Import(dir / "1481", "1481");
+    ProcessResult text = F101({"check", folder, "--chapter", "Г", "--severity", "error", "--explain", "--lang", "ru"});
+    EXPECT_NE(text.out.find("    -> Счёт не относится к диапазону счетов главы"), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.find("    -> The account"), std::string::npos) << text.out;
+    ProcessResult records =
+        RunProgram({kF101, "check", folder, "--chapter", "Г", "--severity", "error", "--explain", "--json"},
+                   "env -u LC_ALL -u LC_MESSAGES TESMA_UI=silent LANG=ru_RU.UTF-8");
+    ASSERT_FALSE(Records(records.out).empty()) << records.err;
+    EXPECT_EQ(Records(records.out).at(0)["explanation"].get<std::string>().rfind("Счёт не относится", 0), 0u)
+        << records.out;
 }
 
 TEST(F101Check, JsonRecordsNameReportChapterProcedureTableAccountAndSign) {
@@ -142,7 +210,10 @@ TEST(F101Check, JsonRecordsNameReportChapterProcedureTableAccountAndSign) {
     bool crossCheck = false;
     const std::map<std::string, std::string> tables = {
         {"А", "F101_1.DB"}, {"Б", "F101_2.DB"}, {"В", "F101_3.DB"}, {"Г", "F101_4.DB"}, {"Д", "F101_5.DB"}};
-    for (const json& j : Records(r.out)) {
+    auto all = Records(r.out);
+    ASSERT_EQ(all.back()["severity"], "summary");  // the last record sums the report up
+    all.pop_back();
+    for (const json& j : all) {
         for (const char* key :
              {"row", "code", "severity", "message", "report", "chapter", "procedure", "table", "account", "sign"})
             ASSERT_TRUE(j.contains(key)) << key << " missing in " << j.dump();
@@ -204,6 +275,9 @@ TEST(F101Check, TextHeadsEachChapterEndsWithASummaryAndFiltersBySeverity) {
     ProcessResult onlyErrors = F101({"check", folder, "--severity", "error", "--json", "--explain"});
     EXPECT_EQ(onlyErrors.status, 1);
     auto records = Records(onlyErrors.out);
+    ASSERT_EQ(records.back()["severity"], "summary");
+    EXPECT_EQ(records.back()["errors"], errors);
+    records.pop_back();
     EXPECT_EQ(static_cast<int>(records.size()), errors);
     for (const auto& j : records) {
         EXPECT_EQ(j["severity"], "error");
@@ -276,15 +350,15 @@ TEST(F101Batch, ManyReportsRunInParallelGroupedWithASummaryAndTheWorstStatus) {
     EXPECT_NE(r.err.find("F101_1.DB"), std::string::npos) << r.err;
     const auto csv = Lines(FileBytes(dir / "summary.csv"));
     ASSERT_EQ(csv.size(), 4u);
-    EXPECT_EQ(csv[0], "report,errors,warnings,failures,seconds,exit,state");
+    EXPECT_EQ(csv[0], "report,regn,bank_name,errors,warnings,failures,seconds,exit,state");
     EXPECT_EQ(csv[2].rfind(folders[1] + ",", 0), 0u);
     EXPECT_NE(csv[2].find(",3,done"), std::string::npos) << csv[2];
     EXPECT_NE(csv[1].find(",1,done"), std::string::npos) << csv[1];
 
-    // The same three found under the root.
+    // The same three found under the root; with --quiet the summary table alone, each report once.
     ProcessResult found = F101({"check", dir / "tree", "--recursive", "--quiet"});
     EXPECT_EQ(found.status, 3);
-    for (const auto& f : folders) EXPECT_NE(found.out.find(f + ": "), std::string::npos) << found.out;
+    for (const auto& f : folders) EXPECT_EQ(Count(found.out, f), 1u) << found.out;
     EXPECT_NE(found.out.find("3 reports: "), std::string::npos) << found.out;
     EXPECT_EQ(F101({"check", dir / "nothing-here", "--recursive"}).status, 2);
     EXPECT_EQ(F101({"check", folders[0], folders[2], "--protocol", dir / "p.txt"}).status, 2);
@@ -313,9 +387,10 @@ TEST(F101Batch, AStopEndsTheWholeBatchCleanly) {
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    // Stop once the first report is through.
+    // Stop once the first report is through (its last chapter written to its protocol).
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (FileBytes(out).find(" failures\n") == std::string::npos && std::chrono::steady_clock::now() < deadline)
+    while (FileBytes(first + "protocol.txt").find("Глава Д"_cp) == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ::kill(pid, SIGINT);
     int raw = 0;

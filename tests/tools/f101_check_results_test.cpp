@@ -13,13 +13,6 @@ using nlohmann::json;
 
 namespace {
 
-std::vector<json> JsonRecords(const std::string& out) {
-    std::vector<json> records;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);) records.push_back(json::parse(line));
-    return records;
-}
-
 std::vector<json> Failures(const std::vector<json>& records) {
     std::vector<json> out;
     for (const json& j : records)
@@ -40,7 +33,7 @@ TEST(F101CheckFailures, ADamagedChapterTableIsThatChaptersFailureAndTheOthersAre
 
     ProcessResult j = RunF101({"check", folder, "--json"});
     EXPECT_EQ(j.status, 3) << j.err;
-    const auto records = JsonRecords(j.out);
+    const auto records = JsonLines(j.out);
     const auto failures = Failures(records);
     ASSERT_EQ(failures.size(), 1u) << j.out;
     EXPECT_EQ(failures[0]["file"], table);
@@ -75,7 +68,7 @@ TEST(F101CheckFailures, AFailureOfTheWholeCheckIsAJsonRecordToo) {
     WriteText(folder + "rfdef.DB", "not a table at all");
     ProcessResult r = RunF101({"check", folder, "--json"});
     EXPECT_EQ(r.status, 3);
-    const auto failures = Failures(JsonRecords(r.out));
+    const auto failures = Failures(JsonLines(r.out));
     ASSERT_EQ(failures.size(), 1u) << r.out;
     EXPECT_EQ(failures[0]["file"], folder + "rfdef.DB");
     EXPECT_TRUE(failures[0]["chapter"].is_null());
@@ -99,7 +92,7 @@ TEST(F101CheckStop, AStopBeforeTheFirstRunSaysNothingWasChecked) {
         ASSERT_TRUE(p.WaitFor("Идет контроль")) << p.Screen();
         p.Type("\x03");
         EXPECT_EQ(p.Wait(), 130) << p.Screen();
-        const auto records = JsonRecords(ReadBytes(dir / "out.json"));
+        const auto records = JsonLines(ReadBytes(dir / "out.json"));
         ASSERT_EQ(records.size(), 2u);
         EXPECT_EQ(records[0]["severity"], "stopped");
         EXPECT_NE(records[0]["message"].get<std::string>().find("nothing was checked"), std::string::npos);

@@ -21,13 +21,6 @@ namespace {
 
 const std::string kHeaderD = "**Контроль формы 101 Глава Д. Баланс счетов ДЕПО";
 
-std::vector<nlohmann::json> JsonLines(const std::string& out) {
-    std::vector<nlohmann::json> lines;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
-    return lines;
-}
-
 void TwoInstances(const std::string& folder) {
     ReplaceTable(folder + "REP_EKZ.DB", "ID_EKZ,REG_NUM,FILIAL_NUM,FL_CHANGE\n1,2704,0,\n2,2704,7,\n",
                  "ID_EKZ:I,REG_NUM:A20,FILIAL_NUM:A10,FL_CHANGE:A1");

@@ -16,18 +16,7 @@ namespace {
 const std::string kWaiting = "Идет контроль";
 const std::string kStopLine = ">>>>> Прервано оператором";
 
-// A report whose chapter Б is long enough to be stopped in the middle: 2900 rows, each with
-// findings.
-std::string LongChapterB(const TempDir& dir) {
-    const std::string folder = ImportInstitution(dir, "2704");
-    std::string csv =
-        "ID_EKZ,NBAL2,A_P,VX_RUB,VX_VAL,VX_ITOG,OB_AK_RUB,OB_AK_VAL,OB_AK_ITOG,OB_PAS_RUB,OB_PAS_VAL,OB_PAS_ITOG,IS_"
-        "RUB,IS_VAL,IS_ITOG,NNN\n";
-    for (int i = 0; i < 2900; ++i)
-        csv += "1," + std::to_string(80000 + i) + ",А,-5,7,1,3,-4,9,11,2,-6,8,5,1," + std::to_string(i + 1) + "\n";
-    ReplaceTable(folder + "F101_2.DB", csv, kChapterFields);
-    return folder;
-}
+std::string LongChapterB(const TempDir& dir) { return ImportWithLongChapterB(dir); }
 
 std::vector<std::string> Env(const TempDir& dir, std::vector<std::string> more = {}) {
     more.push_back("TERM=xterm");

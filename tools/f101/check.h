@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "check_output.h"
 #include "check_sink.h"
 #include "language.h"
 #include "run_options.h"
@@ -21,11 +22,18 @@ struct CheckOptions {
     bool dryRun = false;                    // check without changing any file
     bool recursive = false;                 // every dated report folder under the roots
     int jobs = 0;                           // reports checked at once (0: the number of cores)
-    std::string summaryCsv;                 // the batch's summary table as CSV
+    std::string summaryCsv;                 // the summary table as CSV
+    std::vector<std::string> ignore;        // finding codes dropped from output, counts and exit status
+    std::string baseline;                   // findings recorded there are set aside
+    std::string writeBaseline;              // where the findings of this check are recorded
+    bool statistics = false;                // counts by code after the findings
     // (internal) a batch's worker: where it writes its results (check_result_json.h) instead
     // of printing them
     std::string resultsFile;
 };
+
+// What the output shows of the results, with colours where its stream is a terminal that takes them.
+CheckView ViewOf(const CheckOptions& options);
 
 // Checks one report folder, handing each chapter's run and then the report to `sink`; returns
 // the report's result (a refusal or failure of the folder included: this never throws for them).

@@ -26,8 +26,10 @@
 #include "check_result_json.h"
 #include "check_summary.h"
 #include "command_support.h"
+#include "finding_filter.h"
 #include "platform/unique_fd.h"
 #include "report_folder.h"
+#include "report_identity.h"
 #include "stop_signals.h"
 
 namespace tesma::f101 {
@@ -74,6 +76,12 @@ std::vector<std::string> WorkerArguments(const CheckOptions& o, const Job& job) 
     if (o.explain) args.push_back("--explain");
     args.insert(args.end(), {"--lang", std::string(LanguageCode(o.language))});
     if (o.quiet) args.push_back("--quiet");
+    if (!o.ignore.empty()) {
+        std::string codes;
+        for (const std::string& c : o.ignore) codes += (codes.empty() ? "" : ",") + c;
+        args.insert(args.end(), {"--ignore", codes});
+    }
+    if (!o.baseline.empty()) args.insert(args.end(), {"--baseline", o.baseline});
     if (o.dryRun) args.push_back("--dry-run");
     return args;
 }
@@ -149,6 +157,18 @@ void Finish(Job& job, int raw) {
     r.workerErrors = FileBytes(job.err);
 }
 
+// The institution of a report its worker did not name (not run, or ended without its result),
+// for the summary's order and columns; nothing when the folder cannot be read.
+void Identify(ReportResult& r) {
+    try {
+        const reportkit::ReportFolder folder = reportkit::OpenReportFolder(r.folder);
+        const reportkit::ReportIdentity identity = reportkit::ReadReportIdentity(folder, 0);
+        r.regn = identity.regn;
+        r.bankName = identity.bankName;
+    } catch (const std::exception&) {
+    }
+}
+
 }  // namespace
 
 int CheckBatch(const CheckOptions& o) {
@@ -168,13 +188,20 @@ int CheckBatch(const CheckOptions& o) {
 
         // Each report printed whole as soon as it and those before it are done, then the
         // summary (on standard error with --json, where standard output is JSON Lines).
-        BatchReportOutput reports(CheckView{o.run.json, o.explain, o.quiet, o.severity}, std::cout, std::cerr);
+        // A baseline that cannot be read is said once, before any report is checked.
+        if (!o.baseline.empty()) Baseline::Read(o.baseline);
+        const CheckView view = ViewOf(o);
+        BatchReportOutput reports(view, std::cout, std::cerr);
         SummaryTable table(o.run.json ? std::cerr : std::cout);
+        BatchTotals totals(view, std::cout);
         std::optional<SummaryCsv> csv;
+        std::optional<BaselineOutput> baseline;
         CheckSinks sinks;
         sinks.Add(reports);
         sinks.Add(table);
+        sinks.Add(totals);
         if (!o.summaryCsv.empty()) sinks.Add(csv.emplace(o.summaryCsv));
+        if (!o.writeBaseline.empty()) sinks.Add(baseline.emplace(o.writeBaseline));
 
         ScratchDir scratch;
         std::vector<Job> jobs(dirs.size());
@@ -221,18 +248,15 @@ int CheckBatch(const CheckOptions& o) {
                 Finish(j, 0);  // the wait for it failed: whatever it left
             }
             if (i >= printed && j.state == State::Done) sinks.ReportDone(j.report.result);
+            if (j.report.result.regn.empty()) Identify(j.report.result);
             batch.reports.push_back(std::move(j.report));
         }
         batch.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         batch.stopped = stop.Asked();
         sinks.BatchDone(batch);
-        int worst = 0;
-        for (const BatchReport& r : batch.reports) worst = std::max(worst, r.run ? r.result.exitStatus : 0);
-        if (batch.stopped) {
+        if (batch.stopped)
             std::cerr << "f101: stopped; " << (jobs.size() - next) << " of " << jobs.size() << " reports not checked\n";
-            return int{kStopped};
-        }
-        return worst;
+        return BatchExitStatus(batch);
     });
 }
 

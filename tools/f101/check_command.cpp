@@ -1,9 +1,11 @@
 // `f101 check DIR...`: one report folder checked in this process, several (or --recursive) each
 // by a worker process of its own.
+#include <cctype>
 #include <memory>
 
 #include "check.h"
 #include "commands.h"
+#include "rule_catalogue.h"
 
 namespace tesma::f101 {
 
@@ -29,11 +31,27 @@ Command AddCheck(CLI::App& app) {
     cmd->add_option("-j,--jobs", o->jobs,
                     "Reports checked at once, each in its own process (default: the number of cores)")
         ->check(CLI::PositiveNumber);
-    cmd->add_option("--summary-csv", o->summaryCsv, "With several reports: write the summary table to this CSV file");
+    cmd->add_option("--summary-csv", o->summaryCsv, "Write the summary table (one row per report) to this CSV file");
+    cmd->add_option("--ignore", o->ignore, "Drop these finding codes from the output, the counts and the exit status")
+        ->delimiter(',')
+        ->type_name("CODE[,CODE...]")
+        ->transform(CLI::Validator(
+            [](std::string& code) {
+                for (char& c : code) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                return FindRule(code) ? std::string() : "no finding code " + code + " (f101 rules lists them all)";
+            },
+            ""));
+    cmd->add_option("--baseline", o->baseline,
+                    "Set aside the findings recorded in this file by --write-baseline (matched by report, chapter, "
+                    "code, account and sign)");
+    cmd->add_option("--write-baseline", o->writeBaseline, "Record the findings of this check in this file");
+    cmd->add_flag("--statistics", o->statistics,
+                  "Count the findings by code after them (with --quiet: the counts alone)");
     cmd->add_option("--results-file", o->resultsFile, "Where a worker of a batch writes its results")->group("");
     cmd->footer(
         "Exit status: 0 no error found, 1 errors found, 2 usage error (bad folder or option), 3 a report could not be "
-        "checked (damaged table, failure of the library), 130 stopped. With several reports: the worst of them.");
+        "checked (damaged table, failure of the library), 130 stopped. With several reports: the worst of them. "
+        "Findings dropped by --ignore or set aside by --baseline count for nothing.");
     return {cmd, [o] {
                 if (o->recursive || o->dirs.size() > 1) return CheckBatch(*o);
                 return CheckReport(*o, o->dirs.empty() ? std::string() : o->dirs.front());

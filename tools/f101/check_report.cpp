@@ -11,12 +11,15 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "check.h"
 #include "check_output.h"
 #include "check_result_json.h"
+#include "check_summary.h"
 #include "command_support.h"
+#include "finding_filter.h"
 #include "instance_choice.h"
 #include "platform/locale/calendar.h"
 #include "platform/unique_fd.h"
@@ -93,8 +96,8 @@ std::string_view OutcomeWord(reportkit::RunEnd end) {
 // Records each chapter's run into the report's result and hands it to the sinks.
 class ResultRecorder : public RunOutput {
 public:
-    ResultRecorder(ReportResult& result, CheckSink& sink, bool explain, Language language)
-        : result_(result), sink_(sink), explain_(explain), language_(language) {}
+    ResultRecorder(ReportResult& result, CheckSink& sink, FindingFilter& filter, bool explain, Language language)
+        : result_(result), sink_(sink), filter_(filter), explain_(explain), language_(language) {}
 
     void Print(const reportkit::ReportFolder& folder, const reportkit::RunRequest& request,
                const reportkit::RunOutcome& outcome, const std::vector<reportkit::ProtocolLine>& lines,
@@ -113,6 +116,7 @@ public:
                 if (const Rule* rule = f.line.code.empty() ? nullptr : FindRule(f.line.code))
                     f.explanation = std::string(rule->Explanation(language_));
         run.failures = failures;
+        filter_.Apply(result_, run);
         sink_.ChapterDone(result_, run);
     }
 
@@ -121,6 +125,7 @@ public:
 private:
     ReportResult& result_;
     CheckSink& sink_;
+    FindingFilter& filter_;
     bool explain_;
     Language language_;
 };
@@ -144,7 +149,10 @@ void RunChecks(const CheckOptions& o, ReportResult& result, CheckSink& sink) {
     if (o.dryRun && o.run.protocol.empty()) scratch.emplace();
     const std::string protocol = scratch ? scratch->path : o.run.ProtocolPath(folder);
     const auto before = o.dryRun ? Snapshot(folder.dir) : std::map<std::string, std::string>{};
-    ResultRecorder recorder(result, sink, o.explain, o.language);
+    FindingFilter filter(std::set<std::string>(o.ignore.begin(), o.ignore.end()),
+                         o.baseline.empty() ? std::nullopt : std::optional<Baseline>(Baseline::Read(o.baseline)));
+    filter.Mark(result);
+    ResultRecorder recorder(result, sink, filter, o.explain, o.language);
     RunSession session(recorder);
     for (const reportkit::Chapter& c : chapters)
         if (!session.Run(lib, folder,
@@ -155,6 +163,13 @@ void RunChecks(const CheckOptions& o, ReportResult& result, CheckSink& sink) {
 }
 
 }  // namespace
+
+CheckView ViewOf(const CheckOptions& o) {
+    CheckView view{o.run.json, o.explain, o.quiet, o.severity, o.statistics};
+    view.colour = !o.run.json && ColourTerminal(STDOUT_FILENO);
+    view.colourErrors = ColourTerminal(STDERR_FILENO);
+    return view;
+}
 
 ReportResult CheckReport(const CheckOptions& o, const std::string& dir, CheckSink& sink) {
     const auto started = std::chrono::steady_clock::now();
@@ -192,15 +207,27 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
         }
         output = std::make_unique<ResultWriter>(*results);
     } else {
-        output = ReportOutput(CheckView{o.run.json, o.explain, o.quiet, o.severity}, std::cout, std::cerr);
+        output = ReportOutput(ViewOf(o), std::cout, std::cerr);
     }
-    ReportResult result = CheckReport(o, dir, *output);
-    const int status = result.exitStatus;
+    // The summary CSV and the baseline are the command's: a batch's worker leaves them to the batch.
+    CheckSinks sinks;
+    sinks.Add(*output);
+    std::optional<SummaryCsv> csv;
+    std::optional<BaselineOutput> baseline;
+    if (o.resultsFile.empty() && !o.summaryCsv.empty()) sinks.Add(csv.emplace(o.summaryCsv));
+    if (o.resultsFile.empty() && !o.writeBaseline.empty()) sinks.Add(baseline.emplace(o.writeBaseline));
+    ReportResult result = CheckReport(o, dir, sinks);
+    int status = result.exitStatus;
     BatchResult one;
     one.seconds = result.seconds;
     one.stopped = result.stopped;
     one.reports.push_back({std::move(result), true, one.seconds});
-    output->BatchDone(one);
+    try {
+        sinks.BatchDone(one);
+    } catch (const std::runtime_error& e) {
+        std::cerr << "f101: " << e.what() << '\n';
+        status = std::max(status, int{kCouldNotCheck});
+    }
     return status;
 }
 

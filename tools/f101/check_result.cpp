@@ -14,6 +14,18 @@ bool ReportResult::Checked() const {
     return std::any_of(chapters.begin(), chapters.end(), [](const ChapterRun& c) { return !c.findings.empty(); });
 }
 
+int ReportResult::Ignored() const {
+    int n = 0;
+    for (const ChapterRun& c : chapters) n += c.ignored;
+    return n;
+}
+
+int ReportResult::SetAside() const {
+    int n = 0;
+    for (const ChapterRun& c : chapters) n += static_cast<int>(c.setAside.size());
+    return n;
+}
+
 const std::string& ReportResult::SummaryName() const { return endedByFailure || report.empty() ? folder : report; }
 
 FindingCounts CountsOf(const ReportResult& r) {

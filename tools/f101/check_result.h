@@ -24,6 +24,10 @@ struct ChapterRun {
     std::string outcome;            // how the run ended: contract::kOutcome* (finished, stopped, failed, no-protocol)
     std::vector<Finding> findings;  // every line the run appended to the protocol, in order
     std::vector<Failure> failures;  // what went wrong in the run that no earlier run of the check met
+    // Findings the check does not show, count or let decide its exit status: those a baseline
+    // holds (kept, so that a new baseline can record them again), and how many --ignore dropped.
+    std::vector<Finding> setAside;
+    int ignored = 0;
 
     // Whether the run started: a stop pressed before the first run ends it with nothing done.
     bool Started() const;
@@ -48,7 +52,10 @@ struct ReportResult {
     std::string refusal;          // a usage error (exit status 2): the check did not start
     bool stopped = false;         // the operator stopped the check
 
-    FindingCounts counts;  // every error and warning line (shown or not) and every failure
+    FindingCounts counts;  // every error and warning line (shown or not; not those set aside) and every failure
+    // Whether findings were dropped by code (--ignore) and set aside by a baseline (--baseline):
+    // the summaries then say how many.
+    bool ignoring = false, withBaseline = false;
     int exitStatus = 0;
     double seconds = 0;  // how long the check took
 
@@ -61,6 +68,9 @@ struct ReportResult {
 
     // Whether any chapter's run checked anything (wrote a protocol line).
     bool Checked() const;
+    // Findings that --ignore dropped and that the baseline set aside.
+    int Ignored() const;
+    int SetAside() const;
     // The folder the summary names: the dated folder once it was opened and the check went
     // through, else the folder as it was named.
     const std::string& SummaryName() const;

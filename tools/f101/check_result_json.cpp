@@ -174,10 +174,13 @@ auto Reading(Read read) {
 json ChapterRunJson(const ChapterRun& run) {
     json findings = json::array();
     for (const Finding& f : run.findings) findings.push_back(FindingJson(f));
-    return {{"chapter", Text(run.chapter)},    {"procedure", Text(run.procedure)},
-            {"table", Text(run.table)},        {"table_path", Text(run.tablePath)},
-            {"table_id", run.tableId},         {"outcome", Text(run.outcome)},
-            {"findings", std::move(findings)}, {"failures", FailuresJson(run.failures)}};
+    json setAside = json::array();
+    for (const Finding& f : run.setAside) setAside.push_back(FindingJson(f));
+    return {{"chapter", Text(run.chapter)},     {"procedure", Text(run.procedure)},
+            {"table", Text(run.table)},         {"table_path", Text(run.tablePath)},
+            {"table_id", run.tableId},          {"outcome", Text(run.outcome)},
+            {"findings", std::move(findings)},  {"failures", FailuresJson(run.failures)},
+            {"set_aside", std::move(setAside)}, {"ignored", run.ignored}};
 }
 
 ChapterRun ChapterRunFromJson(const json& j) {
@@ -191,6 +194,8 @@ ChapterRun ChapterRunFromJson(const json& j) {
         run.outcome = TextOf(j.at("outcome"));
         for (const json& f : j.at("findings")) run.findings.push_back(FindingOf(f));
         run.failures = FailuresOf(j.at("failures"));
+        for (const json& f : j.at("set_aside")) run.setAside.push_back(FindingOf(f));
+        run.ignored = j.at("ignored").get<int>();
         return run;
     });
 }
@@ -210,6 +215,8 @@ json ReportResultJson(const ReportResult& r, bool withChapters) {
         {"ended_by_failure", r.endedByFailure},
         {"refusal", Text(r.refusal)},
         {"stopped", r.stopped},
+        {"ignoring", r.ignoring},
+        {"with_baseline", r.withBaseline},
         {"counts", {{"errors", r.counts.errors}, {"warnings", r.counts.warnings}, {"failures", r.counts.failures}}},
         {"exit_status", r.exitStatus},
         {"seconds", r.seconds},
@@ -241,6 +248,8 @@ ReportResult ReportResultFromJson(const json& j) {
         r.endedByFailure = j.at("ended_by_failure").get<bool>();
         r.refusal = TextOf(j.at("refusal"));
         r.stopped = j.at("stopped").get<bool>();
+        r.ignoring = j.at("ignoring").get<bool>();
+        r.withBaseline = j.at("with_baseline").get<bool>();
         const json& counts = j.at("counts");
         r.counts = {counts.at("errors").get<int>(), counts.at("warnings").get<int>(), counts.at("failures").get<int>()};
         r.exitStatus = j.at("exit_status").get<int>();

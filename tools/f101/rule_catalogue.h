@@ -1,7 +1,7 @@
 #pragma once
 // The catalogue of every finding code the form 101 controls write to the protocol: severity,
 // the chapters and procedure that write it, the message as written (with its variable parts
-// named in braces) and what the rule checks and what usually fixes it.
+// named in braces) and what the rule checks and what usually fixes it, in English and in Russian.
 #include <array>
 #include <optional>
 #include <span>
@@ -18,12 +18,12 @@ struct Rule {
     std::string_view procedure;                // "balance" or "cross-checks"
     std::array<std::string_view, 3> messages;  // UTF-8 shapes; unused slots empty
     std::string_view explanation;              // English: what is checked, what usually fixes it
-    std::string_view explanationRu = {};       // the same for a Russian reader
+    std::string_view explanationRu;            // the same for a Russian reader
 
     std::string_view Severity() const { return code.substr(0, 1) == "W" ? "warning" : "error"; }
-    // The explanation in a language (English where the Russian one is missing).
+    // The explanation in a language.
     std::string_view Explanation(Language language) const {
-        return language == Language::Russian && !explanationRu.empty() ? explanationRu : explanation;
+        return language == Language::Russian ? explanationRu : explanation;
     }
 };
 

@@ -1,7 +1,8 @@
-// A terminal: the window is one line on standard error, redrawn in place at most 20 times a
-// second; Ctrl-C or Esc is the stop button; a message box prints its text and waits for Enter
-// when standard input is a terminal. With TERM=dumb or NO_COLOR the line is drawn with a
-// carriage return and spaces only, no escape codes.
+// A terminal: the window is one line on standard error (what it is doing, the clock, how long
+// the run has taken, the row, the last header), redrawn in place at most 20 times a second;
+// Ctrl-C or Esc is the stop button; a message box prints its text and waits for Enter when
+// standard input is a terminal. With TERM=dumb or NO_COLOR the line is drawn with a carriage
+// return and spaces only, no escape codes.
 //
 // Only the first window of a process waits a tick before its run starts, which is the
 // operator's chance to press stop before anything is done; later windows start at once, so a
@@ -77,6 +78,18 @@ std::string CutToWidth(const std::string& utf8, std::size_t width, std::size_t& 
     return utf8.substr(0, i);
 }
 
+// A duration as m:ss (h:mm:ss from an hour on).
+std::string Elapsed(std::int64_t ms) {
+    const std::int64_t s = ms / 1000;
+    char text[32];
+    if (s >= 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(s / 3600),
+                      static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(s / 60), static_cast<long long>(s % 60));
+    return text;
+}
+
 class TerminalBackend final : public Backend {
 public:
     void ShowMessageBox(const std::string& text) override {
@@ -98,11 +111,14 @@ public:
         const std::int64_t now = NowMs();
         if (lastDraw_ != 0 && now - lastDraw_ < kRedrawMs) return;
         lastDraw_ = now;
-        std::string line = view.panel + "  " + view.time;
-        if (!view.name.empty()) line += "  " + view.name;
-        if (!view.rowNo.empty()) line += "  " + view.rowNo;
+        // The parts that change come before the long header, so that a narrow terminal cuts the
+        // header's end, never the row counter: the clock, the time the run has taken, the row,
+        // then the header (the procedure and its chapter).
+        std::string line = text::ToUtf8(view.panel) + "  " + text::ToUtf8(view.time) + "  " + Elapsed(now - shownAt_);
+        if (!view.rowNo.empty()) line += "  строка " + text::ToUtf8(view.rowNo);
+        if (!view.name.empty()) line += "  " + text::ToUtf8(view.name);
         std::size_t width = 0;
-        const std::string shown = CutToWidth(text::ToUtf8(line), columns_ - 1, width);
+        const std::string shown = CutToWidth(line, columns_ - 1, width);
         std::string out;
         if (plain_) {
             out = "\r" + shown;
@@ -166,6 +182,7 @@ protected:
     void OnModalStart() override {
         if (depth_++ > 0) return;  // a window inside a window shares the outer one's terminal
         modal_ = true;
+        shownAt_ = NowMs();
         stdinTty_ = ::isatty(STDIN_FILENO) == 1;
         plain_ = PlainTerminal();
         colour_ = std::getenv("NO_COLOR") == nullptr;
@@ -226,6 +243,7 @@ private:
     std::size_t columns_ = 80;
     std::size_t lastWidth_ = 0;
     std::int64_t lastDraw_ = 0;
+    std::int64_t shownAt_ = 0;  // when the window was shown
     std::int64_t lastKeyLook_ = 0;
     struct sigaction oldInt_ {};
 };
