@@ -298,8 +298,10 @@ TableImage& Query::WritableImage(const char* operation) const {
     TableImage& image = *result_.image;
     if (image.file.format != TableFormat::Paradox)
         throw EngineError("table " + image.file.path + " is a dBASE table; changing dBASE tables is not supported");
-    if (image.file.keyed && !image.primaryIndex)
-        image.primaryIndex = OpenKeyedTableForWriting(image.diskPath, image.file);
+    // What writing it back involves is found now, while its records are as read; a refusal of
+    // the write is said when the changes are committed, so that a run that writes nothing (a
+    // dry run) still reads and checks the table.
+    image.Plan();
     return image;
 }
 
