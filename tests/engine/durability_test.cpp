@@ -123,17 +123,17 @@ TEST(Durability, EveryStepOfACommitOfATableAndItsIndexGoesThroughTheFileSystem) 
     const std::vector<Step> replaced = {Step::Create, Step::Lock, Step::Write, Step::Sync, Step::Rename};
     EXPECT_EQ(stepsOf["KEYED.DB"], replaced);
     EXPECT_EQ(stepsOf["KEYED.PX"], replaced);
-    // Both files are complete and synced before the first rename, the table is renamed before
-    // its index, and the folder is synced after the renames, so that they are on the disk.
-    const auto firstRename = std::find(order.begin(), order.end(), "KEYED.DB renamed");
+    // Both files are complete and synced before the first rename, the index is renamed before
+    // its table, and the folder is synced after the renames, so that they are on the disk.
+    const auto firstRename = std::find(order.begin(), order.end(), "KEYED.PX renamed");
     ASSERT_NE(firstRename, order.end());
-    EXPECT_EQ(std::find(firstRename, order.end(), "KEYED.PX"), order.end());
+    EXPECT_EQ(std::find(firstRename, order.end(), "KEYED.DB"), order.end());
     for (const char* renamed : {"KEYED.DB renamed", "KEYED.PX renamed"}) {
         auto at = std::find(order.begin(), order.end(), renamed);
         ASSERT_NE(at, order.end()) << renamed;
         EXPECT_NE(std::find(at, order.end(), "folder"), order.end()) << renamed;
     }
-    EXPECT_LT(firstRename, std::find(order.begin(), order.end(), "KEYED.PX renamed"));
+    EXPECT_LT(firstRename, std::find(order.begin(), order.end(), "KEYED.DB renamed"));
 }
 
 TEST(Durability, AFailureAtAnyStepBeforeTheRenamesLeavesTableAndIndexAsTheyWere) {

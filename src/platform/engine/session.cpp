@@ -504,23 +504,26 @@ void Session::Commit() {
         if (image->dirty) HoldForWriting(*image);
         if (auto out = PrepareOutput(*image)) outputs.push_back(std::move(*out));
     }
+    // Temporaries that a writer killed before its renames left beside a table this run holds
+    // for writing, or beside its index.
+    for (const auto& [key, image] : images_) {
+        if (!image->lock) continue;
+        RemoveStaleTemporaries(image->diskPath);
+        if (image->plan && image->plan->index) RemoveStaleTemporaries(image->plan->index->diskPath);
+    }
     // Then every file is written and synced beside its old file, so that a write that fails
     // (a full disk) leaves all tables and indexes unchanged.
     std::vector<FileReplacement> files;
     files.reserve(outputs.size() * 2);
     for (const TableOutput& out : outputs) {
         const TableImage& image = *out.image;
-        if (image.lock) {
-            // Temporaries that a writer killed before its renames left beside the table.
-            RemoveStaleTemporaries(image.diskPath);
-            if (image.plan && image.plan->index) RemoveStaleTemporaries(image.plan->index->diskPath);
-        }
-        if (out.table) files.emplace_back(image.diskPath, *out.table, image.file.path);
         if (out.index) files.emplace_back(image.plan->index->diskPath, *out.index, image.plan->index->path);
+        if (out.table) files.emplace_back(image.diskPath, *out.table, image.file.path);
     }
-    // Only then are they renamed into place, each table before its index. A crash between two
-    // renames leaves a table beside an index that is not its own: the index is derived data,
-    // and the next commit of the table rebuilds it from the table.
+    // Only then are they renamed into place, each index before its table: a table is the last
+    // file of its own to change, so a run that fails keeps every table as it was. A crash
+    // between the two renames leaves the old table beside the new index, which is not its own:
+    // the index is derived data, and the next commit of the table rebuilds it from the table.
     std::vector<std::string> folders;
     for (FileReplacement& f : files) {
         f.PutInPlace();

@@ -70,11 +70,11 @@ public:
 
     // Writes every changed table with its primary index, then forgets all images (the next run
     // reads the files again). Every new file is written and synced beside its old file before
-    // the first is renamed over its old file, so that a failure while writing changes nothing;
-    // a crash between the renames leaves a table beside an index that is not its own, which the
-    // next commit of the table (or RebuildPrimaryIndex) rebuilds from the table. A table held
-    // for writing and not changed still gets its primary index rebuilt when the index found is
-    // not the table's own.
+    // the first is renamed over its old file, and a table is renamed after its index, so that a
+    // failure changes no table; a crash between the renames leaves the old table beside an index
+    // that is not its own, which the next commit of the table (or RebuildPrimaryIndex) rebuilds
+    // from the table. A table held for writing and not changed still gets its primary index
+    // rebuilt when the index found is not the table's own.
     void Commit();
     // Forgets all images and their changes.
     void Discard();
