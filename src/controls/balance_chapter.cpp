@@ -9,6 +9,7 @@
 #include "runtime/numbers.h"
 #include "runtime/record_access.h"
 #include "runtime/report_location.h"
+#include "runtime/row_instances.h"
 #include "runtime/run.h"
 #include "runtime/texts.h"
 
@@ -418,6 +419,8 @@ void BalanceControl::ChapterChecks() {
 }
 
 void BalanceControl::Run() {
+    // The rows of one instance: never a mixture of several.
+    RequireOneInstance();
     Prepare();
     IncomingPass();
 
@@ -448,7 +451,7 @@ void BalanceControl::Run() {
     WriteTotals(kPassive, passiveTotalSeen_, passive_);
     ChapterChecks();
     if (c_.family == ChapterFamily::A && prevExists_) VanishedAccounts();
-    CheckUniqueness(row_, c_.tableCode, period_.d, totals_, false);
+    CheckUniqueness(row_, c_.tableCode, totals_, false);
 }
 
 }  // namespace

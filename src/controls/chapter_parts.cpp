@@ -202,8 +202,11 @@ std::int32_t KeepOneTotalRow(const TotalRule& totals, std::string_view sign, boo
     const bool changeable = MainTableTakesNewRows();
     std::int32_t row = 1;
     FirstRow();
+    // The chapter got past its first pass (it had an account row in range): it ends with a
+    // total row of each sign, also when the removal of the old total rows took every row along
+    // (an account written as the total account and a digit) and the sums are zeros.
     if (!seen) {
-        if (!RowsEnded() && changeable) appendTotal();
+        if (changeable) appendTotal();
         if (how.stepPastAppended) NextRow();
         return row;
     }
@@ -231,7 +234,7 @@ std::int32_t KeepOneTotalRow(const TotalRule& totals, std::string_view sign, boo
     --row;
     if (!kept && changeable) {
         FirstRow();
-        if (!RowsEnded()) appendTotal();
+        appendTotal();
     }
     return row;
 }
@@ -242,26 +245,30 @@ void ForEachAuxRow(std::string_view tableRef, std::string_view orderBy, double d
     CloseAuxTable();
 }
 
-void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, const TotalRule& totals,
-                     bool countEmpty) {
+void CheckUniqueness(std::int32_t row, std::string_view tableCode, const TotalRule& totals, bool countEmpty) {
     int count = 0;
     std::string previous = "NULL";
-    ForEachAuxRow(tableRef, "NBAL2", date, [&] {
+    // The rows of the instance under check, by its own ID_EKZ: the register's lookup of the
+    // bank's unchanged instance would count another instance's rows (or none) when the instance
+    // is a corrected copy, shares its bank and branch with another, or is not in the register.
+    OpenMainRowsOnAux(tableCode, "NBAL2");
+    for (; !AuxTableEnded(); NextAuxRow()) {
         const Value nbalValue = GetAuxField("NBAL2");
         const std::string nbal = ValueToText(nbalValue);
         if (nbal.empty()) {
             if (countEmpty) ++count;
-            return;
+            continue;
         }
         if (totals.IsTotal(nbalValue)) {
             ++count;
-            return;
+            continue;
         }
         if (previous == nbal)
             Report(row, "E1010125", "НЕ УНИКАЛЕН?! - Б/С "_cp + nbal + "  - ИСПРАВЬТЕ..!"_cp,
                    About(nbal).With(Cell("NBAL2")));
         previous = nbal;
-    });
+    }
+    CloseAuxTable();
     if (count == 1)
         Report(row, "E101199", "НЕТ ОДНОЙ ИЗ ИТОГОВЫХ СТРОК БАЛАНСА - <"_cp + std::string(totals.text) + ">");
     if (count == 0) Report(row, "E101199", "НЕТ ИТОГОВЫХ СТРОК  БАЛАНСА - <"_cp + std::string(totals.text) + ">");

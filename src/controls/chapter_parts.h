@@ -105,8 +105,9 @@ struct TotalRowKeeping {
     bool stepPastAppended;
 };
 // Writes the sums (the twelve amount fields' values, in field order) into the total row of the
-// sign, after CheckRows has seen one (`seen`) or not: a chapter that saw none gets one appended
-// (a table that takes no new rows gets none rather than totals written over an account row);
+// sign, after CheckRows has seen one (`seen`) or not: a chapter that saw none gets one appended,
+// also to a table left empty (a table that takes no new rows gets none rather than totals
+// written over an account row);
 // otherwise the first old total row that may keep the sums takes them, other total rows of the
 // sign go, and a chapter left without one gets one appended. Returns the rows visited.
 std::int32_t KeepOneTotalRow(const TotalRule& totals, std::string_view sign, bool seen,
@@ -115,9 +116,9 @@ std::int32_t KeepOneTotalRow(const TotalRule& totals, std::string_view sign, boo
 // Walks the rows of an aux table (reference, order, date), calling `row` for each; closes it.
 void ForEachAuxRow(std::string_view tableRef, std::string_view orderBy, double date, const std::function<void()>& row);
 
-// E1010125 for each account repeated in NBAL2 order, then E101199 when there are not two total
-// rows. `countEmpty`: rows without an account count as total rows.
-void CheckUniqueness(std::int32_t row, std::string_view tableRef, double date, const TotalRule& totals,
-                     bool countEmpty);
+// E1010125 for each account repeated in NBAL2 order among the rows of the instance under check
+// (those of the main table, `tableCode`), then E101199 when there are not two total rows.
+// `countEmpty`: rows without an account count as total rows.
+void CheckUniqueness(std::int32_t row, std::string_view tableCode, const TotalRule& totals, bool countEmpty);
 
 }  // namespace tesma::controls

@@ -10,6 +10,7 @@
 #include "runtime/record_access.h"
 #include "runtime/report_location.h"
 #include "runtime/requisites.h"
+#include "runtime/row_instances.h"
 #include "runtime/run.h"
 #include "runtime/texts.h"
 #include "tesma/tesmaC.h"
@@ -164,6 +165,8 @@ void CrossChecks::NonNegativeSums() {
 }
 
 void CrossChecks::Run() {
+    // The balance sheet of one instance: never a mixture of several.
+    RequireOneInstance();
     ResetArrays();
     balances_.Declare();
     WriteHeaderLine(contract::kProcedureControlChapterA2, kHeader);

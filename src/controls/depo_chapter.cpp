@@ -8,6 +8,7 @@
 #include "runtime/conversions.h"
 #include "runtime/numbers.h"
 #include "runtime/record_access.h"
+#include "runtime/row_instances.h"
 #include "runtime/run.h"
 #include "runtime/texts.h"
 #include "tesma/tesmaC.h"
@@ -320,6 +321,8 @@ void DepoControl::ChapterChecks() {
 }
 
 void DepoControl::Run() {
+    // The rows of one instance: never a mixture of several.
+    RequireOneInstance();
     ResetArrays();
     chart_.Declare();
     f2Ito_.Declare();
@@ -343,7 +346,7 @@ void DepoControl::Run() {
     WriteTotals("А"_cpv, activeTotalSeen_, active_);
     WriteTotals("П"_cpv, passiveTotalSeen_, passive_);
     ChapterChecks();
-    CheckUniqueness(row_, kTable, period_.d, kTotals, true);
+    CheckUniqueness(row_, kTable, kTotals, true);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Sorting of a chapter table: rows in the engine's order of NBAL2, grouped by sign. The table
-// is read into fourteen stores, emptied down to a marker row, written back group by group, and
-// the marker removed. One procedure; the chapters differ in the constants below.
+// is read into fourteen stores (and each row whole), emptied down to a marker row, written back
+// group by group, and the marker removed. Every row comes back with every field it had, under a
+// fresh row key NNN in the new order. One procedure; the chapters differ in the constants below.
 #include <array>
 #include <functional>
 #include <variant>
@@ -13,6 +14,7 @@
 #include "runtime/conversions.h"
 #include "runtime/record_access.h"
 #include "runtime/report_location.h"
+#include "runtime/row_instances.h"
 #include "runtime/run.h"
 #include "runtime/texts.h"
 #include "tesma/tesmaC.h"
@@ -102,6 +104,9 @@ private:
     std::int64_t markerKey_ = -1;  // NNN of the marker row; -1 while there is none
     std::vector<ControlArray<Amount>> amounts_;
     ControlArray<std::string> accounts_{"BS2P"}, signs_{"A_P"};
+    // Each stored row whole, entry k - 1 for entry k of the stores: the sort moves rows, and a row
+    // keeps every field it has (its instance, a host's own columns, memo and binary fields).
+    std::vector<RowCopy> rowCopies_;
 };
 
 void Sort::Read() {
@@ -112,6 +117,7 @@ void Sort::Read() {
         if (nbal.empty()) continue;
         ++n_;
         accounts_[n_] = nbal;
+        rowCopies_.push_back(CopyAuxRow());
         signs_[n_] = ValueToText(NullToDefault(GetAuxField("A_P"), Value::Str(" ")));
         for (std::size_t i = 0; i < kAmountFields.size(); ++i) {
             const Value v = GetAuxField(kAmountFields[i]);
@@ -159,8 +165,9 @@ void Sort::WriteBack(const std::function<bool(const std::string&, const std::str
         const std::string nbal = accounts_[k];
         const std::string sign = signs_[k];
         if (nbal.empty() || !inGroup(nbal, sign)) continue;
-        // The appended row becomes the last row of the main cursor.
-        AppendRow();
+        // The appended row, the stored row whole, becomes the last row of the main cursor; its
+        // account, sign and amounts are then written as the stores hold them.
+        AppendRowCopy(rowCopies_[static_cast<std::size_t>(k - 1)]);
         SetRowField("NBAL2", Value::Str(nbal));
         SetRowField("A_P", Value::Str(sign));
         for (std::size_t i = 0; i < kAmountFields.size(); ++i) {
@@ -183,6 +190,8 @@ void Sort::RemoveMarker() {
 }
 
 void Sort::Run() {
+    // The rows of one instance: never a mixture of several.
+    RequireOneInstance();
     ResetArrays();
     for (const auto& store : amounts_) store.Declare();
     accounts_.Declare();

@@ -8,6 +8,7 @@
 #include "platform/locale/settings.h"
 #include "platform/text/cp1251.h"
 #include "runtime/conversions.h"
+#include "runtime/row_instances.h"
 #include "runtime/row_keys.h"
 #include "runtime/run.h"
 
@@ -35,7 +36,7 @@ std::int32_t ToInt32(std::int64_t v, std::string_view field) {
 
 }  // namespace
 
-void EndRowAccess() {
+void EndRowAccess() noexcept {
     Buffer().Release();
     if (runtime::Run* run = runtime::RunInProgress()) run->NewRowKeys = {};
 }
@@ -79,9 +80,29 @@ void AppendRow() {
     runtime::Run& run = CurrentRun();
     if (run.MainTableKind == "F") return;
     auto& q = run.Q;
+    const std::int32_t instance = NewRowInstanceId();
     q.Append();
     q.SetInteger("NNN", NewRowKey());
-    if (run.InstanceId != 0) q.SetInteger("ID_EKZ", run.InstanceId);
+    if (instance != 0) q.SetInteger("ID_EKZ", instance);
+    q.Post();
+    FillRowBuffer(1);
+    run.RowStep();
+}
+
+RowCopy CopyAuxRow() {
+    const auto& q = CurrentRun().QQQ;
+    if (!q.RowTable()) throw Failure("a row to copy is asked of the aux cursor, which stands on no row of a table");
+    return {q.TableIdentity(), q.RowBytes()};
+}
+
+void AppendRowCopy(const RowCopy& copy) {
+    runtime::Run& run = CurrentRun();
+    if (run.MainTableKind == "F") return;
+    auto& q = run.Q;
+    if (!q.Active() || copy.table != q.TableIdentity())
+        throw Failure("a row of another table cannot be appended to the main table " + run.MainTableFile);
+    q.AppendCopy(copy.record);
+    q.SetInteger("NNN", NewRowKey());
     q.Post();
     FillRowBuffer(1);
     run.RowStep();
@@ -122,6 +143,9 @@ Value GetRowField(std::string_view fieldName) {
         case 'N':
             return buffer.Empty(slot) ? Value::Str("") : Value::Real(q.AsReal(column()));
         default:
+            // Read by no letter: null. But a value that cannot be read at all (binary data)
+            // fails here, where a procedure asks for it, rather than pass for an empty field.
+            buffer.Empty(slot);
             return Value::Null();
     }
 }

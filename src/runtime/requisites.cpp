@@ -1,5 +1,7 @@
 #include "runtime/requisites.h"
 
+#include <utility>
+
 #include "platform/engine/files.h"
 #include "platform/errors.h"
 #include "platform/executable_folder.h"
@@ -31,10 +33,10 @@ std::string FirstValue(const std::vector<std::string>& lines) {
     return qq.Eof() ? std::string() : qq.AsText(0);
 }
 
-}  // namespace
-
-std::string ReadFormRequisite(std::string_view code) {
-    runtime::Run& run = CurrentRun();
+// The form's requisites table of the report (REKW_ and the first ten characters of the form's
+// folder name, in the data folder), the form being that of the first table descriptor; empty
+// when there is no such form or file.
+std::string FormRequisitesFile(const runtime::Run& run) {
     const auto& lists = run.Lists;
     if (lists.tables.Count() < 1) return {};
     const std::int32_t formId = lists.TableFormId(1);
@@ -47,10 +49,53 @@ std::string ReadFormRequisite(std::string_view code) {
         }
     if (name.empty()) return {};
     const std::string file = engine::JoinPath(run.DataDir, "REKW_" + name + ".DB");
-    if (!engine::FileExists(file)) return {};
+    return engine::FileExists(file) ? file : std::string();
+}
+
+// The instance whose requisites are read: 0 for none.
+std::int32_t RequisitesInstance(const runtime::Run& run) { return run.RequisitesInstanceId.value_or(run.InstanceId); }
+
+}  // namespace
+
+RequisitesOfInstance::RequisitesOfInstance(std::int32_t instance)
+    : previous_(std::exchange(CurrentRun().RequisitesInstanceId, instance)) {}
+
+RequisitesOfInstance::~RequisitesOfInstance() {
+    if (runtime::Run* run = runtime::RunInProgress()) run->RequisitesInstanceId = previous_;
+}
+
+std::string ReadFormRequisite(std::string_view code) {
+    runtime::Run& run = CurrentRun();
+    const std::string file = FormRequisitesFile(run);
+    if (file.empty()) return {};
     std::vector<std::string> lines{"select VAL from " + SqlTable(file) + " where code='" + SqlQuoted(code) + "'"};
-    if (run.InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(run.InstanceId));
+    if (const std::int32_t instance = RequisitesInstance(run); instance != 0)
+        lines.push_back(" and ID_EKZ=" + std::to_string(instance));
     return FirstValue(lines);
+}
+
+bool FormRequisitesOfOneInstance() {
+    runtime::Run& run = CurrentRun();
+    const std::string file = FormRequisitesFile(run);
+    if (file.empty()) return true;
+    auto& qq = run.QQ;
+    qq.Close();
+    qq.ClearSql();
+    qq.AddLine("select * from " + SqlTable(file));
+    struct CloseAfter {
+        engine::Query& q;
+        ~CloseAfter() { q.Close(); }
+    } closeAfter{qq};
+    qq.Open();
+    const int id = qq.FindField("ID_EKZ");
+    if (id < 0) return true;
+    std::optional<std::int64_t> seen;
+    for (qq.First(); !qq.Eof(); qq.Next()) {
+        const std::int64_t instance = qq.AsInteger(id);
+        if (seen && *seen != instance) return false;
+        seen = instance;
+    }
+    return true;
 }
 
 std::string ReadCommonRequisite(std::string_view code) {
@@ -94,7 +139,8 @@ Value LookupKeyedValue(std::string_view fieldName, std::string_view keyValue, st
     std::vector<std::string> lines{
         "select " + name + " from " + SqlTable(engine::JoinPath(run.DataDir, run.MainTableFile + ".DB")),
         " where " + keyName + " = '" + SqlQuoted(keyValue) + "'"};
-    if (run.InstanceId != 0) lines.push_back(" and ID_EKZ=" + std::to_string(run.InstanceId));
+    if (const std::int32_t instance = RequisitesInstance(run); instance != 0)
+        lines.push_back(" and ID_EKZ=" + std::to_string(instance));
     const std::string t = FirstValue(lines);
     switch (lists.FieldType(field)) {
         case 'A':

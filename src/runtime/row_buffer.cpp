@@ -1,19 +1,32 @@
 #include "runtime/row_buffer.h"
 
+#include <utility>
+
 #include "platform/errors.h"
 
 namespace tesma::runtime {
 
-const engine::Cell& RowBuffer::Cell(Slot& s) {
-    if (s.field >= 0) {
-        s.cell = file_ ? file_->Decode(record_.data(), s.field) : engine::Cell::Blank();
-        s.field = -1;
+void RowBuffer::Decode(Slot& s) noexcept {
+    if (s.field < 0) return;
+    const int field = std::exchange(s.field, -1);
+    s.cell = engine::Cell::Blank();
+    try {
+        if (file_) s.cell = file_->Decode(record_.data(), field);
+    } catch (const std::exception& e) {
+        // Kept for a procedure that reads the slot: the row movement itself, and the end of the
+        // run, must not fail over a value nobody asked for.
+        s.failure = e.what();
     }
+}
+
+const engine::Cell& RowBuffer::Cell(Slot& s) {
+    Decode(s);
+    if (s.failure) throw EngineError(*s.failure);
     return s.cell;
 }
 
-void RowBuffer::KeepValues(std::size_t fromSlot) {
-    for (std::size_t k = fromSlot; k < kSlots; ++k) Cell(slots_[k]);
+void RowBuffer::KeepValues(std::size_t fromSlot) noexcept {
+    for (std::size_t k = fromSlot; k < kSlots; ++k) Decode(slots_[k]);
 }
 
 void RowBuffer::Fill(const engine::Query& q, int start, const std::string& table) {
@@ -33,6 +46,7 @@ void RowBuffer::Fill(const engine::Query& q, int start, const std::string& table
         Slot& s = slots_[static_cast<std::size_t>(slot - 1)];
         s.kind = q.FieldKind(p);
         s.text.reset();
+        s.failure.reset();
         if (file) {
             s.field = q.ColumnField(p);
         } else {
@@ -42,11 +56,10 @@ void RowBuffer::Fill(const engine::Query& q, int start, const std::string& table
     }
 }
 
-void RowBuffer::Release() {
+void RowBuffer::Release() noexcept {
     KeepValues(0);
     file_ = nullptr;
-    record_.clear();
-    record_.shrink_to_fit();
+    std::string().swap(record_);
 }
 
 const std::string& RowBuffer::Text(std::size_t slot) {

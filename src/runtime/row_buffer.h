@@ -25,10 +25,13 @@ public:
     // than kSlots columns).
     void Fill(const engine::Query& q, int start, const std::string& table);
     // The end of a run, before its tables are written or dropped: the slots still to be
-    // decoded take their values now, and the buffer lets go of the row's table.
-    void Release();
+    // decoded take their values now, and the buffer lets go of the row's table. It never
+    // fails: a value that cannot be read (binary data) is a failure when its slot is read.
+    void Release() noexcept;
 
-    // Slot 1..kSlots: its text, and whether it is empty.
+    // Slot 1..kSlots: its text, and whether it is empty. A value that cannot be read (a binary,
+    // OLE, graphic or bytes field, a memo its .MB file lacks) is an EngineError naming the table
+    // and the field.
     const std::string& Text(std::size_t slot);
     bool Empty(std::size_t slot);
 
@@ -38,9 +41,12 @@ private:
         engine::Cell cell;
         engine::ColumnKind kind = engine::ColumnKind::Other;
         std::optional<std::string> text;
+        std::optional<std::string> failure;  // why the value cannot be read
     };
+    // Decodes the slot's cell if it still has to be, keeping a failure for when it is read.
+    void Decode(Slot& s) noexcept;
     const engine::Cell& Cell(Slot& s);
-    void KeepValues(std::size_t fromSlot);
+    void KeepValues(std::size_t fromSlot) noexcept;
 
     const engine::TableFile* file_ = nullptr;  // the table of the row's record
     std::string record_;                       // the record's bytes at the row movement

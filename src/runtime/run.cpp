@@ -55,6 +55,8 @@ bool Run::Execute(const std::function<void()>& procedures) {
     // A run starts with nothing of its own: no field list, no key chooser, no arrays.
     MainFields = {};
     NewRowKeys = {};
+    RowsInstanceId.reset();
+    RequisitesInstanceId.reset();
     Arrays.Reset();
     Q.Close();
     Q.ClearSql();

@@ -7,6 +7,7 @@
 // lives in LibraryState.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,12 @@ public:
     std::string MainTableKind;  // one character, or empty
     // The procedure that wrote the last header line: it writes the lines that follow.
     std::string_view Procedure;
+    // A run on the report as a whole (instance 0): the one ID_EKZ of the main table's rows,
+    // once known (0: none); see RequireOneInstance.
+    std::optional<std::int32_t> RowsInstanceId;
+    // The instance whose requisites are read, while a run on the report as a whole works on
+    // one instance's rows (see RequisitesOfInstance); otherwise the run's own.
+    std::optional<std::int32_t> RequisitesInstanceId;
 
     // ---- query objects ----
     engine::Query Q{true};  // the main table, live

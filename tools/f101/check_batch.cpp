@@ -1,3 +1,7 @@
+// `f101 check` on several report folders: each report checked by a worker process of its own
+// (`f101 check DIR --results-file FILE`), so that a crash or hang of one is that report's
+// failure alone; the batch reads each worker's results back and prints them itself, in the
+// order given, then its summary.
 #include "check.h"
 
 #include <fcntl.h>
@@ -13,13 +17,15 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iomanip>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
+#include "check_output.h"
+#include "check_result_json.h"
+#include "check_summary.h"
 #include "command_support.h"
-#include "csv.h"
 #include "platform/unique_fd.h"
 #include "report_folder.h"
 #include "stop_signals.h"
@@ -47,27 +53,26 @@ struct ScratchDir {
     ScratchDir& operator=(const ScratchDir&) = delete;
 };
 
-enum class State { Waiting, Running, Done, Stopped, NotRun };
+enum class State { Waiting, Running, Done, NotRun };
 
 struct Job {
     std::string dir;
-    std::string out, err, counts;
+    std::string out, err, results;  // the worker's standard output and error, and its results
     pid_t pid = -1;
     State state = State::Waiting;
-    int status = 0;
-    int errors = 0, warnings = 0, failures = 0;
     std::chrono::steady_clock::time_point start;
-    double seconds = 0;
+    BatchReport report;
 };
 
 std::vector<std::string> WorkerArguments(const CheckOptions& o, const Job& job) {
-    std::vector<std::string> args = {"f101", "check", job.dir, "--counts-file", job.counts};
+    std::vector<std::string> args = {"f101", "check", job.dir, "--results-file", job.results};
     for (const std::string& c : o.chapters) args.insert(args.end(), {"--chapter", c});
     if (o.run.instance >= 0) args.insert(args.end(), {"--instance", std::to_string(o.run.instance)});
     if (!o.run.overrideDir.empty()) args.insert(args.end(), {"--override", o.run.overrideDir});
     if (!o.severity.empty()) args.insert(args.end(), {"--severity", o.severity});
     if (o.run.json) args.push_back("--json");
     if (o.explain) args.push_back("--explain");
+    args.insert(args.end(), {"--lang", std::string(LanguageCode(o.language))});
     if (o.quiet) args.push_back("--quiet");
     if (o.dryRun) args.push_back("--dry-run");
     return args;
@@ -104,79 +109,44 @@ std::string FileBytes(const std::string& path) {
     return s.str();
 }
 
+// The worker's results as it sent them: the report, or, from a worker that ended before it
+// said its result (or garbled it), the chapters it sent before that.
+ReportResult ReadResults(const Job& job) {
+    ResultReader reader;
+    std::istringstream in(FileBytes(job.results));
+    try {
+        for (std::string line; std::getline(in, line);)
+            if (reader.Add(line)) return reader.Take();
+    } catch (const std::runtime_error&) {
+    }
+    ReportResult partial;
+    partial.folder = job.dir;
+    partial.chapters = reader.Pending();
+    partial.cutOff = true;
+    return partial;
+}
+
 void Finish(Job& job, int raw) {
-    job.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - job.start).count();
+    job.report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - job.start).count();
     job.pid = -1;
     job.state = State::Done;
+    int status = kCouldNotCheck;
     if (WIFEXITED(raw))
-        job.status = WEXITSTATUS(raw);
+        status = WEXITSTATUS(raw);
     else if (WIFSIGNALED(raw))
-        job.status = WTERMSIG(raw) == SIGINT || WTERMSIG(raw) == SIGTERM ? int{kStopped} : int{kCouldNotCheck};
-    if (job.status > kCouldNotCheck && job.status != kStopped)
-        job.status = kCouldNotCheck;  // could not start, or crashed
-    if (job.status == kStopped) job.state = State::Stopped;
-    std::istringstream counts(FileBytes(job.counts));
-    if (!(counts >> job.errors >> job.warnings >> job.failures)) {
-        job.errors = job.warnings = 0;
-        job.failures = job.status == kStopped ? 0 : 1;
-        if (job.status == 0 || job.status == kFindings) job.status = kCouldNotCheck;  // it ended without a word
+        status = WTERMSIG(raw) == SIGINT || WTERMSIG(raw) == SIGTERM ? int{kStopped} : int{kCouldNotCheck};
+    if (status > kCouldNotCheck && status != kStopped) status = kCouldNotCheck;  // could not start, or crashed
+    ReportResult& r = job.report.result = ReadResults(job);
+    if (r.cutOff) {
+        // It ended without a word: a failure, unless the batch stopped it.
+        r.counts = {0, 0, status == kStopped ? 0 : 1};
+        if (status == kClean || status == kFindings) status = kCouldNotCheck;
+        r.stopped = status == kStopped;
     }
-}
-
-void PrintJob(const Job& job, const CheckOptions& o) {
-    if (!o.run.json && !o.quiet) std::cout << "#### " << job.dir << '\n';
-    std::cout << FileBytes(job.out);
-    if (job.state == State::Stopped && !o.run.json) std::cout << job.dir << ": stopped\n";
-    std::cout.flush();
-    std::cerr << FileBytes(job.err);
-    std::cerr.flush();
-}
-
-const char* StateText(const Job& j) {
-    switch (j.state) {
-        case State::Stopped:
-            return "stopped";
-        case State::NotRun:
-            return "not run";
-        default:
-            return "done";
-    }
-}
-
-void PrintTable(std::ostream& out, const std::vector<Job>& jobs, double wallSeconds) {
-    std::size_t width = 6;
-    for (const Job& j : jobs) width = std::max(width, j.dir.size());
-    out << std::left << std::setw(static_cast<int>(width)) << "report" << std::right << std::setw(8) << "errors"
-        << std::setw(10) << "warnings" << std::setw(10) << "failures" << std::setw(9) << "time" << std::setw(6)
-        << "exit"
-        << "  state\n";
-    int errors = 0, warnings = 0, failures = 0;
-    for (const Job& j : jobs) {
-        std::ostringstream t;
-        t << std::fixed << std::setprecision(2) << j.seconds << "s";
-        out << std::left << std::setw(static_cast<int>(width)) << j.dir << std::right << std::setw(8) << j.errors
-            << std::setw(10) << j.warnings << std::setw(10) << j.failures << std::setw(9) << t.str() << std::setw(6)
-            << (j.state == State::NotRun ? std::string("-") : std::to_string(j.status)) << "  " << StateText(j) << '\n';
-        errors += j.errors, warnings += j.warnings, failures += j.failures;
-    }
-    char wall[32];
-    std::snprintf(wall, sizeof wall, "%.1f", wallSeconds);
-    out << jobs.size() << " reports: " << errors << " errors, " << warnings << " warnings, " << failures
-        << " failures, in " << wall << " s\n";
-}
-
-void WriteCsv(const std::string& path, const std::vector<Job>& jobs) {
-    std::ofstream out(path, std::ios::trunc);
-    if (!out) throw std::runtime_error(path + ": cannot write the summary");
-    out << "report,errors,warnings,failures,seconds,exit,state\n";
-    for (const Job& j : jobs) {
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.3f", j.seconds);
-        out << reportkit::CsvField(j.dir) << ',' << j.errors << ',' << j.warnings << ',' << j.failures << ',' << seconds
-            << ',' << (j.state == State::NotRun ? std::string() : std::to_string(j.status)) << ',' << StateText(j)
-            << '\n';
-    }
-    if (!out.flush()) throw std::runtime_error(path + ": cannot write the summary");
+    // How the process ended is the last word on the report's exit status.
+    r.exitStatus = status;
+    r.workerOutput = FileBytes(job.out);
+    r.workerErrors = FileBytes(job.err);
 }
 
 }  // namespace
@@ -185,7 +155,7 @@ int CheckBatch(const CheckOptions& o) {
     return Guarded([&] {
         if (!o.run.protocol.empty())
             throw reportkit::UsageError("--protocol names one file: give it with a single report folder");
-        if (!o.countsFile.empty()) throw reportkit::UsageError("--counts-file is for a single report");
+        if (!o.resultsFile.empty()) throw reportkit::UsageError("--results-file is for a single report");
         std::vector<std::string> dirs = o.recursive ? reportkit::FindReportFolders(o.dirs) : o.dirs;
         if (dirs.empty())
             throw reportkit::UsageError(
@@ -196,6 +166,16 @@ int CheckBatch(const CheckOptions& o) {
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
         const std::size_t parallel = static_cast<std::size_t>(o.jobs > 0 ? o.jobs : static_cast<int>(cores));
 
+        // Each report printed whole as soon as it and those before it are done, then the
+        // summary (on standard error with --json, where standard output is JSON Lines).
+        BatchReportOutput reports(CheckView{o.run.json, o.explain, o.quiet, o.severity}, std::cout, std::cerr);
+        SummaryTable table(o.run.json ? std::cerr : std::cout);
+        std::optional<SummaryCsv> csv;
+        CheckSinks sinks;
+        sinks.Add(reports);
+        sinks.Add(table);
+        if (!o.summaryCsv.empty()) sinks.Add(csv.emplace(o.summaryCsv));
+
         ScratchDir scratch;
         std::vector<Job> jobs(dirs.size());
         for (std::size_t i = 0; i < dirs.size(); ++i) {
@@ -203,7 +183,7 @@ int CheckBatch(const CheckOptions& o) {
             jobs[i].dir = dirs[i];
             jobs[i].out = base + ".out";
             jobs[i].err = base + ".err";
-            jobs[i].counts = base + ".counts";
+            jobs[i].results = base + ".results";
         }
 
         const auto started = std::chrono::steady_clock::now();
@@ -227,19 +207,28 @@ int CheckBatch(const CheckOptions& o) {
             }
             for (Job& j : jobs)
                 if (j.pid == pid) Finish(j, raw), --running;
-            while (printed < jobs.size() &&
-                   (jobs[printed].state == State::Done || jobs[printed].state == State::Stopped))
-                PrintJob(jobs[printed++], o);
+            while (printed < jobs.size() && jobs[printed].state == State::Done)
+                sinks.ReportDone(jobs[printed++].report.result);
         }
-        for (std::size_t i = next; i < jobs.size(); ++i) jobs[i].state = State::NotRun;
-        while (printed < jobs.size() && jobs[printed].state != State::NotRun) PrintJob(jobs[printed++], o);
-
-        PrintTable(o.run.json ? std::cerr : std::cout, jobs,
-                   std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
-        if (!o.summaryCsv.empty()) WriteCsv(o.summaryCsv, jobs);
+        BatchResult batch;
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            Job& j = jobs[i];
+            if (i >= next) {
+                j.state = State::NotRun;
+                j.report.run = false;
+                j.report.result.folder = j.dir;
+            } else if (j.state == State::Running) {
+                Finish(j, 0);  // the wait for it failed: whatever it left
+            }
+            if (i >= printed && j.state == State::Done) sinks.ReportDone(j.report.result);
+            batch.reports.push_back(std::move(j.report));
+        }
+        batch.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        batch.stopped = stop.Asked();
+        sinks.BatchDone(batch);
         int worst = 0;
-        for (const Job& j : jobs) worst = std::max(worst, j.status);
-        if (stop.Asked()) {
+        for (const BatchReport& r : batch.reports) worst = std::max(worst, r.run ? r.result.exitStatus : 0);
+        if (batch.stopped) {
             std::cerr << "f101: stopped; " << (jobs.size() - next) << " of " << jobs.size() << " reports not checked\n";
             return int{kStopped};
         }

@@ -18,6 +18,7 @@ Command AddCheck(CLI::App& app) {
                   {"ID_EKZ of the report instance (default: the folder's only instance, else none)",
                    "Print the findings as JSON Lines", true});
     cmd->add_flag("--explain", o->explain, "Show each finding's rule explanation (f101 rules CODE)");
+    AddLanguageOption(*cmd, o->language);
     cmd->add_option("--severity", o->severity, "Show only findings of this severity or worse: error or warning")
         ->check(CLI::IsMember({"error", "warning"}));
     cmd->add_flag("--quiet", o->quiet, "Print only the summary");
@@ -29,7 +30,7 @@ Command AddCheck(CLI::App& app) {
                     "Reports checked at once, each in its own process (default: the number of cores)")
         ->check(CLI::PositiveNumber);
     cmd->add_option("--summary-csv", o->summaryCsv, "With several reports: write the summary table to this CSV file");
-    cmd->add_option("--counts-file", o->countsFile, "Where a worker of a batch leaves its counts")->group("");
+    cmd->add_option("--results-file", o->resultsFile, "Where a worker of a batch writes its results")->group("");
     cmd->footer(
         "Exit status: 0 no error found, 1 errors found, 2 usage error (bad folder or option), 3 a report could not be "
         "checked (damaged table, failure of the library), 130 stopped. With several reports: the worst of them.");

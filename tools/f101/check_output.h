@@ -1,13 +1,13 @@
 #pragma once
-// What `f101 check` prints for one report: a heading per chapter, the findings as text or JSON
-// Lines (with their context and, on request, the rule's explanation), failures with the same
-// context, and a summary line.
+// What `f101 check` prints of its results: for one report, a heading per chapter, the findings
+// as text or JSON Lines (with their context and, on request, the rule's explanation), failures
+// with the same context, and a summary line; for a batch, each report's output whole under its
+// heading, in the order given.
+#include <memory>
 #include <ostream>
 #include <string>
-#include <vector>
 
-#include "finding_context.h"
-#include "run_session.h"
+#include "check_sink.h"
 
 namespace tesma::f101 {
 
@@ -18,20 +18,47 @@ struct CheckView {
     std::string severity;  // "", "error" or "warning": the least severity shown
 };
 
-// Each chapter's run under its heading, its findings with their context; a failure in text
-// output on standard error, in JSON as a record with the context of the run that met it.
-class CheckOutput : public RunOutput {
+// Text: each chapter's run under its heading as it ends, failures and the stop on standard
+// error (`err`), then the summary line.
+class TextOutput : public CheckSink {
 public:
-    explicit CheckOutput(const CheckView& view) : view_(view) {}
-    void Print(const reportkit::ReportFolder& folder, const reportkit::RunRequest& request,
-               const reportkit::RunOutcome& outcome, const std::vector<reportkit::ProtocolLine>& lines,
-               const std::vector<Failure>& failures) override;
+    TextOutput(const CheckView& view, std::ostream& out, std::ostream& err) : view_(view), out_(out), err_(err) {}
+    void ChapterDone(const ReportResult& report, const ChapterRun& run) override;
+    void ReportDone(const ReportResult& report) override;
 
 private:
     CheckView view_;
+    std::ostream &out_, &err_;
 };
 
-// "<report>: 2 errors, 5 warnings, 0 failures" (JSON: one record with the counts).
-void PrintSummary(std::ostream& out, const std::string& report, const FindingCounts& counts, const CheckView& view);
+// JSON Lines: one record per finding shown, a failure as a record with the context of the run
+// that met it, the stop as a record, and with --quiet one summary record.
+class JsonOutput : public CheckSink {
+public:
+    JsonOutput(const CheckView& view, std::ostream& out, std::ostream& err) : view_(view), out_(out), err_(err) {}
+    void ChapterDone(const ReportResult& report, const ChapterRun& run) override;
+    void ReportDone(const ReportResult& report) override;
+
+private:
+    CheckView view_;
+    std::ostream &out_, &err_;
+};
+
+// The output the view asks for.
+std::unique_ptr<CheckSink> ReportOutput(const CheckView& view, std::ostream& out, std::ostream& err);
+
+// A batch's reports, each printed whole when it is done (the batch gives them in the order
+// given): in text under "#### <report>", with "<report>: stopped" after a stopped one; what the
+// report's process wrote itself follows its own output.
+class BatchReportOutput : public CheckSink {
+public:
+    BatchReportOutput(const CheckView& view, std::ostream& out, std::ostream& err)
+        : view_(view), out_(out), err_(err) {}
+    void ReportDone(const ReportResult& report) override;
+
+private:
+    CheckView view_;
+    std::ostream &out_, &err_;
+};
 
 }  // namespace tesma::f101

@@ -3,7 +3,6 @@
 
 #include "command_support.h"
 #include "commands.h"
-#include "instance_choice.h"
 #include "run_host.h"
 #include "run_options.h"
 #include "run_session.h"
@@ -22,13 +21,17 @@ int Fill(const FillOptions& o) {
         reportkit::ReportFolder folder = reportkit::OpenReportFolder(o.dir);
         if (folder.TablePath(contract::kTableMessageRequisites).empty())
             throw std::runtime_error(folder.dir + ": no requisites table of the electronic report message (code OES)");
-        // The requisites are filled for the report as a whole: no instance unless one is asked for.
-        const std::int32_t chosen = o.run.instance > 0 ? ChooseInstance(folder, o.run.instance) : 0;
+        // The requisites are filled for the report as a whole: each instance's rows of the
+        // message table from its own requisites. A run for one instance would change nothing.
+        if (o.run.instance > 0)
+            throw reportkit::UsageError(
+                "--instance " + std::to_string(o.run.instance) +
+                ": filling works on the report as a whole (each instance's rows of the message table are filled "
+                "from that instance's own requisites); run fill without --instance");
         hostkit::Library lib(reportkit::LibraryPath());
         RunSession session(o.run.json);
-        session.Run(
-            lib, folder,
-            {contract::kTableMessageRequisites, contract::kModeControl, chosen, o.run.ProtocolPath(folder), ""});
+        session.Run(lib, folder,
+                    {contract::kTableMessageRequisites, contract::kModeControl, 0, o.run.ProtocolPath(folder), ""});
         return session.ExitStatus();
     });
 }
@@ -41,7 +44,8 @@ Command AddFill(CLI::App& app) {
     cmd->add_option("DIR", o->dir, "Report folder")->required();
     AddRunOptions(
         *cmd, o->run,
-        {"ID_EKZ of the report instance (default 0: the report as a whole)", "Print the protocol lines as JSON Lines"});
+        {"Refused but for 0: filling works on the report as a whole, each instance's rows from its own requisites",
+         "Print the protocol lines as JSON Lines"});
     cmd->footer(
         "Exit status: 0 filled, 1 errors found, 2 usage error, 3 the requisites could not be filled (nothing "
         "changed).");

@@ -24,10 +24,13 @@ std::vector<Finding> WithContext(const std::vector<reportkit::ProtocolLine>& lin
         // Chapter А's control run writes the cross-checks first, then the balance control.
         if (record && context.procedure == "balance")
             procedure = record->procedure == contract::kProcedureControlChapterA2 ? "cross-checks" : "balance";
-        Finding f{l, context.report, context.chapter, procedure, context.table, std::nullopt, std::nullopt, {}};
-        if (record && l.row) {
-            f.account = Utf8OrNone(record->account);
-            f.sign = Utf8OrNone(record->sign);
+        Finding f{l, context.report, context.chapter, procedure, context.table, std::nullopt, std::nullopt, {}, {}};
+        if (record) {
+            f.record = *record;
+            if (l.row) {
+                f.account = Utf8OrNone(record->account);
+                f.sign = Utf8OrNone(record->sign);
+            }
         }
         out.push_back(std::move(f));
     }

@@ -13,12 +13,17 @@ namespace tesma::f101 {
 
 struct Finding {
     reportkit::ProtocolLine line;
-    std::string report;     // the dated folder, UTF-8
-    std::string chapter;    // А, Б, В, Г, Д (UTF-8); empty for runs that are not a chapter's
-    std::string procedure;  // "balance", "cross-checks", "sort", "fill"
-    std::string table;      // the table file name, UTF-8
-    std::optional<std::string> account, sign;
-    std::string file;  // a failure's: the file or table it concerns, when it names one
+    std::string report;                        // the dated folder, UTF-8
+    std::string chapter;                       // А, Б, В, Г, Д (UTF-8); empty for runs that are not a chapter's
+    std::string procedure;                     // "balance", "cross-checks", "sort", "fill"
+    std::string table;                         // the table file name, UTF-8
+    std::optional<std::string> account, sign;  // UTF-8, for a finding about an account row
+    // What the library's finding record says of the line: the fields the rule compares, their
+    // values, X op Y and how X and Y were formed (empty `keys` when the run gave no record).
+    hostkit::FindingRecord record;
+    std::optional<std::string> explanation;  // the rule's explanation, when it was asked for
+
+    bool operator==(const Finding&) const = default;
 };
 
 struct RunContext {

@@ -44,13 +44,16 @@ void PrintJson(std::ostream& out, const std::vector<ProtocolLine>& lines) {
     for (const auto& l : lines) PrintRecord(out, LineRecord(l));
 }
 
+nlohmann::json StoppedRecord(const std::string& message) {
+    nlohmann::json j = FailureRecord({message, ""});
+    j["severity"] = "stopped";
+    return j;
+}
+
 void SayStopped(bool json) {
-    static constexpr const char* kStopped = "stopped by the operator; the rest of the command was not run";
-    std::cerr << "f101: " << kStopped << '\n';
+    std::cerr << "f101: " << kStoppedMessage << '\n';
     if (json) {
-        nlohmann::json j = FailureRecord({kStopped, ""});
-        j["severity"] = "stopped";
-        PrintRecord(std::cout, j);
+        PrintRecord(std::cout, StoppedRecord(kStoppedMessage));
         std::cout.flush();
     }
 }

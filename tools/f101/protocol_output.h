@@ -16,6 +16,15 @@ namespace tesma::f101 {
 struct Failure {
     std::string message;  // UTF-8
     std::string file;     // the file or table it concerns, when known
+
+    bool operator==(const Failure&) const = default;
+};
+
+// Error and warning lines, and the failures said.
+struct FindingCounts {
+    int errors = 0, warnings = 0, failures = 0;
+
+    bool operator==(const FindingCounts&) const = default;
 };
 
 // {"row", "code", "severity", "message"}
@@ -28,6 +37,9 @@ void PrintRecord(std::ostream& out, const nlohmann::json& record);
 void PrintText(std::ostream& out, const std::vector<reportkit::ProtocolLine>& lines);
 void PrintJson(std::ostream& out, const std::vector<reportkit::ProtocolLine>& lines);
 
+inline constexpr const char* kStoppedMessage = "stopped by the operator; the rest of the command was not run";
+// {"row": null, "code": null, "severity": "stopped", "message", "file": null}
+nlohmann::json StoppedRecord(const std::string& message);
 // The stop said on standard error (and as a record with --json).
 void SayStopped(bool json);
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "language.h"
+
 namespace tesma::f101 {
 
 struct Rule {
@@ -16,8 +18,13 @@ struct Rule {
     std::string_view procedure;                // "balance" or "cross-checks"
     std::array<std::string_view, 3> messages;  // UTF-8 shapes; unused slots empty
     std::string_view explanation;              // English: what is checked, what usually fixes it
+    std::string_view explanationRu = {};       // the same for a Russian reader
 
     std::string_view Severity() const { return code.substr(0, 1) == "W" ? "warning" : "error"; }
+    // The explanation in a language (English where the Russian one is missing).
+    std::string_view Explanation(Language language) const {
+        return language == Language::Russian && !explanationRu.empty() ? explanationRu : explanation;
+    }
 };
 
 std::span<const Rule> Rules();

@@ -20,7 +20,7 @@ std::string Letters(std::string_view chapters) {
     return out;
 }
 
-void PrintRule(const Rule& r, bool json) {
+void PrintRule(const Rule& r, bool json, Language language) {
     if (json) {
         nlohmann::json messages = nlohmann::json::array();
         for (std::string_view m : r.messages)
@@ -30,7 +30,7 @@ void PrintRule(const Rule& r, bool json) {
             chapters.push_back(std::string(r.chapters.substr(i, 2)));
         std::cout << nlohmann::json{{"code", r.code},       {"severity", r.Severity()},
                                     {"chapters", chapters}, {"procedure", r.procedure},
-                                    {"messages", messages}, {"explanation", r.explanation}}
+                                    {"messages", messages}, {"explanation", r.Explanation(language)}}
                          .dump()
                   << '\n';
         return;
@@ -38,13 +38,13 @@ void PrintRule(const Rule& r, bool json) {
     std::cout << r.code << "  " << r.Severity() << "  chapter " << Letters(r.chapters) << "  " << r.procedure << '\n';
     for (std::string_view m : r.messages)
         if (!m.empty()) std::cout << "  " << m << '\n';
-    std::cout << "  " << r.explanation << "\n\n";
+    std::cout << "  " << r.Explanation(language) << "\n\n";
 }
 
-int ListRules(const std::vector<std::string>& codes, bool json) {
+int ListRules(const std::vector<std::string>& codes, bool json, Language language) {
     return Guarded([&] {
         if (codes.empty()) {
-            for (const Rule& r : Rules()) PrintRule(r, json);
+            for (const Rule& r : Rules()) PrintRule(r, json, language);
             return int{kClean};
         }
         std::vector<const Rule*> chosen;
@@ -54,7 +54,7 @@ int ListRules(const std::vector<std::string>& codes, bool json) {
             if (!r) throw reportkit::UsageError("no finding code " + code + " (f101 rules lists them all)");
             chosen.push_back(r);
         }
-        for (const Rule* r : chosen) PrintRule(*r, json);
+        for (const Rule* r : chosen) PrintRule(*r, json, language);
         return int{kClean};
     });
 }
@@ -62,6 +62,7 @@ int ListRules(const std::vector<std::string>& codes, bool json) {
 struct RulesOptions {
     std::vector<std::string> codes;
     bool json = false;
+    Language language = Language::English;
 };
 
 }  // namespace
@@ -72,8 +73,9 @@ Command AddRules(CLI::App& app) {
         app.add_subcommand("rules", "List the finding codes: severity, chapters, message and what fixes it");
     cmd->add_option("CODE", o->codes, "Finding codes to show (default: all)");
     cmd->add_flag("--json", o->json, "Print the rules as JSON Lines");
+    AddLanguageOption(*cmd, o->language);
     cmd->footer("Exit status: 0 listed, 2 unknown code or usage error.");
-    return {cmd, [o] { return ListRules(o->codes, o->json); }};
+    return {cmd, [o] { return ListRules(o->codes, o->json, o->language); }};
 }
 
 }  // namespace tesma::f101

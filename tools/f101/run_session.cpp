@@ -11,9 +11,6 @@ namespace tesma::f101 {
 using reportkit::RunEnd;
 using reportkit::RunOutcome;
 
-namespace {
-
-// The path a failure message names (the first word with a "/"), or empty.
 std::string FileInMessage(const std::string& message) {
     std::istringstream words(message);
     for (std::string w; words >> w;) {
@@ -26,6 +23,8 @@ std::string FileInMessage(const std::string& message) {
     }
     return {};
 }
+
+namespace {
 
 // Whether two paths name the same file.
 bool SameFile(const std::string& a, const std::string& b) {
@@ -79,10 +78,11 @@ void LineOutput::Print(const reportkit::ReportFolder&, const reportkit::RunReque
     }
 }
 
-RunSession::RunSession(bool json)
-    : lineOutput_(std::make_unique<LineOutput>(json)), output_(*lineOutput_), json_(json) {}
+void LineOutput::Stopped() { SayStopped(json_); }
 
-RunSession::RunSession(RunOutput& output, bool json) : output_(output), json_(json) {}
+RunSession::RunSession(bool json) : lineOutput_(std::make_unique<LineOutput>(json)), output_(*lineOutput_) {}
+
+RunSession::RunSession(RunOutput& output) : output_(output) {}
 
 bool RunSession::Run(hostkit::Library& lib, const reportkit::ReportFolder& folder,
                      const reportkit::RunRequest& request) {
@@ -109,7 +109,7 @@ bool RunSession::Run(hostkit::Library& lib, const reportkit::ReportFolder& folde
 void RunSession::Stop() {
     if (stopped_) return;
     stopped_ = ended_ = true;
-    SayStopped(json_);
+    output_.Stopped();
 }
 
 int RunSession::ExitStatus() const {

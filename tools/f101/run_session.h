@@ -23,6 +23,8 @@ public:
     virtual void Print(const reportkit::ReportFolder& folder, const reportkit::RunRequest& request,
                        const reportkit::RunOutcome& outcome, const std::vector<reportkit::ProtocolLine>& lines,
                        const std::vector<Failure>& failures) = 0;
+    // The operator stopped the command (once, after the output of the run that met the stop).
+    virtual void Stopped() = 0;
 };
 
 // The protocol lines as the library wrote them (sort, fill, the demo), as text or JSON Lines on
@@ -33,20 +35,20 @@ public:
     void Print(const reportkit::ReportFolder& folder, const reportkit::RunRequest& request,
                const reportkit::RunOutcome& outcome, const std::vector<reportkit::ProtocolLine>& lines,
                const std::vector<Failure>& failures) override;
+    void Stopped() override;
 
 private:
     bool json_;
 };
 
-struct FindingCounts {
-    int errors = 0, warnings = 0, failures = 0;
-};
+// The path a failure message names (the first word with a "/"), or empty.
+std::string FileInMessage(const std::string& message);
 
 class RunSession {
 public:
     // The lines printed as they are (LineOutput).
     explicit RunSession(bool json);
-    RunSession(RunOutput& output, bool json);
+    explicit RunSession(RunOutput& output);
     RunSession(const RunSession&) = delete;
     RunSession& operator=(const RunSession&) = delete;
 
@@ -63,7 +65,6 @@ private:
 
     std::unique_ptr<LineOutput> lineOutput_;
     RunOutput& output_;
-    bool json_;
     bool ended_ = false, stopped_ = false;
     FindingCounts counts_;
     std::set<std::string> said_;

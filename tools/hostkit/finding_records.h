@@ -25,6 +25,8 @@ struct FindingRecord {
 
     // The value of a key; empty when the record has none.
     std::string Value(std::string_view key) const;
+
+    bool operator==(const FindingRecord&) const = default;
 };
 
 // One record from its line (without the line feed).

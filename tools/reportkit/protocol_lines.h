@@ -13,6 +13,8 @@ struct ProtocolLine {
     std::string code;      // E101116, W101101, ... ; empty for header and interruption lines
     std::string severity;  // "error", "warning", "info"
     std::string message;   // UTF-8
+
+    bool operator==(const ProtocolLine&) const = default;
 };
 
 // Splits code page 1251 protocol bytes (CR LF lines) into parsed lines.

@@ -130,11 +130,18 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
                                    branch >= 0 ? text::ToUtf8(instances.Get(i, branch).text) : std::string()});
         if (r.instances.size() == 1) r.onlyInstance = r.instances.front().id;
     }
-    // Fields: each table's columns from its file header, after the first column.
+    // Fields: each table's columns from its file header, after the first column. A table that
+    // cannot be read gets none, like a missing one: the folder is still worth running on (the
+    // other chapters), and the run of that table meets the damage and says so, naming the file.
     for (const auto& t : r.tables) {
         auto disk = engine::FindFile(engine::JoinPath(r.dirCp, t.fileName + ".DB"));
         if (!disk) continue;
-        engine::TableFile file = ReadTable(*disk, text::ToUtf8(engine::JoinPath(r.dirCp, t.fileName + ".DB")));
+        engine::TableFile file;
+        try {
+            file = ReadTable(*disk, text::ToUtf8(engine::JoinPath(r.dirCp, t.fileName + ".DB")));
+        } catch (const std::exception&) {
+            continue;
+        }
         const std::size_t keyFields = file.keyed ? static_cast<unsigned char>(file.header[0x23]) : 0;
         for (std::size_t i = 1; i < file.fields.size(); ++i)
             r.fields.push_back(

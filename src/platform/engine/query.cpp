@@ -322,6 +322,16 @@ void Query::Append() {
     state_ = EditState::Insert;
 }
 
+void Query::AppendCopy(std::string record) {
+    TableImage& image = WritableImage("append");
+    if (record.size() != static_cast<std::size_t>(image.file.recordSize))
+        throw EngineError("cannot append to table " + image.file.path + ": a record of " +
+                          std::to_string(record.size()) + " bytes is not one of its records of " +
+                          std::to_string(image.file.recordSize));
+    pending_ = std::move(record);
+    state_ = EditState::Insert;
+}
+
 void Query::Set(std::string_view field, const Cell& value) {
     if (state_ == EditState::None) throw EngineError("field " + std::string(field) + " set outside an edit");
     TableImage& image = *result_.image;

@@ -67,6 +67,9 @@ public:
     // Changes (live queries only).
     void Edit();    // on a result without rows, starts a new row instead
     void Append();  // starts a new row
+    // Starts a new row holding a copy of a record of this table (the RowBytes of one of its rows):
+    // every field, whatever its kind, as the table holds it.
+    void AppendCopy(std::string record);
     void SetText(std::string_view field, std::string_view text);
     void SetInteger(std::string_view field, std::int64_t value);
     void Post();
