@@ -510,6 +510,15 @@ TEST_F(KeyedTable, SecondaryIndexesAreRefusedByName) {
     AppendKey(db, 1000);
     engine::DefaultSession().Commit();
     ExpectConsistent(db);
+    // A table without a key is refused as well: its secondary indexes would go stale.
+    const std::string plain = Path("P.DB");
+    WriteParadoxTable(plain, {{"NNN", FieldType::Long, 0}}, {{Cell::Integer(1)}});
+    for (const char* name : {"P.X01", "P.Y01", "P.XG0"}) {
+        SCOPED_TRACE(name);
+        WriteBytes(Path(name), "index");
+        ExpectRefused(plain, [&] { AppendKey(plain, 2); }, {Path(name), "secondary index", plain}, {plain});
+        std::filesystem::remove(Path(name));
+    }
 }
 
 TEST(KeyOrder, ComparesAsTheTablesEngine) {
