@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <numeric>
 
+#include "platform/engine/file_system.h"
 #include "platform/engine/files.h"
 #include "platform/engine/key_order.h"
 #include "platform/engine/paradox.h"
@@ -32,27 +35,38 @@ bool IsSecondaryIndexExtension(const std::string& upper) {
            IsHex(upper[2]);
 }
 
-// The first secondary index file beside a table (by name), if any.
-std::optional<std::string> SecondaryIndexOf(const std::string& tableDiskPath, const TableFile& table) {
+// The names of the files beside a table whose extension `wanted` accepts (upper-cased), sorted;
+// the stem is compared without regard to letter case.
+template <typename Wanted>
+std::vector<std::string> FilesBeside(const std::string& tableDiskPath, const std::string& shownPath, Wanted wanted) {
     namespace fs = std::filesystem;
     const fs::path disk(tableDiskPath);
     const std::string stem = text::FullUpper(text::FromUtf8(disk.stem().string()));
     std::error_code ec;
     fs::directory_iterator it(disk.has_parent_path() ? disk.parent_path() : fs::path("."), ec);
-    if (ec) throw EngineError("cannot list the folder of table " + table.path + ": " + ec.message());
+    if (ec) throw EngineError("cannot list the folder of table " + shownPath + ": " + ec.message());
     std::vector<std::string> found;
     for (const auto& entry : it) {
         const std::string name = text::FromUtf8(entry.path().filename().string());
         const auto dot = name.find_last_of('.');
         if (dot == std::string::npos) continue;
         if (text::FullUpper(name.substr(0, dot)) != stem) continue;
-        if (IsSecondaryIndexExtension(text::FullUpper(name.substr(dot + 1)))) found.push_back(name);
+        if (wanted(text::FullUpper(name.substr(dot + 1)))) found.push_back(name);
     }
-    if (found.empty()) return std::nullopt;
     std::sort(found.begin(), found.end());
-    const auto slash = table.path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : table.path.substr(0, slash + 1);
-    return folder + found.front();
+    return found;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The first secondary index file beside a table (by name), if any.
+std::optional<std::string> SecondaryIndexOf(const std::string& tableDiskPath, const TableFile& table) {
+    const auto found = FilesBeside(tableDiskPath, table.path, IsSecondaryIndexExtension);
+    if (found.empty()) return std::nullopt;
+    return FolderOf(table.path) + found.front();
 }
 
 // The name of a table's primary index: the table's, with the extension .PX (.px beside a table
@@ -188,6 +202,24 @@ RebuiltIndex RebuildPrimaryIndex(const std::string& path) {
     result.records = table.records.size();
     result.levels = static_cast<unsigned char>(bytes[layout::kIndexLevels]);
     return result;
+}
+
+std::vector<std::string> RemoveIndexesOfReplacedTable(const std::string& path) {
+    const auto disk = FindFile(path);
+    if (!disk) return {};
+    const auto names =
+        FilesBeside(*disk, path, [](const std::string& ext) { return ext == "PX" || IsSecondaryIndexExtension(ext); });
+    std::vector<std::string> removed;
+    FileSystem& files = CurrentFileSystem();
+    for (const std::string& name : names) {
+        const std::string shown = FolderOf(path) + name;
+        if (files.Unlink(DiskPath(shown)) != 0 && errno != ENOENT)
+            throw IoError("cannot remove " + shown + ", an index of the table " + path +
+                          " that was replaced: " + std::strerror(errno));
+        removed.push_back(shown);
+    }
+    if (!removed.empty()) files.SyncFolder(std::filesystem::path(*disk).parent_path().string());
+    return removed;
 }
 
 }  // namespace tesma::engine

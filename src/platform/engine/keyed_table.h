@@ -4,6 +4,7 @@
 // own, the secondary indexes this library does not rebuild, and the key order of the records.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/engine/primary_index.h"
 #include "platform/engine/table_file.h"
@@ -53,5 +54,11 @@ struct RebuiltIndex {
     std::string before;  // what was wrong with the old index; empty when it was the table's own
 };
 RebuiltIndex RebuildPrimaryIndex(const std::string& path);
+
+// Removes the primary and secondary index files beside the table at `path` (code page 1251),
+// once the table has been replaced by one without a key (an import over it): they index a table
+// that is no longer there, and a primary index beside an unkeyed table would make it look keyed
+// to other programs. Returns the files removed; one that cannot be removed is an IoError.
+std::vector<std::string> RemoveIndexesOfReplacedTable(const std::string& path);
 
 }  // namespace tesma::engine

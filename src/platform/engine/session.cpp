@@ -303,10 +303,7 @@ TableImage& Session::Image(const std::string& path, bool forWriting) {
     std::string bytes = ReadWholeFile(*disk, path, &image->stamp);
     image->diskPath = *disk;
     image->file = EndsWithUpper(path, ".DBF") ? ParseDbase(bytes, path) : ParseParadox(bytes, path);
-    if (image->file.format == TableFormat::Paradox && HasBlobFields(image->file)) {
-        const std::string blobs = BlobFilePath(path);
-        if (auto mb = FindFile(blobs)) image->file.blobFile = ReadWholeFile(*mb, blobs);
-    }
+    ReadBlobFileBeside(image->file, path);
     image->deleted.assign(image->file.records.size(), 0);
     image->lock = std::move(lock);
     return *images_.emplace(key, std::move(image)).first->second;
