@@ -124,12 +124,6 @@ struct KeyedCopy {
     }
 };
 
-// The lines of a check's output without the report's folder, which differs between copies.
-std::string WithoutFolder(std::string out, const std::string& folder) {
-    for (auto at = out.find(folder); at != std::string::npos; at = out.find(folder)) out.erase(at, folder.size());
-    return out;
-}
-
 }  // namespace
 
 TEST(KeyedReport, AnIndexThatIsNotItsTablesOwnIsRebuiltByTheNextRunAndADryRunSaysSo) {

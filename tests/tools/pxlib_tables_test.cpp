@@ -70,11 +70,6 @@ Reordered Reorder(const std::string& path, const std::vector<std::string>& names
     return out;
 }
 
-std::string WithoutFolder(std::string out, const std::string& folder) {
-    for (auto at = out.find(folder); at != std::string::npos; at = out.find(folder)) out.erase(at, folder.size());
-    return out;
-}
-
 }  // namespace
 
 TEST(PxlibTables, ExportReadsMemoAndFormattedMemoTextsFromTheMbFile) {
