@@ -1,15 +1,34 @@
 #include "host/run_entry.h"
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 
 #include "host/fm_contr.h"
+#include "platform/engine/session.h"
 #include "platform/text/cp1251.h"
 #include "tesma/tesmaC.h"
 
 using namespace tesma::literals;
 
 namespace tesma::host {
+
+namespace {
+
+// What the table engine said besides failures (a primary index rebuilt from its table, what a
+// dry run would have refused), one line each on standard error once the window is gone: not a
+// message box, for nothing went wrong with the run.
+void SayNotices() noexcept {
+    try {
+        for (const std::string& notice : engine::DefaultSession().TakeNotices())
+            std::fprintf(stderr, "tesma: %s\n", text::ToUtf8(notice).c_str());
+        std::fflush(stderr);
+    } catch (...) {
+        // A notice that cannot be said (no memory) is not worth ending the host for.
+    }
+}
+
+}  // namespace
 
 bool RunEntry(const RunArguments& a) {
     // Snapshots of the host's lists come first.
@@ -23,6 +42,7 @@ bool RunEntry(const RunArguments& a) {
     struct Release {
         std::unique_ptr<TFmContr>& w;
         ~Release() {
+            SayNotices();
             TFmContr& ran = *w;
             ran.Record.End(ran.Stopped                                    ? RunEnding::Stopped
                            : ran.ProtocolNotOpened                        ? RunEnding::NoProtocol

@@ -88,7 +88,7 @@ bool Run::Execute(const std::function<void()>& procedures) {
     QQQ.Close();
     QQ.Close();
     if (DiscardChanges)
-        engine::DefaultSession().Discard();
+        engine::DefaultSession().DiscardAfterRehearsal();
     else
         engine::DefaultSession().Commit();
     finish.ok = true;

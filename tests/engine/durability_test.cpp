@@ -123,11 +123,47 @@ TEST(Durability, EveryStepOfACommitOfATableAndItsIndexGoesThroughTheFileSystem) 
     const std::vector<Step> replaced = {Step::Create, Step::Lock, Step::Write, Step::Sync, Step::Rename};
     EXPECT_EQ(stepsOf["KEYED.DB"], replaced);
     EXPECT_EQ(stepsOf["KEYED.PX"], replaced);
-    // The folder is synced after each rename, so that the rename itself is on the disk.
+    // Both files are complete and synced before the first rename, the index is renamed before
+    // its table, and the folder is synced after the renames, so that they are on the disk.
+    const auto firstRename = std::find(order.begin(), order.end(), "KEYED.PX renamed");
+    ASSERT_NE(firstRename, order.end());
+    EXPECT_EQ(std::find(firstRename, order.end(), "KEYED.DB"), order.end());
     for (const char* renamed : {"KEYED.DB renamed", "KEYED.PX renamed"}) {
         auto at = std::find(order.begin(), order.end(), renamed);
         ASSERT_NE(at, order.end()) << renamed;
         EXPECT_NE(std::find(at, order.end(), "folder"), order.end()) << renamed;
+    }
+    EXPECT_LT(firstRename, std::find(order.begin(), order.end(), "KEYED.DB renamed"));
+}
+
+TEST(Durability, AFailureAtAnyStepBeforeTheRenamesLeavesTableAndIndexAsTheyWere) {
+    TempDir dir;
+    const std::string path = dir / "KEYED.DB", index = dir / "KEYED.PX";
+    WriteNumbers(path, 500, 0);
+    MakeKeyed(path, {"K"});
+    const std::string table = FileBytes(path), oldIndex = FileBytes(index);
+    using Step = FileFaults::Step;
+    for (const char* file : {"KEYED.DB", "KEYED.PX"}) {
+        for (Step failing : {Step::Create, Step::Write, Step::Sync}) {
+            SCOPED_TRACE(std::string(file) + " step " + std::to_string(static_cast<int>(failing)));
+            {
+                FileFaults faults([&](Step s, const std::string& p) {
+                    return s == failing && p.find(std::string(".") + file + ".tesma-") != std::string::npos ? ENOSPC
+                                                                                                            : 0;
+                });
+                engine::Query main(true);
+                main.AddLine("select * from \"" + path + "\"");
+                main.Open();
+                main.Delete();
+                main.Close();
+                EXPECT_THROW(engine::DefaultSession().Commit(), IoError);
+            }
+            EXPECT_EQ(FileBytes(path), table);
+            EXPECT_EQ(FileBytes(index), oldIndex);
+            int files = 0;
+            for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++files;
+            EXPECT_EQ(files, 2);
+        }
     }
 }
 

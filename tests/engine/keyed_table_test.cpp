@@ -11,8 +11,10 @@ extern "C" {
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "platform/engine/key_order.h"
+#include "platform/engine/keyed_table.h"
 #include "platform/engine/paradox.h"
 #include "platform/engine/primary_index.h"
 #include "platform/engine/query.h"
@@ -352,33 +354,145 @@ TEST_F(KeyedTable, DuplicateKeyIsRefusedBeforeAnyFileChanges) {
                   {db, "NNN=17", "twice"}, {db, Path("D.PX"), other});
 }
 
-TEST_F(KeyedTable, DamagedOrForeignOrMissingIndexIsRefused) {
-    const std::string db = Path("K.DB"), px = Path("K.PX");
-    PxlibCreateKeyed(db, kNumbered, 1, NumberedRows(300));
-    const std::string good = FileBytes(px);
+// ---- an index that is not the table's own is derived data: rebuilt from a sound table ------
 
+namespace {
+
+// The index variants that are not the table's own: damaged, cut short, another table's, the
+// index of a table keyed on other fields, none at all.
+std::vector<std::pair<std::string, std::string>> ForeignIndexes(const std::string& good, const std::string& dir) {
     std::string damaged = good;
     damaged[0x1E] = 9;  // a root beyond the end of the file
-    WriteBytes(px, damaged);
-    ExpectRefused(db, [&] { AppendKey(db, 1000); }, {px, "damaged"}, {db, px});
+    PxlibCreateKeyed(dir + "/O.DB", kNumbered, 1, NumberedRows(300, 2));
+    PxlibCreateKeyed(dir + "/TWO.DB", {{"NNN", 'I'}, {"ID", 'I'}}, 2, {{"1", "1"}});
+    return {{"damaged", damaged},
+            {"cut short", good.substr(0, 0x900)},
+            {"another table's", FileBytes(dir + "/O.PX")},
+            {"keyed on other fields", FileBytes(dir + "/TWO.PX")},
+            {"missing", ""}};
+}
 
-    WriteBytes(px, good.substr(0, 0x900));  // cut short
-    ExpectRefused(db, [&] { AppendKey(db, 1000); }, {px, "damaged"}, {db, px});
+void PutIndex(const std::string& px, const std::string& bytes) {
+    if (bytes.empty())
+        std::filesystem::remove(px);
+    else
+        WriteBytes(px, bytes);
+}
 
-    // The index of another table with the same fields but other records.
-    const std::string other = Path("O.DB");
-    PxlibCreateKeyed(other, kNumbered, 1, NumberedRows(300, 2));
-    WriteBytes(px, FileBytes(Path("O.PX")));
-    ExpectRefused(db, [&] { AppendKey(db, 1000); }, {px, "does not belong", db}, {db, px});
+}  // namespace
 
-    // The index of a table keyed on other fields.
-    const std::string two = Path("TWO.DB");
-    PxlibCreateKeyed(two, {{"NNN", 'I'}, {"ID", 'I'}}, 2, {{"1", "1"}});
-    WriteBytes(px, FileBytes(Path("TWO.PX")));
-    ExpectRefused(db, [&] { AppendKey(db, 1000); }, {px, "does not belong"}, {db, px});
+TEST_F(KeyedTable, AnIndexThatIsNotTheTablesOwnIsRebuiltFromTheTableAndSaidSo) {
+    const std::string db = Path("K.DB"), px = Path("K.PX");
+    PxlibCreateKeyed(db, kNumbered, 1, NumberedRows(300));
+    const std::string table = FileBytes(db), good = FileBytes(px);
+    for (const auto& [what, bytes] : ForeignIndexes(good, dir.path())) {
+        SCOPED_TRACE(what);
+        // A change of the table writes it with an index built anew.
+        WriteBytes(db, table);
+        PutIndex(px, bytes);
+        AppendKey(db, 1000);
+        engine::DefaultSession().Commit();
+        ExpectConsistent(db);
+        EXPECT_EQ(PxlibReadThroughIndex(db), engine::ParseParadox(FileBytes(db), db).records);
+        auto notices = engine::DefaultSession().TakeNotices();
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_NE(notices[0].find(px), std::string::npos) << notices[0];
+        EXPECT_NE(notices[0].find("rebuilt from the table"), std::string::npos) << notices[0];
 
-    std::filesystem::remove(px);
-    ExpectRefused(db, [&] { AppendKey(db, 1000); }, {px, "missing"}, {db});
+        // A table held for writing and left unchanged keeps its bytes and gets its index back,
+        // its data blocks indexed where pxlib put them.
+        WriteBytes(db, table);
+        PutIndex(px, bytes);
+        {
+            Query q(true);
+            q.AddLine("select * from \"" + db + "\"");
+            q.Open();
+        }
+        engine::DefaultSession().Commit();
+        EXPECT_EQ(FileBytes(db), table);
+        ExpectConsistent(db);
+        EXPECT_EQ(PxlibReadThroughIndex(db), engine::ParseParadox(table, db).records);
+        EXPECT_EQ(engine::DefaultSession().TakeNotices().size(), 1u);
+    }
+    // The table's own index is left as it is, and nothing is said.
+    {
+        Query q(true);
+        q.AddLine("select * from \"" + db + "\"");
+        q.Open();
+    }
+    const std::string own = FileBytes(px);
+    engine::DefaultSession().Commit();
+    EXPECT_EQ(FileBytes(px), own);
+    EXPECT_TRUE(engine::DefaultSession().TakeNotices().empty());
+}
+
+TEST_F(KeyedTable, AnIndexIsNeverDerivedFromATableThatIsNotSound) {
+    const std::string db = Path("U.DB"), px = Path("U.PX");
+    // pxlib stores the records in the order given: out of key order, a key twice.
+    std::vector<PxRow> unordered = NumberedRows(300), twice = NumberedRows(300);
+    std::swap(unordered[10], unordered[200]);
+    twice[150][0] = twice[149][0];
+    std::string counted;  // a header whose record count is not what its blocks hold
+    PxlibCreateKeyed(db, kNumbered, 1, NumberedRows(300));
+    counted = FileBytes(db);
+    counted[0x06] = static_cast<char>(counted[0x06] + 1);
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"out of key order", "", "out of key order"},
+        {"key twice", "", "twice"},
+        {"header count", counted, "counts 301 records"}};
+    for (const auto& [what, bytes, says] : cases) {
+        SCOPED_TRACE(what);
+        if (bytes.empty())
+            PxlibCreateKeyed(db, kNumbered, 1, what == "key twice" ? twice : unordered);
+        else
+            WriteBytes(db, bytes);
+        const std::string good = FileBytes(px);
+        for (const auto& [index, indexBytes] : ForeignIndexes(good, dir.path())) {
+            SCOPED_TRACE(index);
+            PutIndex(px, indexBytes);
+            std::vector<std::string> files = {db};
+            if (!indexBytes.empty()) files.push_back(px);
+            ExpectRefused(
+                db, [&] { AppendKey(db, 1000); }, {px, db, says, "may be damaged"}, files);
+            EXPECT_EQ(std::filesystem::exists(px), !indexBytes.empty());
+            ExpectRefused(
+                db, [&] { engine::RebuildPrimaryIndex(db); }, {db, says, "may be damaged"}, files);
+        }
+        PutIndex(px, good);
+    }
+}
+
+TEST_F(KeyedTable, RebuildingAnIndexOnPurposeWritesTheIndexAlone) {
+    const std::string db = Path("R.DB"), px = Path("R.PX");
+    // Three thousand records of 100 bytes: 150 data blocks, two index levels of 1 KiB blocks.
+    std::vector<PxRow> rows;
+    for (int n = 1; n <= 3000; ++n) rows.push_back({std::to_string(n), "row", "1", "2", "3", "4"});
+    PxlibCreateKeyed(db, {{"NNN", 'I'}, {"TEXT", 'A', 64}, {"A", 'N'}, {"B", 'N'}, {"C", 'N'}, {"D", 'N'}}, 1, rows);
+    const std::string table = FileBytes(db);
+    for (const auto& [what, bytes] : ForeignIndexes(FileBytes(px), dir.path())) {
+        SCOPED_TRACE(what);
+        PutIndex(px, bytes);
+        const engine::RebuiltIndex r = engine::RebuildPrimaryIndex(db);
+        EXPECT_EQ(r.indexPath, px);
+        EXPECT_EQ(r.records, 3000u);
+        // The old index's block size is kept when it names one; with none, the table's (2 KiB).
+        EXPECT_EQ(r.levels, what == "missing" ? 1 : 2);
+        EXPECT_NE(r.before.find(what == "missing" ? "missing" : px), std::string::npos) << r.before;
+        EXPECT_EQ(FileBytes(db), table);
+        ExpectConsistent(db, r.levels);
+        EXPECT_EQ(PxlibReadThroughIndex(db), engine::ParseParadox(table, db).records);
+    }
+    EXPECT_TRUE(engine::RebuildPrimaryIndex(db).before.empty());  // it was the table's own
+    // A table without a key has no index to rebuild.
+    const std::string plain = Path("P.DB");
+    WriteParadoxTable(plain, {{"X", FieldType::Long, 0}}, {{Cell::Integer(1)}});
+    try {
+        engine::RebuildPrimaryIndex(plain);
+        ADD_FAILURE() << "an unkeyed table was given an index";
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("no primary key"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(Path("P.PX")));
 }
 
 TEST_F(KeyedTable, SecondaryIndexesAreRefusedByName) {
@@ -396,6 +510,15 @@ TEST_F(KeyedTable, SecondaryIndexesAreRefusedByName) {
     AppendKey(db, 1000);
     engine::DefaultSession().Commit();
     ExpectConsistent(db);
+    // A table without a key is refused as well: its secondary indexes would go stale.
+    const std::string plain = Path("P.DB");
+    WriteParadoxTable(plain, {{"NNN", FieldType::Long, 0}}, {{Cell::Integer(1)}});
+    for (const char* name : {"P.X01", "P.Y01", "P.XG0"}) {
+        SCOPED_TRACE(name);
+        WriteBytes(Path(name), "index");
+        ExpectRefused(plain, [&] { AppendKey(plain, 2); }, {Path(name), "secondary index", plain}, {plain});
+        std::filesystem::remove(Path(name));
+    }
 }
 
 TEST(KeyOrder, ComparesAsTheTablesEngine) {

@@ -504,7 +504,8 @@ TEST(F101Csv, ATableRoundTripsThroughASpreadsheetWithoutAFieldList) {
 }
 
 TEST(F101Help, EveryCommandShowsItsOptionsAndExitStatuses) {
-    for (const char* command : {"check", "sort", "fill", "export", "import", "import-published", "demo", "rules"}) {
+    for (const char* command :
+         {"check", "sort", "fill", "export", "import", "import-published", "reindex", "demo", "rules"}) {
         ProcessResult r = F101({command, "--help"});
         EXPECT_EQ(r.status, 0) << command;
         EXPECT_NE(r.out.find("Exit status: 0"), std::string::npos) << command << "\n" << r.out;

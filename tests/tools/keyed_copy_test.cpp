@@ -93,3 +93,125 @@ TEST(KeyedReport, ControlsSortsAndFillingGiveWhatTheUnkeyedReportGives) {
         }
     }
 }
+
+namespace {
+
+// A keyed copy of a real report (one instance), keyed as a host keys its tables.
+struct KeyedCopy {
+    TempDir dir;
+    std::string folder;
+    explicit KeyedCopy(const std::string& name) {
+        ProcessResult imported =
+            F101({"import-published", kData + "/f101-2015-12-01-sample.csv", "--regn", "2618", "--out", dir / "plain",
+                  "--chart", std::string(TESMA_DEMO_DIR) + "/account-signs.csv"});
+        EXPECT_EQ(imported.status, 0) << imported.err;
+        folder = dir / (name + "/F101/20151201/");
+        fs::create_directories(folder);
+        fs::copy(imported.out.substr(0, imported.out.find('\n')), folder, fs::copy_options::recursive);
+        for (const char* t : {"F101_1", "F101_2", "F101_3", "F101_4", "F101_5", "F101_OES"})
+            MakeKeyed(folder + t + ".DB", {"ID_EKZ", "NNN"}, 1024);
+    }
+    std::string Table(const char* t) const { return folder + t + ".DB"; }
+    std::string Index(const char* t) const { return folder + t + ".PX"; }
+    bool Consistent(const char* t) const {
+        try {
+            engine::CheckPrimaryIndex(FileBytes(Index(t)), Index(t),
+                                      engine::ParseParadox(FileBytes(Table(t)), Table(t)));
+            return true;
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+};
+
+}  // namespace
+
+TEST(KeyedReport, AnIndexThatIsNotItsTablesOwnIsRebuiltByTheNextRunAndADryRunSaysSo) {
+    KeyedCopy intact("intact"), broken("broken");
+    // As a crash between the renames of a commit leaves it: another table's index; and none.
+    WriteBytes(broken.Index("F101_1"), FileBytes(broken.Index("F101_2")));
+    fs::remove(broken.Index("F101_3"));
+
+    // A dry run checks every chapter and gives the findings of the intact report; what a run
+    // that writes would repair is a note on standard error, not a failure.
+    const ProcessResult dryIntact = F101({"check", intact.folder, "--dry-run"});
+    const ProcessResult dry = F101({"check", broken.folder, "--dry-run"});
+    ASSERT_TRUE(dryIntact.status == 0 || dryIntact.status == 1) << dryIntact.err;
+    EXPECT_EQ(dry.status, dryIntact.status) << dry.err;
+    EXPECT_EQ(WithoutFolder(dry.out, broken.folder), WithoutFolder(dryIntact.out, intact.folder));
+    EXPECT_NE(dry.err.find("dry run, nothing written: primary index " + broken.Index("F101_1")), std::string::npos)
+        << dry.err;
+    EXPECT_NE(dry.err.find(broken.Index("F101_3") + " of keyed table"), std::string::npos) << dry.err;
+    EXPECT_NE(dry.err.find("a run that writes rebuilds it from the table"), std::string::npos) << dry.err;
+    EXPECT_FALSE(broken.Consistent("F101_1"));
+    EXPECT_FALSE(fs::exists(broken.Index("F101_3")));
+
+    // The next run that holds the tables for writing rebuilds both and says so, and gives what
+    // a run on the intact report gives.
+    const ProcessResult fromIntact = F101({"check", intact.folder});
+    const ProcessResult repaired = F101({"check", broken.folder});
+    EXPECT_EQ(repaired.status, fromIntact.status) << repaired.err;
+    EXPECT_EQ(FileBytes(broken.folder + "protocol.txt"), FileBytes(intact.folder + "protocol.txt"));
+    for (const char* t : {"F101_1", "F101_3"}) {
+        const auto line = repaired.err.find("tesma: primary index " + broken.Index(t));
+        ASSERT_NE(line, std::string::npos) << repaired.err;
+        const std::string said = repaired.err.substr(line, repaired.err.find('\n', line) - line);
+        EXPECT_NE(said.find("; it was rebuilt from the table"), std::string::npos) << said;
+    }
+    for (const char* t : {"F101_1", "F101_3"}) {
+        EXPECT_TRUE(broken.Consistent(t)) << t;
+        EXPECT_EQ(PxlibReadThroughIndex(broken.Table(t)),
+                  engine::ParseParadox(FileBytes(broken.Table(t)), broken.Table(t)).records)
+            << t;
+    }
+    EXPECT_EQ(Rows(broken.Table("F101_1")), Rows(intact.Table("F101_1")));
+}
+
+TEST(KeyedReport, ReindexRebuildsAnIndexOnPurposeAndOnlyFromASoundTable) {
+    KeyedCopy copy("copy");
+    const std::string table = FileBytes(copy.Table("F101_4"));
+    fs::remove(copy.Index("F101_4"));
+    ProcessResult r = F101({"reindex", copy.Table("F101_4")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(copy.Index("F101_4") + ": rebuilt from the table"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("was missing"), std::string::npos) << r.out;
+    EXPECT_TRUE(copy.Consistent("F101_4"));
+    EXPECT_EQ(FileBytes(copy.Table("F101_4")), table);
+
+    r = F101({"reindex", copy.folder + "rfdef.DB"});  // no primary key
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("no primary key"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(copy.folder + "rfdef.PX"));
+    r = F101({"reindex", copy.folder + "NOSUCH.DB"});
+    EXPECT_EQ(r.status, 2);
+
+    // A table whose records are out of key order may itself be the damaged file: refused.
+    engine::TableFile t = engine::ParseParadox(table, copy.Table("F101_4"));
+    ASSERT_GE(t.records.size(), 2u);
+    std::swap(t.records.front(), t.records.back());
+    WriteBytes(copy.Table("F101_4"), engine::SerializeParadox(t));
+    const std::string unsound = FileBytes(copy.Table("F101_4")), index = FileBytes(copy.Index("F101_4"));
+    r = F101({"reindex", copy.Table("F101_4")});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("out of key order"), std::string::npos) << r.err;
+    EXPECT_EQ(FileBytes(copy.Table("F101_4")), unsound);
+    EXPECT_EQ(FileBytes(copy.Index("F101_4")), index);
+}
+
+TEST(KeyedReport, ADryRunOnATableWithASecondaryIndexChecksItAndNotesTheRefusal) {
+    KeyedCopy copy("copy");
+    WriteBytes(copy.folder + "F101_5.X02", "a secondary index");
+    const ProcessResult dry = F101({"check", copy.folder, "--dry-run"});
+    ASSERT_TRUE(dry.status == 0 || dry.status == 1) << dry.err;
+    EXPECT_NE(dry.out.find("0 failures"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.err.find("dry run, nothing written: table " + copy.Table("F101_5") + " has a secondary index " +
+                           copy.folder + "F101_5.X02"),
+              std::string::npos)
+        << dry.err;
+    // A run that writes refuses the table by name and leaves it as it was.
+    const std::string table = FileBytes(copy.Table("F101_5"));
+    const ProcessResult real = F101({"check", copy.folder, "--chapter", "Д"});
+    EXPECT_EQ(real.status, 3);
+    EXPECT_NE(real.err.find("F101_5.X02"), std::string::npos) << real.err;
+    EXPECT_EQ(FileBytes(copy.Table("F101_5")), table);
+}

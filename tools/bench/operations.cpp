@@ -150,15 +150,39 @@ int main(int argc, char** argv) {
             session.Commit();
         };
     };
-    Row("commit a changed table", report.rows[0] + 2,
-        Measure(repeat, changeAndCommit(chapterA), [&] { return ReadWrite({}, {chapterA}); }));
     // The same table keyed on ID_EKZ + NNN: records sorted, the index checked and rebuilt.
     const std::string keyedA = (root / "keyed" / fs::path(chapterA).filename()).string();
     fs::create_directories(root / "keyed");
     fs::copy_file(chapterA, keyedA);
     reportkit::MakeKeyed(text::FromUtf8(keyedA), {"ID_EKZ", "NNN"});
-    Row("commit a changed keyed table", report.rows[0] + 2,
-        Measure(repeat, changeAndCommit(keyedA), [&] { return ReadWrite({}, {keyedA}); }));
+    const Result unkeyedCommit = Measure(repeat, changeAndCommit(chapterA), [&] { return ReadWrite({}, {chapterA}); });
+    Row("commit a changed table", report.rows[0] + 2, unkeyedCommit);
+    const Result keyedCommit = Measure(repeat, changeAndCommit(keyedA), [&] { return ReadWrite({}, {keyedA}); });
+    Row("commit a changed keyed table", report.rows[0] + 2, keyedCommit);
+    // A table keyed on a long text (a host's own name column of 200 characters): few keys to an
+    // index block, so its index has several levels.
+    const std::string longKey = (root / "keyed" / "LONGKEY.DB").string();
+    {
+        engine::TableFile t = engine::CreateParadox({{"NAME", engine::FieldType::Alpha, 200},
+                                                     {"A_P", engine::FieldType::Alpha, 3},
+                                                     {"NNN", engine::FieldType::Long, 0}},
+                                                    text::FromUtf8(longKey));
+        for (int r = 0; r < report.rows[0] + 2; ++r) {
+            std::string record = t.BlankRecord();
+            t.Set(record, 0,
+                  engine::Cell::Text("account of a host's own ledger, line " + std::string(150, ' ') +
+                                     std::to_string(r * 7919 % 100003)));
+            t.Set(record, 1, engine::Cell::Text(r % 2 ? "A" : "P"));
+            t.Set(record, 2, engine::Cell::Integer(r));
+            t.records.push_back(std::move(record));
+        }
+        engine::ReplaceFileAtomically(longKey, engine::SerializeParadox(t), longKey);
+        reportkit::MakeKeyed(text::FromUtf8(longKey), {"NAME"});
+    }
+    const Result longKeyCommit = Measure(repeat, changeAndCommit(longKey), [&] { return ReadWrite({}, {longKey}); });
+    Row("commit a keyed table, long key", report.rows[0] + 2, longKeyCommit);
+    std::printf("  keyed commit / unkeyed commit: ID_EKZ+NNN %.2fx, long text key %.2fx\n",
+                keyedCommit.medianMs / unkeyedCommit.medianMs, longKeyCommit.medianMs / unkeyedCommit.medianMs);
 
     auto run = [&](std::int32_t table, std::int32_t mode) {
         return [&, table, mode] { reportkit::RunOnFolder(lib, folder, {table, mode, 0, protocol, ""}); };

@@ -136,6 +136,9 @@ void RunChecks(const CheckOptions& o, ReportResult& result, CheckSink& sink) {
     result.report = folder.dir;
     result.reportingDate = IsoDate(folder.date);
     auto chapters = ChosenChapters(o.chapters.empty() ? std::vector<std::string>{"all"} : o.chapters, folder);
+    std::vector<std::int32_t> tableIds;
+    for (const reportkit::Chapter& c : chapters) tableIds.push_back(c.tableId);
+    RefuseHiddenFirstColumns(folder, tableIds);
     const std::int32_t instance = ChooseInstance(folder, o.run.instance);
     result.instance = instance;
     const reportkit::ReportIdentity identity = reportkit::ReadReportIdentity(folder, instance);

@@ -30,6 +30,17 @@ std::vector<reportkit::Chapter> ChosenChapters(const std::vector<std::string>& l
     return out;
 }
 
+void RefuseHiddenFirstColumns(const reportkit::ReportFolder& folder, const std::vector<std::int32_t>& tableIds) {
+    for (const std::int32_t id : tableIds) {
+        const auto first = folder.firstColumns.find(id);
+        if (first == folder.firstColumns.end() || !reportkit::ProceduresUseField(id, first->second)) continue;
+        throw std::runtime_error(
+            "table " + folder.TablePath(id) + ": its first column is " + text::ToUtf8(first->second) +
+            ", a field the procedures read or write, but the library is given the columns after the first only; "
+            "put a column the procedures do not use first (ID_EKZ or NNN), nothing was changed");
+    }
+}
+
 void RequireFile(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) throw reportkit::UsageError(path + ": no such file");

@@ -21,6 +21,12 @@ namespace tesma::f101 {
 std::vector<reportkit::Chapter> ChosenChapters(const std::vector<std::string>& letters,
                                                const reportkit::ReportFolder& folder);
 
+// Refuses, before any run, a table among `tableIds` whose first column is a field the procedures
+// read or write (NBAL2 first in a table keyed on it, say): the library never sees a table's first
+// column, so the run would pass over that field in silence. A std::runtime_error naming the table
+// and the column.
+void RefuseHiddenFirstColumns(const reportkit::ReportFolder& folder, const std::vector<std::int32_t>& tableIds);
+
 // An input file named on the command line: a usage error when there is none or it is a folder.
 void RequireFile(const std::string& path);
 

@@ -18,6 +18,7 @@ Command AddFill(CLI::App& app);
 Command AddExport(CLI::App& app);
 Command AddImport(CLI::App& app);
 Command AddImportPublished(CLI::App& app);
+Command AddReindex(CLI::App& app);
 Command AddDemo(CLI::App& app);
 Command AddRules(CLI::App& app);
 Command AddHelp(CLI::App& app);

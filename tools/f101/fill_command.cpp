@@ -28,6 +28,7 @@ int Fill(const FillOptions& o) {
                 "--instance " + std::to_string(o.run.instance) +
                 ": filling works on the report as a whole (each instance's rows of the message table are filled "
                 "from that instance's own requisites); run fill without --instance");
+        RefuseHiddenFirstColumns(folder, {contract::kTableMessageRequisites});
         hostkit::Library lib(reportkit::LibraryPath());
         RunSession session(o.run.json);
         session.Run(lib, folder,

@@ -7,8 +7,8 @@ int main(int argc, char** argv) {
     CLI::App app{"f101: checks, sorts and completes the turnover sheet of a credit institution (form 0409101)", "f101"};
     app.set_version_flag("-V,--version", "f101 " TESMA_VERSION);
     app.require_subcommand(1);
-    const std::vector<Command> commands = {AddCheck(app),  AddSort(app),   AddFill(app),
-                                           AddExport(app), AddImport(app), AddImportPublished(app),
-                                           AddDemo(app),   AddRules(app),  AddHelp(app)};
+    const std::vector<Command> commands = {
+        AddCheck(app),           AddSort(app),    AddFill(app), AddExport(app), AddImport(app),
+        AddImportPublished(app), AddReindex(app), AddDemo(app), AddRules(app),  AddHelp(app)};
     return RunCommandLine(app, commands, argc, argv);
 }

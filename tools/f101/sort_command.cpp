@@ -21,6 +21,7 @@ int Sort(const SortOptions& o) {
     return Guarded([&] {
         reportkit::ReportFolder folder = reportkit::OpenReportFolder(o.dir);
         auto chapters = ChosenChapters({o.chapter}, folder);
+        for (const reportkit::Chapter& c : chapters) RefuseHiddenFirstColumns(folder, {c.tableId});
         const std::int32_t chosen = ChooseInstance(folder, o.run.instance);
         hostkit::Library lib(reportkit::LibraryPath());
         RunSession session(o.run.json);

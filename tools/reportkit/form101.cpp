@@ -18,6 +18,15 @@ std::string TotalText(std::string_view letter) {
     return {};
 }
 
+bool ProceduresUseField(std::int32_t tableId, std::string_view name) {
+    if (tableId == contract::kTableMessageRequisites) return name == "KEY_REKW" || name == "VALUE_REKW";
+    if (!ChapterOfTable(tableId)) return false;
+    if (name == "NBAL2" || name == "A_P") return true;
+    for (const char* amount : kAmountFields)
+        if (name == amount) return true;
+    return false;
+}
+
 std::optional<Chapter> ChapterOfTable(std::int32_t tableId) {
     for (const Chapter& c : kChapters)
         if (c.tableId == tableId) return c;

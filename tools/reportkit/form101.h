@@ -35,6 +35,16 @@ inline constexpr std::array<Chapter, 5> kChapters = {{
 inline constexpr std::string_view kMessageRequisitesCode = "OES";
 inline constexpr std::string_view kMessageRequisitesFile = "F101_OES";
 
+// The twelve amounts of a chapter table's row, in column order.
+inline constexpr std::array<const char*, 12> kAmountFields = {"VX_RUB",      "VX_VAL",     "VX_ITOG",    "OB_AK_RUB",
+                                                              "OB_AK_VAL",   "OB_AK_ITOG", "OB_PAS_RUB", "OB_PAS_VAL",
+                                                              "OB_PAS_ITOG", "IS_RUB",     "IS_VAL",     "IS_ITOG"};
+
+// Whether the procedures read or write a field of the table with this id by its name: a chapter
+// table's account, sign and amounts, the message table's key and value. The library never sees
+// a table's first column, so such a field must not be first (form101.cpp).
+bool ProceduresUseField(std::int32_t tableId, std::string_view latinUpperName);
+
 // The total-row text of a chapter letter (UTF-8), e.g. "79999 (ИТОГО)"; empty for a letter that
 // names no chapter.
 std::string TotalText(std::string_view letter);

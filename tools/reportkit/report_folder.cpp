@@ -142,6 +142,7 @@ ReportFolder OpenReportFolder(const std::string& dirArg) {
         } catch (const std::exception&) {
             continue;
         }
+        if (!file.fields.empty()) r.firstColumns[t.id] = text::LatinUpper(file.fields.front().name);
         const std::size_t keyFields = file.keyed ? static_cast<unsigned char>(file.header[0x23]) : 0;
         for (std::size_t i = 1; i < file.fields.size(); ++i)
             r.fields.push_back(

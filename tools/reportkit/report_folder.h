@@ -2,6 +2,7 @@
 // A report folder .../<form folder>/<YYYYMMDD>/ as a host application describes it to the
 // library: the reporting date and form folder from the path, the table list from the folder's
 // rfdef.DB, the field list from each table file's header.
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ struct ReportFolder {
     std::int32_t onlyInstance = 0;
     std::vector<ReportInstance> instances;  // every row of REP_EKZ.DB
     bool hasRegister = false;               // whether the folder has REP_EKZ.DB
+    // The first column of each table read (by table id): the library is told of the columns after
+    // it only. Code page 1251, Latin upper case.
+    std::map<std::int32_t, std::string> firstColumns;
 
     // The file of a table id (UTF-8 path), or empty when the folder has no such table.
     std::string TablePath(std::int32_t tableId) const;

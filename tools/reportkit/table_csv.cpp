@@ -11,8 +11,10 @@
 #include "csv.h"
 #include "field_list.h"
 #include "gz_stream.h"
+#include "platform/engine/blob_file.h"
 #include "platform/engine/dbase.h"
 #include "platform/engine/files.h"
+#include "platform/engine/keyed_table.h"
 #include "platform/engine/query.h"
 #include "platform/errors.h"
 #include "platform/locale/calendar.h"
@@ -37,6 +39,8 @@ void ExportTable(const std::string& tablePath, std::ostream& file, const CsvForm
     const std::string bytes = engine::ReadWholeFile(tablePath, tablePath);
     engine::TableFile t =
         IsDbase(tablePath) ? engine::ParseDbase(bytes, tablePath) : engine::ParseParadox(bytes, tablePath);
+    // Memo texts longer than their head in the record lie in the .MB file beside the table.
+    engine::ReadBlobFileBeside(t, text::FromUtf8(tablePath, true));
     const char sep = format.separator ? format.separator : ',';
     std::ostringstream out;
     for (std::size_t f = 0; f < t.fields.size(); ++f) {
@@ -130,6 +134,8 @@ void ImportTable(const std::string& csvPath, const std::string& tablePath,
                                                       : ": cannot be opened to lock it; it was not replaced"));
     }
     engine::ReplaceFileAtomically(tablePath, engine::SerializeParadox(t), tablePath);
+    // The new table has no key: the indexes of the table it replaced index nothing now.
+    engine::RemoveIndexesOfReplacedTable(cpPath);
 }
 
 }  // namespace tesma::reportkit

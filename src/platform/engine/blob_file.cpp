@@ -1,5 +1,6 @@
 #include "platform/engine/blob_file.h"
 
+#include "platform/engine/files.h"
 #include "platform/engine/paradox_layout.h"
 #include "platform/errors.h"
 
@@ -29,6 +30,12 @@ bool HasBlobFields(const TableFile& table) {
             f.type == FieldType::Ole || f.type == FieldType::Graphic)
             return true;
     return false;
+}
+
+void ReadBlobFileBeside(TableFile& table, const std::string& tablePath) {
+    if (table.format != TableFormat::Paradox || !HasBlobFields(table)) return;
+    const std::string blobs = BlobFilePath(tablePath);
+    if (auto mb = FindFile(blobs)) table.blobFile = ReadWholeFile(*mb, blobs);
 }
 
 Cell ReadMemo(const TableFile& table, const FieldDef& field, const char* bytes) {

@@ -17,4 +17,9 @@ std::string BlobFilePath(const std::string& tablePath);
 // Whether a table has fields whose data lie in its .MB file.
 bool HasBlobFields(const TableFile& table);
 
+// Reads the .MB file beside a Paradox table with such fields into `table.blobFile`; `tablePath`
+// is the table's library path (code page 1251). A missing .MB file leaves it empty: only a memo
+// that needs it fails then, naming the file.
+void ReadBlobFileBeside(TableFile& table, const std::string& tablePath);
+
 }  // namespace tesma::engine

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "platform/engine/file_system.h"
@@ -127,7 +128,7 @@ bool IsTemporaryOf(const std::string& entry, const std::string& fileName) {
 // holds a lock on its temporary for as long as it lives, so one that can be locked has no
 // writer left (whatever has become of its process id). Called while the table itself is
 // held for writing, so no other run is writing this table now.
-void RemoveStaleTemporaries(const std::string& dir, const std::string& fileName) {
+void RemoveStaleTemporariesIn(const std::string& dir, const std::string& fileName) {
     DIR* d = ::opendir(dir.c_str());
     if (!d) return;
     std::vector<std::string> candidates;
@@ -156,44 +157,99 @@ std::string LinkTarget(const std::string& diskPath, std::string_view shownName) 
     return target;
 }
 
+std::pair<std::string, std::string> FolderAndName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return {".", path};
+    return {path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
+}
+
 }  // namespace
 
-void ReplaceFileAtomically(const std::string& diskPath, std::string_view bytes, std::string_view shownName) {
-    const std::string target = LinkTarget(diskPath, shownName);
-    auto slash = target.find_last_of('/');
-    std::string dir = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
-    const std::string fileName = slash == std::string::npos ? target : target.substr(slash + 1);
-    RemoveStaleTemporaries(dir, fileName);
-    const std::string temp = dir + "/" + TemporaryName(fileName);
+void RemoveStaleTemporaries(const std::string& diskPath) {
+    struct stat st {};
+    if (::lstat(diskPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char* resolved = ::realpath(diskPath.c_str(), nullptr);
+        if (!resolved) return;
+        const auto [dir, name] = FolderAndName(resolved);
+        std::free(resolved);
+        RemoveStaleTemporariesIn(dir, name);
+        return;
+    }
+    const auto [dir, name] = FolderAndName(diskPath);
+    RemoveStaleTemporariesIn(dir, name);
+}
+
+FileReplacement::FileReplacement(const std::string& diskPath, std::string_view bytes, std::string_view shownName)
+    : target_(LinkTarget(diskPath, shownName)), shown_(shownName) {
+    std::string fileName;
+    std::tie(folder_, fileName) = FolderAndName(target_);
+    RemoveStaleTemporariesIn(folder_, fileName);
+    temp_ = folder_ + "/" + TemporaryName(fileName);
     FileSystem& files = CurrentFileSystem();
-    UniqueFd fd = files.Open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (!fd) WriteFailed(shownName, "create temporary file", errno);
+    fd_ = files.Open(temp_, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (!fd_) {
+        done_ = true;  // nothing to remove
+        WriteFailed(shown_, "create temporary file", errno);
+    }
     // Marks the temporary as having a live writer (see RemoveStaleTemporaries).
-    files.Lock(fd.Get(), LOCK_EX | LOCK_NB);
+    files.Lock(fd_.Get(), LOCK_EX | LOCK_NB);
     // Keep the permissions of the file being replaced.
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) ::fchmod(fd.Get(), st.st_mode & 07777);
+    if (::stat(target_.c_str(), &st) == 0) ::fchmod(fd_.Get(), st.st_mode & 07777);
     auto fail = [&](std::string_view step, int err) {
-        files.Unlink(temp);
-        fd.Reset();
-        WriteFailed(shownName, step, err);
+        files.Unlink(temp_);
+        fd_.Reset();
+        done_ = true;
+        WriteFailed(shown_, step, err);
     };
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = files.Write(fd.Get(), bytes.data() + done, bytes.size() - done);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = files.Write(fd_.Get(), bytes.data() + written, bytes.size() - written);
         if (n < 0) {
             if (errno == EINTR) continue;
             fail("write", errno);
         }
-        done += static_cast<std::size_t>(n);
+        written += static_cast<std::size_t>(n);
     }
-    if (files.Sync(fd.Get()) != 0) fail("fsync", errno);
-    if (files.Rename(temp, target) != 0) fail("rename", errno);
+    if (files.Sync(fd_.Get()) != 0) fail("fsync", errno);
+}
+
+FileReplacement::FileReplacement(FileReplacement&& other) noexcept
+    : target_(std::move(other.target_)),
+      temp_(std::move(other.temp_)),
+      folder_(std::move(other.folder_)),
+      shown_(std::move(other.shown_)),
+      fd_(std::move(other.fd_)),
+      done_(other.done_) {
+    other.done_ = true;
+}
+
+FileReplacement::~FileReplacement() {
+    if (done_ || temp_.empty()) return;
+    CurrentFileSystem().Unlink(temp_);
+}
+
+void FileReplacement::PutInPlace() {
+    if (done_) throw IoError("cannot write " + shown_ + ": its new content is no longer there");
+    FileSystem& files = CurrentFileSystem();
+    if (files.Rename(temp_, target_) != 0) {
+        const int err = errno;
+        files.Unlink(temp_);
+        fd_.Reset();
+        done_ = true;
+        WriteFailed(shown_, "rename", err);
+    }
+    done_ = true;
     // The lock on the temporary goes with this close, after the rename: until then it is a
     // live writer's file.
-    fd.Reset();
+    fd_.Reset();
+}
+
+void ReplaceFileAtomically(const std::string& diskPath, std::string_view bytes, std::string_view shownName) {
+    FileReplacement replacement(diskPath, bytes, shownName);
+    replacement.PutInPlace();
     // The new file is in place; syncing the folder makes the rename itself durable.
-    files.SyncFolder(dir);
+    CurrentFileSystem().SyncFolder(replacement.Folder());
 }
 
 std::optional<FileLock> FileLock::TryExclusive(const std::string& diskPath) {

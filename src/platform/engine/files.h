@@ -45,6 +45,38 @@ std::string ReadWholeFile(const std::string& diskPath, std::string_view shownNam
 // stays a link.
 void ReplaceFileAtomically(const std::string& diskPath, std::string_view bytes, std::string_view shownName);
 
+// The new content of a file, complete and synced in a temporary file beside it, not yet in
+// place: what ReplaceFileAtomically does in two halves, so that several files can be written
+// in full before the first of them replaces its old file. A replacement that is never put in
+// place removes its temporary file when it ends; the old file stays as it was.
+class FileReplacement {
+public:
+    // Writes and syncs the temporary file (temporaries a killed writer left beside the file
+    // are removed first). A failure is an IoError naming the file, with nothing left behind.
+    FileReplacement(const std::string& diskPath, std::string_view bytes, std::string_view shownName);
+    ~FileReplacement();
+    FileReplacement(FileReplacement&& other) noexcept;
+    FileReplacement& operator=(FileReplacement&&) = delete;
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    // Renames the temporary over the file. A failure is an IoError naming the file; the old
+    // file stays and the temporary is removed.
+    void PutInPlace();
+    // The folder whose entries the rename changed: sync it (FileSystem::SyncFolder) once every
+    // replacement in it is in place.
+    const std::string& Folder() const { return folder_; }
+
+private:
+    std::string target_, temp_, folder_, shown_;
+    UniqueFd fd_;  // its lock marks the temporary as having a live writer until it is in place
+    bool done_ = false;
+};
+
+// Removes the temporaries that writers of this file killed before their rename left beside it.
+// Called only while the file is held for writing (its table's lock).
+void RemoveStaleTemporaries(const std::string& diskPath);
+
 // An exclusive advisory lock on a file, held while the object lives.
 class FileLock {
 public:

@@ -153,6 +153,7 @@ private:
 struct Entry {
     std::string_view key;
     std::size_t count = 0;
+    unsigned dataBlock = 0;  // level 1: the data block the entry stands for
 };
 
 }  // namespace
@@ -186,19 +187,17 @@ PrimaryIndexFile NewPrimaryIndex(const TableFile& table, const std::string& path
     return f;
 }
 
-std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& table) {
+namespace {
+
+// The index file over these level-1 entries (one per data block, in chain order).
+std::string BuildIndex(const PrimaryIndexFile& index, const TableFile& table, std::vector<Entry> dataEntries) {
     const KeyOrder order(table);
     const std::size_t keySize = order.KeySize(), entrySize = keySize + 6;
     const std::size_t blockSize = static_cast<std::size_t>(index.blockSize);
     const std::size_t capacity = (blockSize - kBlockHeader) / entrySize;
-    const std::size_t perBlock =
-        (static_cast<std::size_t>(table.blockSize) - kBlockHeader) / static_cast<std::size_t>(table.recordSize);
-    const std::size_t n = table.records.size();
 
     // Level 1: one entry per data block; each level above: one entry per block below.
-    std::vector<std::vector<Entry>> levels(1);
-    for (std::size_t first = 0; first < n; first += perBlock)
-        levels[0].push_back({std::string_view(table.records[first]).substr(0, keySize), std::min(perBlock, n - first)});
+    std::vector<std::vector<Entry>> levels(1, std::move(dataEntries));
     while (levels.back().size() > capacity) {
         if (capacity < 2 || levels.size() == kMaxLevels)
             throw EngineError("the keys of table " + table.path + " are too long for the index blocks of " +
@@ -206,7 +205,7 @@ std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& ta
         std::vector<Entry> above;
         const auto& below = levels.back();
         for (std::size_t i = 0; i < below.size(); i += capacity) {
-            Entry e{below[i].key, 0};
+            Entry e{below[i].key, 0, 0};
             for (std::size_t j = i; j < std::min(below.size(), i + capacity); ++j) e.count += below[j].count;
             above.push_back(e);
         }
@@ -240,7 +239,7 @@ std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& ta
                 const std::size_t at = kBlockHeader + e * entrySize;
                 std::memcpy(block.data() + at, entry.key.data(), keySize);
                 // The child: a data block at level 1, else a block of the level below.
-                const std::size_t child = l == 0 ? first + e + 1 : firstBlockOf[l - 1] + first + e;
+                const std::size_t child = l == 0 ? entry.dataBlock : firstBlockOf[l - 1] + first + e;
                 PutEntryShort(block, at + keySize, static_cast<unsigned>(child));
                 PutEntryShort(block, at + keySize + 2, CountField(entry.count));
                 PutEntryShort(block, at + keySize + 4, 0);
@@ -252,6 +251,29 @@ std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& ta
     Put16(out, kIndexRoot, totalBlocks ? 1 : 0);
     out[kIndexLevels] = static_cast<char>(levels.size());
     return out;
+}
+
+}  // namespace
+
+std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& table) {
+    const std::size_t keySize = KeyOrder(table).KeySize();
+    const std::size_t perBlock =
+        (static_cast<std::size_t>(table.blockSize) - kBlockHeader) / static_cast<std::size_t>(table.recordSize);
+    const std::size_t n = table.records.size();
+    std::vector<Entry> entries;
+    for (std::size_t first = 0; first < n; first += perBlock)
+        entries.push_back({std::string_view(table.records[first]).substr(0, keySize), std::min(perBlock, n - first),
+                           static_cast<unsigned>(entries.size() + 1)});
+    return BuildIndex(index, table, std::move(entries));
+}
+
+std::string BuildPrimaryIndexOfBlocks(const PrimaryIndexFile& index, const TableFile& table) {
+    const std::size_t keySize = KeyOrder(table).KeySize();
+    std::vector<Entry> entries;
+    for (const DataBlock& b : table.blocks)
+        if (b.count > 0)
+            entries.push_back({std::string_view(table.records[b.first]).substr(0, keySize), b.count, b.number});
+    return BuildIndex(index, table, std::move(entries));
 }
 
 }  // namespace tesma::engine

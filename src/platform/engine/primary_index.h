@@ -31,4 +31,8 @@ PrimaryIndexFile NewPrimaryIndex(const TableFile& table, const std::string& path
 // it follow down to the level over the data blocks, all index blocks in one chain.
 std::string BuildPrimaryIndex(const PrimaryIndexFile& index, const TableFile& table);
 
+// The complete index file for a table as it was read: its data blocks where they lie, in chain
+// order (records in key order along the chain).
+std::string BuildPrimaryIndexOfBlocks(const PrimaryIndexFile& index, const TableFile& table);
+
 }  // namespace tesma::engine

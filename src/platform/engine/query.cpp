@@ -15,8 +15,8 @@ namespace tesma::engine {
 namespace {
 
 std::string ShortDateText(double date) {
+    // Day 0 is 30 December 1899, a date like any other: a blank date is a blank cell, never 0.
     const auto& s = locale::Current();
-    if (date == 0) return {};
     locale::CivilDate c = locale::DecodeDate(date);
     auto two = [](int v) { return std::string(v < 10 ? "0" : "") + std::to_string(v); };
     std::string year = std::to_string(c.year);
@@ -52,9 +52,11 @@ std::string CellText(const Cell& cell, ColumnKind kind) {
             return cell.integer ? "True" : "False";
         case Cell::Kind::Real: {
             if (kind == ColumnKind::Time) {
-                const auto seconds = static_cast<unsigned>(std::clamp(std::llround(cell.real * 86400.0), 0LL, 86399LL));
+                // Whole seconds, the milliseconds cut as for the time of a time stamp: 13:45:30.500 is
+                // 13:45:30 in both.
+                const locale::CivilTime t = locale::DecodeTime(cell.real);
                 char buf[16];
-                std::snprintf(buf, sizeof buf, "%u:%02u:%02u", seconds / 3600 % 24, seconds / 60 % 60, seconds % 60);
+                std::snprintf(buf, sizeof buf, "%d:%02d:%02d", t.hour, t.minute, t.second);
                 return buf;
             }
             if (!cell.text.empty()) {  // an exact decimal keeps its digits
@@ -298,8 +300,10 @@ TableImage& Query::WritableImage(const char* operation) const {
     TableImage& image = *result_.image;
     if (image.file.format != TableFormat::Paradox)
         throw EngineError("table " + image.file.path + " is a dBASE table; changing dBASE tables is not supported");
-    if (image.file.keyed && !image.primaryIndex)
-        image.primaryIndex = OpenKeyedTableForWriting(image.diskPath, image.file);
+    // What writing it back involves is found now, while its records are as read; a refusal of
+    // the write is said when the changes are committed, so that a run that writes nothing (a
+    // dry run) still reads and checks the table.
+    image.Plan();
     return image;
 }
 

@@ -2,10 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/engine/blob_file.h"
 #include "platform/engine/dbase.h"
+#include "platform/engine/file_system.h"
 #include "platform/engine/keyed_table.h"
 #include "platform/engine/paradox.h"
 #include "platform/errors.h"
@@ -300,10 +303,7 @@ TableImage& Session::Image(const std::string& path, bool forWriting) {
     std::string bytes = ReadWholeFile(*disk, path, &image->stamp);
     image->diskPath = *disk;
     image->file = EndsWithUpper(path, ".DBF") ? ParseDbase(bytes, path) : ParseParadox(bytes, path);
-    if (image->file.format == TableFormat::Paradox && HasBlobFields(image->file)) {
-        const std::string blobs = BlobFilePath(path);
-        if (auto mb = FindFile(blobs)) image->file.blobFile = ReadWholeFile(*mb, blobs);
-    }
+    ReadBlobFileBeside(image->file, path);
     image->deleted.assign(image->file.records.size(), 0);
     image->lock = std::move(lock);
     return *images_.emplace(key, std::move(image)).first->second;
@@ -431,6 +431,64 @@ ResultSet Session::Execute(const std::string& sql, bool forWriting) {
     return result;
 }
 
+namespace {
+
+// One table's part of a commit: its new file, its new index, and what to say once they are in
+// place.
+struct TableOutput {
+    const TableImage* image = nullptr;
+    std::optional<std::string> table;  // none: the table file stays as it is
+    std::optional<std::string> index;  // none: no index is written
+    std::string notice;
+};
+
+// What committing one image writes: nothing for a table that was only read; refusals are
+// EngineErrors. The records of a changed image are put in their final order here.
+std::optional<TableOutput> PrepareOutput(TableImage& image) {
+    TableFile& file = image.file;
+    const bool heldKeyed = image.lock && file.keyed && file.format == TableFormat::Paradox;
+    if (!image.dirty && !heldKeyed) return std::nullopt;
+    if (file.format != TableFormat::Paradox)
+        throw EngineError("table " + file.path + " is a dBASE table; changing dBASE tables is not supported");
+    // A table held for writing and left unchanged is as read, so its plan can be found now.
+    const WritePlan& plan = image.Plan();
+    TableOutput out;
+    out.image = &image;
+    if (!plan.refusal.empty()) {
+        if (image.dirty) throw EngineError(plan.refusal);
+        // Nothing to write, so nothing is refused; an index that cannot be rebuilt is said.
+        if (plan.staleIndex.empty()) return std::nullopt;
+        out.notice = plan.refusal;
+        return out;
+    }
+    const std::string rebuilt = plan.staleIndex.empty() ? "" : plan.staleIndex + "; it was rebuilt from the table";
+    if (!image.dirty) {
+        if (plan.staleIndex.empty()) return std::nullopt;
+        out.index = BuildPrimaryIndexOfBlocks(*plan.index, file);
+        out.notice = rebuilt;
+        return out;
+    }
+    std::vector<std::string> kept;
+    kept.reserve(file.records.size());
+    for (std::size_t r = 0; r < file.records.size(); ++r)
+        if (image.IsLive(r)) kept.push_back(std::move(file.records[r]));
+    file.records = std::move(kept);
+    image.deleted.assign(file.records.size(), 0);
+    if (file.keyed) SortByKey(file);
+    StampChange(file);
+    out.table = SerializeParadox(file);
+    if (plan.index) out.index = BuildPrimaryIndex(*plan.index, file);
+    out.notice = rebuilt;
+    return out;
+}
+
+}  // namespace
+
+const WritePlan& TableImage::Plan() {
+    if (!plan) plan = PlanTableWrite(diskPath, file);
+    return *plan;
+}
+
 void Session::Commit() {
     struct Reset {
         Session* s;
@@ -438,35 +496,63 @@ void Session::Commit() {
     } reset{this};
     // Every file is made before any is written, so that a table that cannot be written (a
     // duplicate key, say) leaves all tables unchanged.
-    struct Output {
-        const TableImage* image;
-        std::string table, index;
-    };
-    std::vector<Output> outputs;
+    std::vector<TableOutput> outputs;
     for (auto& [key, image] : images_) {
-        if (!image->dirty) continue;
-        TableFile& file = image->file;
-        if (file.format != TableFormat::Paradox)
-            throw EngineError("table " + file.path + " is a dBASE table; changing dBASE tables is not supported");
-        HoldForWriting(*image);
-        if (file.keyed && !image->primaryIndex) image->primaryIndex = OpenKeyedTableForWriting(image->diskPath, file);
-        std::vector<std::string> kept;
-        kept.reserve(file.records.size());
-        for (std::size_t r = 0; r < file.records.size(); ++r)
-            if (image->IsLive(r)) kept.push_back(std::move(file.records[r]));
-        file.records = std::move(kept);
-        if (file.keyed) SortByKey(file);
-        StampChange(file);
-        Output out{image.get(), SerializeParadox(file), {}};
-        if (file.keyed) out.index = BuildPrimaryIndex(*image->primaryIndex, file);
-        outputs.push_back(std::move(out));
+        if (image->dirty) HoldForWriting(*image);
+        if (auto out = PrepareOutput(*image)) outputs.push_back(std::move(*out));
     }
-    for (const Output& out : outputs) {
-        ReplaceFileAtomically(out.image->diskPath, out.table, out.image->file.path);
-        if (out.image->primaryIndex)
-            ReplaceFileAtomically(out.image->primaryIndex->diskPath, out.index, out.image->primaryIndex->path);
+    // Temporaries that a writer killed before its renames left beside a table this run holds
+    // for writing, or beside its index.
+    for (const auto& [key, image] : images_) {
+        if (!image->lock) continue;
+        RemoveStaleTemporaries(image->diskPath);
+        if (image->plan && image->plan->index) RemoveStaleTemporaries(image->plan->index->diskPath);
+    }
+    // Then every file is written and synced beside its old file, so that a write that fails
+    // (a full disk) leaves all tables and indexes unchanged.
+    std::vector<FileReplacement> files;
+    files.reserve(outputs.size() * 2);
+    for (const TableOutput& out : outputs) {
+        const TableImage& image = *out.image;
+        if (out.index) files.emplace_back(image.plan->index->diskPath, *out.index, image.plan->index->path);
+        if (out.table) files.emplace_back(image.diskPath, *out.table, image.file.path);
+    }
+    // Only then are they renamed into place, each index before its table: a table is the last
+    // file of its own to change, so a run that fails keeps every table as it was. A crash
+    // between the two renames leaves the old table beside the new index, which is not its own:
+    // the index is derived data, and the next commit of the table rebuilds it from the table.
+    std::vector<std::string> folders;
+    for (FileReplacement& f : files) {
+        f.PutInPlace();
+        if (std::find(folders.begin(), folders.end(), f.Folder()) == folders.end()) folders.push_back(f.Folder());
+    }
+    // The renames themselves on the disk.
+    for (const std::string& folder : folders) CurrentFileSystem().SyncFolder(folder);
+    for (const TableOutput& out : outputs)
+        if (!out.notice.empty()) notices_.push_back(out.notice);
+}
+
+void Session::DiscardAfterRehearsal() {
+    struct Reset {
+        Session* s;
+        ~Reset() { s->Discard(); }
+    } reset{this};
+    const std::string dryRun = "dry run, nothing written: ";
+    for (auto& [key, image] : images_) {
+        try {
+            auto out = PrepareOutput(*image);
+            if (!out || out->notice.empty()) continue;
+            const WritePlan& plan = *image->plan;
+            notices_.push_back(dryRun + (plan.refusal.empty()
+                                             ? plan.staleIndex + "; a run that writes rebuilds it from the table"
+                                             : plan.refusal));
+        } catch (const EngineError& e) {
+            notices_.push_back(dryRun + e.what());
+        }
     }
 }
+
+std::vector<std::string> Session::TakeNotices() { return std::exchange(notices_, {}); }
 
 void Session::Discard() {
     if (db_) {

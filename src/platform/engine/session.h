@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/engine/files.h"
-#include "platform/engine/primary_index.h"
+#include "platform/engine/keyed_table.h"
 #include "platform/engine/table_file.h"
 
 namespace tesma::engine {
@@ -21,12 +21,14 @@ struct TableImage {
     std::vector<char> deleted;  // per record: removed in this session
     bool dirty = false;
     std::optional<FileLock> lock;
-    std::optional<PrimaryIndexFile> primaryIndex;  // keyed tables: checked before the first change
-    FileStamp stamp;                               // the version of the file the image was read from
+    std::optional<WritePlan> plan;  // found before the first change (keyed_table.h)
+    FileStamp stamp;                // the version of the file the image was read from
 
     std::size_t RecordCount() const { return file.records.size(); }
     bool IsLive(std::size_t record) const { return record < deleted.size() && !deleted[record]; }
     std::size_t Append(std::string record);
+    // What writing the table back involves, found once while its records are as read.
+    const WritePlan& Plan();
 };
 
 // One evaluated statement: its columns, and either the rows' values or, for "select * from" one
@@ -66,11 +68,23 @@ public:
     // another process since its image was read: EngineError.
     void HoldForWriting(TableImage& image);
 
-    // Writes every changed table atomically, then forgets all images (the next run reads the
-    // files again). On a failure the tables not yet written keep their old files.
+    // Writes every changed table with its primary index, then forgets all images (the next run
+    // reads the files again). Every new file is written and synced beside its old file before
+    // the first is renamed over its old file, and a table is renamed after its index, so that a
+    // failure changes no table; a crash between the renames leaves the old table beside an index
+    // that is not its own, which the next commit of the table (or RebuildPrimaryIndex) rebuilds
+    // from the table. A table held for writing and not changed still gets its primary index
+    // rebuilt when the index found is not the table's own.
     void Commit();
     // Forgets all images and their changes.
     void Discard();
+    // For a run that writes nothing (a dry run): finds what a commit would refuse or repair,
+    // writes nothing, and keeps each as a notice instead; then forgets all images (Discard).
+    void DiscardAfterRehearsal();
+
+    // What the commits and rehearsals said besides failures since the last call (an index
+    // rebuilt, a refusal a dry run met), code page 1251; for the host to show.
+    std::vector<std::string> TakeNotices();
 
 private:
     friend struct VirtualTableAccess;
@@ -82,6 +96,7 @@ private:
     std::map<std::string, std::unique_ptr<TableImage>> images_;  // by disk path
     std::map<std::string, TableImage*> virtualTables_;           // by the name in the SQL text
     TableImage* pending_ = nullptr;                              // image of the table being declared
+    std::vector<std::string> notices_;
 };
 
 // The process-wide session: all cursors of a process share one image per table file.
