@@ -1,5 +1,8 @@
 #include "form101.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace tesma::reportkit {
 
 std::optional<Chapter> FindChapter(std::string_view letter) {
@@ -16,6 +19,17 @@ std::string TotalText(std::string_view letter) {
     for (const Chapter& c : kChapters)
         if (letter == c.cyrillic) return std::string(c.totalAccount) + " (ИТОГО)";
     return {};
+}
+
+bool IsAmountField(std::string_view name) {
+    for (const char* a : kAmountFields) {
+        const std::string_view amount = a;
+        if (amount.size() == name.size() && std::equal(name.begin(), name.end(), amount.begin(), [](char x, char y) {
+                return std::toupper(static_cast<unsigned char>(x)) == y;
+            }))
+            return true;
+    }
+    return false;
 }
 
 std::optional<Chapter> ChapterOfTable(std::int32_t tableId) {

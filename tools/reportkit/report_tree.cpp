@@ -19,10 +19,6 @@ using engine::FieldType;
 
 namespace {
 
-constexpr std::array<const char*, 12> kAmountFields = {"VX_RUB",      "VX_VAL",     "VX_ITOG",    "OB_AK_RUB",
-                                                       "OB_AK_VAL",   "OB_AK_ITOG", "OB_PAS_RUB", "OB_PAS_VAL",
-                                                       "OB_PAS_ITOG", "IS_RUB",     "IS_VAL",     "IS_ITOG"};
-
 // A new file written whole beside its final name and renamed into place, without waiting for
 // the disk: the caller syncs the file system once when all its files are written.
 void WriteFileUnsynced(const std::string& diskPath, const std::string& bytes, const std::string& shown) {
