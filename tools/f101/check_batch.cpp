@@ -25,6 +25,7 @@
 #include "check_output.h"
 #include "check_result_json.h"
 #include "check_summary.h"
+#include "check_workbook.h"
 #include "command_support.h"
 #include "platform/unique_fd.h"
 #include "report_folder.h"
@@ -175,6 +176,8 @@ int CheckBatch(const CheckOptions& o) {
         sinks.Add(reports);
         sinks.Add(table);
         if (!o.summaryCsv.empty()) sinks.Add(csv.emplace(o.summaryCsv));
+        std::optional<WorkbookOutput> workbook;
+        if (!o.xlsx.empty()) sinks.Add(workbook.emplace(o.xlsx, true, o.explain));
 
         ScratchDir scratch;
         std::vector<Job> jobs(dirs.size());

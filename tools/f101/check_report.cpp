@@ -4,6 +4,7 @@
 // its table changes, and then proves that no file of the folder changed.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -16,6 +17,7 @@
 #include "check.h"
 #include "check_output.h"
 #include "check_result_json.h"
+#include "check_workbook.h"
 #include "command_support.h"
 #include "instance_choice.h"
 #include "platform/locale/calendar.h"
@@ -194,13 +196,23 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
     } else {
         output = ReportOutput(CheckView{o.run.json, o.explain, o.quiet, o.severity}, std::cout, std::cerr);
     }
-    ReportResult result = CheckReport(o, dir, *output);
-    const int status = result.exitStatus;
+    CheckSinks sinks;
+    sinks.Add(*output);
+    std::optional<WorkbookOutput> workbook;
+    if (!o.xlsx.empty()) {
+        const int refused = Guarded([&] { return workbook.emplace(o.xlsx, false, o.explain), int{kClean}; });
+        if (refused != kClean) return refused;
+        sinks.Add(*workbook);
+    }
+    ReportResult result = CheckReport(o, dir, sinks);
+    int status = result.exitStatus;
     BatchResult one;
     one.seconds = result.seconds;
     one.stopped = result.stopped;
     one.reports.push_back({std::move(result), true, one.seconds});
-    output->BatchDone(one);
+    // A workbook that could not be written leaves the check's results unsaid: a failure.
+    const int written = Guarded([&] { return sinks.BatchDone(one), int{kClean}; });
+    if (written != kClean && status != kStopped) status = std::max(status, written);
     return status;
 }
 

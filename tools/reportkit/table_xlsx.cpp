@@ -35,13 +35,8 @@ std::string HeaderName(const engine::FieldDef& f) {
 
 }  // namespace
 
-void ExportTableXlsx(const std::string& tablePath, const std::string& xlsxPath) {
-    const engine::TableFile t = ReadTableFile(tablePath);
-    if (t.records.size() + 1 > Workbook::kMaxRows)
-        throw std::runtime_error(tablePath + ": " + std::to_string(t.records.size()) +
-                                 " records do not fit a sheet (at most " + std::to_string(Workbook::kMaxRows - 1) + ")");
-    Workbook book(xlsxPath);
-    Workbook::Sheet sheet = book.AddSheet(text::ToUtf8(std::filesystem::path(tablePath).stem().string()));
+void WriteTableSheet(Workbook& book, Workbook::Sheet& sheet, const engine::TableFile& t,
+                     const std::function<std::uint32_t(std::size_t, std::size_t)>& fill) {
     const auto columns = static_cast<std::uint16_t>(t.fields.size());
     for (std::uint16_t f = 0; f < columns; ++f) {
         const std::string name = HeaderName(t.fields[f]);
@@ -53,38 +48,52 @@ void ExportTableXlsx(const std::string& tablePath, const std::string& xlsxPath) 
         for (std::uint16_t f = 0; f < columns; ++f) {
             const engine::Cell c = t.Get(r, f);
             const engine::ColumnKind kind = engine::KindOf(t.fields[f].type);
+            const std::uint32_t colour = fill ? fill(r, f) : 0;
+            lxw_format* format = colour ? book.Fill(colour) : nullptr;
             switch (c.kind) {
                 case engine::Cell::Kind::Blank:
+                    if (format) sheet.Text(row, f, "", format);
                     break;
                 case engine::Cell::Kind::Integer:
-                    sheet.Number(row, f, static_cast<double>(c.integer));
+                    sheet.Number(row, f, static_cast<double>(c.integer), format);
                     break;
                 case engine::Cell::Kind::Logical:
-                    sheet.Boolean(row, f, c.integer != 0);
+                    sheet.Boolean(row, f, c.integer != 0, format);
                     break;
                 case engine::Cell::Kind::Date:
                     if (kind == engine::ColumnKind::Date)
-                        sheet.Date(row, f, c.real);
+                        sheet.Date(row, f, c.real, colour ? book.Fill(colour, true) : nullptr);
                     else
-                        sheet.Text(row, f, text::ToUtf8(engine::CellText(c, kind)));
+                        sheet.Text(row, f, text::ToUtf8(engine::CellText(c, kind)), format);
                     break;
                 case engine::Cell::Kind::Real:
                     // An exact decimal keeps its digits as text; a double is a number where the
                     // workbook keeps it exactly.
                     if (kind == engine::ColumnKind::Real && c.text.empty() && WorkbookKeepsExactly(c.real))
-                        sheet.Number(row, f, c.real);
+                        sheet.Number(row, f, c.real, format);
                     else if (kind == engine::ColumnKind::Real && c.text.empty())
-                        sheet.Text(row, f, ExactText(c.real));
+                        sheet.Text(row, f, ExactText(c.real), format);
                     else
-                        sheet.Text(row, f, text::ToUtf8(engine::CellText(c, kind)));
+                        sheet.Text(row, f, text::ToUtf8(engine::CellText(c, kind)), format);
                     break;
                 case engine::Cell::Kind::Text:
-                    sheet.Text(row, f, text::ToUtf8(c.text));
+                    sheet.Text(row, f, text::ToUtf8(c.text), format);
                     break;
             }
         }
     }
     sheet.HeaderRow(columns, static_cast<std::uint32_t>(t.records.size() + 1));
+}
+
+void ExportTableXlsx(const std::string& tablePath, const std::string& xlsxPath) {
+    const engine::TableFile t = ReadTableFile(tablePath);
+    if (t.records.size() + 1 > Workbook::kMaxRows)
+        throw std::runtime_error(tablePath + ": " + std::to_string(t.records.size()) +
+                                 " records do not fit a sheet (at most " + std::to_string(Workbook::kMaxRows - 1) +
+                                 ")");
+    Workbook book(xlsxPath);
+    Workbook::Sheet sheet = book.AddSheet(std::filesystem::path(tablePath).stem().string());
+    WriteTableSheet(book, sheet, t);
     book.Close();
 }
 
@@ -101,7 +110,8 @@ void ImportTableXlsx(const std::string& xlsxPath, const std::string& sheetName, 
             std::vector<std::string> header;
             for (const SheetCell& c : row.cells) {
                 if (c.column != header.size())
-                    throw std::runtime_error(where + " cell " + CellName(row.row, static_cast<std::uint32_t>(header.size())) +
+                    throw std::runtime_error(where + " cell " +
+                                             CellName(row.row, static_cast<std::uint32_t>(header.size())) +
                                              ": the header row has an empty column");
                 header.push_back(c.text);
             }
@@ -117,7 +127,8 @@ void ImportTableXlsx(const std::string& xlsxPath, const std::string& sheetName, 
             v.text = c.text;
             if (c.kind == SheetCell::Kind::Number) v.number = c.number;
         }
-        table->AddRow(values, [&](std::size_t i) { return where + " cell " + CellName(row.row, static_cast<std::uint32_t>(i)); });
+        table->AddRow(
+            values, [&](std::size_t i) { return where + " cell " + CellName(row.row, static_cast<std::uint32_t>(i)); });
     });
     if (!table) throw std::runtime_error(where + ": the sheet is empty (no header row)");
     table->Write(tablePath);

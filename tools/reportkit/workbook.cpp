@@ -90,10 +90,14 @@ lxw_format* Workbook::Bold() {
     return bold_;
 }
 
-lxw_format* Workbook::Fill(std::uint32_t rgb) {
-    lxw_format* f = workbook_add_format(book_);
-    format_set_pattern(f, LXW_PATTERN_SOLID);
-    format_set_bg_color(f, rgb);
+lxw_format* Workbook::Fill(std::uint32_t rgb, bool date) {
+    lxw_format*& f = fills_[{rgb, date}];
+    if (!f) {
+        f = workbook_add_format(book_);
+        format_set_pattern(f, LXW_PATTERN_SOLID);
+        format_set_bg_color(f, rgb);
+        if (date) format_set_num_format(f, "dd.mm.yyyy");
+    }
     return f;
 }
 
@@ -120,12 +124,12 @@ void Workbook::Sheet::Number(std::uint32_t row, std::uint16_t col, double value,
     Check(worksheet_write_number(sheet_, row, col, value, format), book_->path_);
 }
 
-void Workbook::Sheet::Boolean(std::uint32_t row, std::uint16_t col, bool value) {
-    Check(worksheet_write_boolean(sheet_, row, col, value ? 1 : 0, nullptr), book_->path_);
+void Workbook::Sheet::Boolean(std::uint32_t row, std::uint16_t col, bool value, lxw_format* format) {
+    Check(worksheet_write_boolean(sheet_, row, col, value ? 1 : 0, format), book_->path_);
 }
 
-void Workbook::Sheet::Date(std::uint32_t row, std::uint16_t col, double dayCount) {
-    Check(worksheet_write_number(sheet_, row, col, dayCount, book_->date_), book_->path_);
+void Workbook::Sheet::Date(std::uint32_t row, std::uint16_t col, double dayCount, lxw_format* fill) {
+    Check(worksheet_write_number(sheet_, row, col, dayCount, fill ? fill : book_->date_), book_->path_);
 }
 
 void Workbook::Sheet::Note(std::uint32_t row, std::uint16_t col, const std::string& text) {

@@ -263,7 +263,8 @@ private:
             throw std::runtime_error(Where() + " holds a formula (=" + *formula_ +
                                      "): replace it by its value (copy, then paste values) and save again");
         if (type_ == "e")
-            throw std::runtime_error(Where() + " holds an error value (" + value_ + "): enter the value it should hold");
+            throw std::runtime_error(Where() + " holds an error value (" + value_ +
+                                     "): enter the value it should hold");
         if (type_ == "s") {
             std::size_t i = 0;
             if (std::from_chars(value_.data(), value_.data() + value_.size(), i).ptr != value_.data() + value_.size() ||
@@ -282,7 +283,8 @@ private:
             cell_.text = value_;
             // A date without a time of day reads as the date alone.
             for (const char* midnight : {"T00:00:00", "T00:00:00.000", "T00:00:00Z"})
-                if (cell_.text.size() == 10 + std::strlen(midnight) && cell_.text.compare(10, std::string::npos, midnight) == 0)
+                if (cell_.text.size() == 10 + std::strlen(midnight) &&
+                    cell_.text.compare(10, std::string::npos, midnight) == 0)
                     cell_.text.resize(10);
         } else if (type_ == "n") {
             if (value_.empty()) return;
@@ -357,7 +359,8 @@ struct XlsxReader::Archive {
     }
 };
 
-XlsxReader::XlsxReader(std::string bytes, std::string path) : zip_(std::make_unique<Archive>()), path_(std::move(path)) {
+XlsxReader::XlsxReader(std::string bytes, std::string path)
+    : zip_(std::make_unique<Archive>()), path_(std::move(path)) {
     zip_->bytes = std::move(bytes);
     zip_error_t error;
     zip_error_init(&error);

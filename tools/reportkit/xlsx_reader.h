@@ -22,7 +22,7 @@ struct SheetCell {
 };
 
 struct SheetRow {
-    std::uint32_t row = 0;  // from 1, as the sheet numbers it
+    std::uint32_t row = 0;         // from 1, as the sheet numbers it
     std::vector<SheetCell> cells;  // in column order, only cells that hold a value
 };
 
