@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     auto chart = tesma::reportkit::ReadChart((data / "account-signs.csv").string());
     const std::string folder =
         tesma::reportkit::WriteReportTree({(out / "tree").string(), rows.front().regn, "", 1}, rows, chart);
-    for (const char* dir : {"paradox", "query", "dbase", "protocol", "pxindex", "xlsx"}) fs::create_directories(out / dir);
+    for (const char* dir : {"paradox", "query", "dbase", "protocol", "pxindex", "xlsx"})
+        fs::create_directories(out / dir);
     for (const auto& e : fs::directory_iterator(folder)) {
         fs::copy_file(e.path(), out / "paradox" / e.path().filename(), fs::copy_options::overwrite_existing);
         fs::copy_file(e.path(), out / "query" / e.path().filename(), fs::copy_options::overwrite_existing);
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
             << tesma::engine::BuildPrimaryIndex(tesma::engine::NewPrimaryIndex(keyed, "fuzz.PX", kib * 1024), keyed);
     // Workbooks as export --xlsx writes them: a chapter table of numbers, chapter Д's exact texts.
     for (const char* table : {"F101_1", "F101_5"})
-        tesma::reportkit::ExportTableXlsx(folder + table + ".DB", (out / "xlsx" / (std::string(table) + ".xlsx")).string());
+        tesma::reportkit::ExportTableXlsx(folder + table + ".DB",
+                                          (out / "xlsx" / (std::string(table) + ".xlsx")).string());
     return 0;
 }

@@ -10,7 +10,8 @@ namespace tesma::testing {
 
 namespace {
 
-const std::vector<std::string> kReportTables = {"F101_1", "F101_2", "F101_3", "F101_4", "F101_5", "REKW_F101", "F101_OES"};
+const std::vector<std::string> kReportTables = {"F101_1", "F101_2",    "F101_3",  "F101_4",
+                                                "F101_5", "REKW_F101", "F101_OES"};
 
 // openpyxl, from Debian's python3-openpyxl (make deps installs it).
 ProcessResult Python(const TempDir& dir, const std::string& script, std::vector<std::string> args = {}) {
@@ -77,8 +78,7 @@ for row in ws.iter_rows(min_row=2):
 )",
                                 {dir / "d.xlsx"});
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(read.out,
-              "'123456789012345678.1234' '999999999999999999.9999'\n'0.0001' '100000000000000001.0000'\n");
+    EXPECT_EQ(read.out, "'123456789012345678.1234' '999999999999999999.9999'\n'0.0001' '100000000000000001.0000'\n");
     std::filesystem::create_directories(dir / "back");
     ASSERT_EQ(RunF101({"import", dir / "d.xlsx", dir / "back/F101_5.DB"}).status, 0);
     ExpectSameTable(dir / "back/F101_5.DB", dir / "F101_5.DB");
@@ -97,6 +97,10 @@ for row in ws.iter_rows(min_row=2):
     ASSERT_EQ(RunF101({"import", dir / "t.csv", dir / "T.DB"}).status, 0);
     EXPECT_EQ(RunF101({"export", dir / "T.DB"}).out, "NBAL2,NOTE,IS_RUB,X\n30102,\"1,5\",2.5,3.25\n");
     EXPECT_EQ(RunF101({"export", dir / "T.DB", "--separator", ";"}).out, "NBAL2;NOTE;IS_RUB;X\n30102;1,5;2,5;3,25\n");
+    // A double of 17 significant digits keeps them all in CSV too.
+    WriteText(dir / "x.csv", "X:N\n0.30000000000000004\n");
+    ASSERT_EQ(RunF101({"import", dir / "x.csv", dir / "X.DB"}).status, 0);
+    EXPECT_EQ(RunF101({"export", dir / "X.DB"}).out, "X\n0.30000000000000004\n");
 }
 
 TEST(F101Workbook, OpenpyxlReadsEveryValueOfTheExportAndWritesAnEditedWorkbookThatImportReads) {
@@ -177,9 +181,9 @@ for row in wb['Глава А (F101_1.DB)'].iter_rows():
               std::string::npos)
         << marks;
     // A batch's workbook begins with the summary of its reports.
-    ASSERT_EQ(RunF101({"check", folder, dir / "demo/F101/20151101", "--dry-run", "--quiet", "--xlsx", dir / "b.xlsx"})
-                  .status,
-              1);
+    ASSERT_EQ(
+        RunF101({"check", folder, dir / "demo/F101/20151101", "--dry-run", "--quiet", "--xlsx", dir / "b.xlsx"}).status,
+        1);
     ProcessResult summary = Python(dir, R"(
 wb = openpyxl.load_workbook(sys.argv[1])
 print(wb.sheetnames[:3])
@@ -210,7 +214,7 @@ for name, cell, value in [('formula', 'B2', '=1+1'), ('error', 'B2', '#DIV/0!'),
     wb.active[cell] = value
     wb.save(d + '/' + name + '.xlsx')
 )",
-                              {dir.path()});
+                                {dir.path()});
     ASSERT_EQ(make.status, 0) << make.err;
     struct Case {
         std::string file, message;
@@ -222,8 +226,8 @@ for name, cell, value in [('formula', 'B2', '=1+1'), ('error', 'B2', '#DIV/0!'),
              {"nosheet.xlsx", "nosheet.xlsx: not a workbook (.xlsx): the archive has no xl/workbook.xml", 3},
              {"formula.xlsx", "formula.xlsx: sheet 'T' cell B2 holds a formula (=1+1)", 3},
              {"error.xlsx", "error.xlsx: sheet 'T' cell B2 holds an error value (#DIV/0!)", 3},
-             {"long.xlsx", "long.xlsx: sheet 'T' cell A2: field NBAL2: text of 26 characters does not fit field NBAL2 of 25",
-              3},
+             {"long.xlsx",
+              "long.xlsx: sheet 'T' cell A2: field NBAL2: text of 26 characters does not fit field NBAL2 of 25", 3},
              {"t.xlsx", "t.xlsx: no sheet 'Лист1' (the workbook has 'T')", 2, {"--sheet", "Лист1"}},
          }) {
         std::vector<std::string> args = {"import", dir / c.file, dir / "T.DB", "--replace"};

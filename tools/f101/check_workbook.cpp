@@ -17,8 +17,8 @@ namespace {
 constexpr std::uint32_t kErrorFill = 0xFFC7CE, kWarningFill = 0xFFEB9C;
 
 // The columns of the findings sheet: the fields of the --json records.
-const std::vector<std::string> kFindingColumns = {"report", "chapter", "procedure", "table",   "row",    "code",
-                                                  "severity", "message", "account",  "sign", "file"};
+const std::vector<std::string> kFindingColumns = {"report",   "chapter", "procedure", "table", "row", "code",
+                                                  "severity", "message", "account",   "sign",  "file"};
 
 class FindingsSheet {
 public:

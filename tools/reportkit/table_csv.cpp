@@ -1,6 +1,8 @@
 #include "table_csv.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
@@ -49,7 +51,13 @@ void ExportTable(const std::string& tablePath, std::ostream& file, const CsvForm
     out << '\n';
     for (std::size_t r = 0; r < t.records.size(); ++r) {
         for (std::size_t f = 0; f < t.fields.size(); ++f) {
-            std::string value = engine::CellText(t.Get(r, static_cast<int>(f)), engine::KindOf(t.fields[f].type));
+            const engine::Cell cell = t.Get(r, static_cast<int>(f));
+            const engine::ColumnKind kind = engine::KindOf(t.fields[f].type);
+            std::string value = engine::CellText(cell, kind);
+            // A double that its general text (15 digits) would round is written with every digit it needs.
+            if (kind == engine::ColumnKind::Real && cell.kind == engine::Cell::Kind::Real && cell.text.empty() &&
+                std::isfinite(cell.real) && std::strtod(value.c_str(), nullptr) != cell.real)
+                value = ExactDecimalText(cell.real);
             if (decimalComma && TakesDecimalComma(t.fields[f]) && std::count(value.begin(), value.end(), '.') == 1 &&
                 value.find(',') == std::string::npos)
                 value[value.find('.')] = ',';

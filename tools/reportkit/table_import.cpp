@@ -64,6 +64,11 @@ engine::Cell Convert(const ImportValue& value, std::string text, const engine::F
 
 }  // namespace
 
+std::string ExactDecimalText(double v) {
+    char text[400];
+    return std::string(text, std::to_chars(text, text + sizeof text, v, std::chars_format::fixed).ptr);
+}
+
 bool TakesDecimalComma(const engine::FieldDef& field) { return IsRealField(field) || IsAmountField(field.name); }
 
 void RequireNewTable(const std::string& tablePath, bool replace) {

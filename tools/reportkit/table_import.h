@@ -47,6 +47,9 @@ private:
 // the chapter tables' amount fields, whatever their type.
 bool TakesDecimalComma(const engine::FieldDef& field);
 
+// The shortest decimal text (digits and a point, no exponent) that reads back as the same double.
+std::string ExactDecimalText(double value);
+
 // The existing-table check of every import: an existing file is written over only with --replace.
 void RequireNewTable(const std::string& tablePath, bool replace);
 

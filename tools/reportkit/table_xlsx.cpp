@@ -18,12 +18,6 @@ namespace tesma::reportkit {
 
 namespace {
 
-// The shortest decimal text that reads back as the same double.
-std::string ExactText(double v) {
-    char text[400];
-    return std::string(text, std::to_chars(text, text + sizeof text, v, std::chars_format::fixed).ptr);
-}
-
 std::string HeaderName(const engine::FieldDef& f) {
     const std::string name = text::ToUtf8(f.name);
     try {
@@ -72,7 +66,7 @@ void WriteTableSheet(Workbook& book, Workbook::Sheet& sheet, const engine::Table
                     if (kind == engine::ColumnKind::Real && c.text.empty() && WorkbookKeepsExactly(c.real))
                         sheet.Number(row, f, c.real, format);
                     else if (kind == engine::ColumnKind::Real && c.text.empty())
-                        sheet.Text(row, f, ExactText(c.real), format);
+                        sheet.Text(row, f, ExactDecimalText(c.real), format);
                     else
                         sheet.Text(row, f, text::ToUtf8(engine::CellText(c, kind)), format);
                     break;

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "report_folder.h"
+#include "table_import.h"
 
 namespace tesma::reportkit {
 
@@ -18,7 +19,7 @@ namespace {
 
 // No part of a workbook f101 reads is larger: beyond it the archive is refused rather than
 // unpacked into memory without end.
-constexpr zip_uint64_t kMaxPartBytes = 1ull << 30;
+constexpr zip_uint64_t kMaxPartBytes = 256ull << 20;
 constexpr std::uint32_t kMaxRow = 1048576;
 constexpr std::uint32_t kMaxColumn = 16384;
 
@@ -180,12 +181,6 @@ bool ParseReference(std::string_view ref, std::uint32_t& row, std::uint32_t& col
     return true;
 }
 
-std::string NumberText(double v) {
-    char text[400];
-    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed).ptr;
-    return std::string(text, end);
-}
-
 class SheetPart : public XmlPart {
 public:
     SheetPart(const std::vector<std::string>& strings, std::string where,
@@ -297,7 +292,7 @@ private:
                 throw std::runtime_error(Where() + ": '" + value_ + "' is not a number");
             cell_.kind = SheetCell::Kind::Number;
             cell_.number = v == 0 ? 0.0 : v;  // no negative zero
-            cell_.text = NumberText(cell_.number);
+            cell_.text = ExactDecimalText(cell_.number);
         } else {
             throw std::runtime_error(Where() + ": unknown cell type '" + type_ + "'");
         }
