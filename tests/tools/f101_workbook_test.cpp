@@ -208,7 +208,8 @@ TEST(F101Workbook, BadWorkbooksGetOneClearMessageAndLeaveTheTableUntouched) {
     WriteText(dir / "not.xlsx", "NBAL2:A25,IS_RUB:N\n");
     ProcessResult make = Python(dir, R"(
 d = sys.argv[1]
-zipfile.ZipFile(d + '/nosheet.xlsx', 'w').writestr('[Content_Types].xml', '<Types/>')
+zipfile.ZipFile(d + '/nobook.xlsx', 'w').writestr('[Content_Types].xml', '<Types/>')
+zipfile.ZipFile(d + '/nosheet.xlsx', 'w').writestr('xl/workbook.xml', '<workbook><sheets/></workbook>')
 for name, cell, value in [('formula', 'B2', '=1+1'), ('error', 'B2', '#DIV/0!'), ('long', 'A2', 'x' * 26)]:
     wb = openpyxl.load_workbook(d + '/t.xlsx')
     wb.active[cell] = value
@@ -223,7 +224,8 @@ for name, cell, value in [('formula', 'B2', '=1+1'), ('error', 'B2', '#DIV/0!'),
     };
     for (const Case& c : std::vector<Case>{
              {"not.xlsx", "not.xlsx: not a workbook (.xlsx): Not a zip archive", 3},
-             {"nosheet.xlsx", "nosheet.xlsx: not a workbook (.xlsx): the archive has no xl/workbook.xml", 3},
+             {"nobook.xlsx", "nobook.xlsx: not a workbook (.xlsx): the archive has no xl/workbook.xml", 3},
+             {"nosheet.xlsx", "nosheet.xlsx: the workbook has no sheet", 3},
              {"formula.xlsx", "formula.xlsx: sheet 'T' cell B2 holds a formula (=1+1)", 3},
              {"error.xlsx", "error.xlsx: sheet 'T' cell B2 holds an error value (#DIV/0!)", 3},
              {"long.xlsx",
