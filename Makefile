@@ -3,6 +3,8 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake g++ make pkg-config libsqlite3-dev libgtest-dev libgmock-dev pxlib-dev zlib1g-dev libcli11-dev nlohmann-json3-dev valgrind
+# Workbooks: written with libxlsxwriter, read with libzip and expat; openpyxl judges them in the tests.
+PACKAGES   += libxlsxwriter-dev libzip-dev libexpat1-dev python3-openpyxl
 
 .PHONY: all deps build build-asan test test-asan clean
 
@@ -64,7 +66,7 @@ bench: deps
 # and the demo's real published sheet. A crash leaves its input in build-fuzz/; keep it in
 # fuzz/regressions/<target>/ once fixed, where the test suite replays it.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := paradox dbase query protocol pxindex
+FUZZ_TARGETS := paradox dbase query protocol pxindex xlsx
 .PHONY: fuzz
 fuzz: deps
 	@missing=""; for p in clang libclang-rt-14-dev; do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \

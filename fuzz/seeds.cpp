@@ -1,5 +1,5 @@
 // Seed corpora for the fuzz targets: tables the engine writes (the demo's real published sheet
-// among them), a dBASE table, and protocol files.
+// among them), a dBASE table, protocol files, and workbooks.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -7,6 +7,7 @@
 #include "platform/engine/primary_index.h"
 #include "pxindex_table.h"
 #include "report_tree.h"
+#include "table_xlsx.h"
 
 namespace fs = std::filesystem;
 
@@ -20,7 +21,8 @@ int main(int argc, char** argv) {
     auto chart = tesma::reportkit::ReadChart((data / "account-signs.csv").string());
     const std::string folder =
         tesma::reportkit::WriteReportTree({(out / "tree").string(), rows.front().regn, "", 1}, rows, chart);
-    for (const char* dir : {"paradox", "query", "dbase", "protocol", "pxindex"}) fs::create_directories(out / dir);
+    for (const char* dir : {"paradox", "query", "dbase", "protocol", "pxindex", "xlsx"})
+        fs::create_directories(out / dir);
     for (const auto& e : fs::directory_iterator(folder)) {
         fs::copy_file(e.path(), out / "paradox" / e.path().filename(), fs::copy_options::overwrite_existing);
         fs::copy_file(e.path(), out / "query" / e.path().filename(), fs::copy_options::overwrite_existing);
@@ -51,5 +53,9 @@ int main(int argc, char** argv) {
     for (int kib : {1, 2})
         std::ofstream(out / "pxindex" / ("fuzz-" + std::to_string(kib) + ".PX"), std::ios::binary)
             << tesma::engine::BuildPrimaryIndex(tesma::engine::NewPrimaryIndex(keyed, "fuzz.PX", kib * 1024), keyed);
+    // Workbooks as export --xlsx writes them: a chapter table of numbers, chapter Д's exact texts.
+    for (const char* table : {"F101_1", "F101_5"})
+        tesma::reportkit::ExportTableXlsx(folder + table + ".DB",
+                                          (out / "xlsx" / (std::string(table) + ".xlsx")).string());
     return 0;
 }

@@ -469,9 +469,9 @@ TEST(F101Csv, ATableRoundTripsThroughASpreadsheetWithoutAFieldList) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(
         r.out,
-        "\xEF\xBB\xBFNBAL2:A25;A_P:A3;IS_RUB:N;DT:D;NNN:I\n30102;А;1.5;01.12.2015;7\n79999 (ИТОГО);П;;01.11.2015;\n");
+        "\xEF\xBB\xBFNBAL2:A25;A_P:A3;IS_RUB:N;DT:D;NNN:I\n30102;А;1,5;01.12.2015;7\n79999 (ИТОГО);П;;01.11.2015;\n");
     std::string edited = r.out;
-    edited.replace(edited.find("1.5"), 3, "2,75");
+    edited.replace(edited.find("1,5"), 3, "2,75");
     WriteBytes(dir / "edited.csv", edited);
     r = F101({"import", dir / "edited.csv", dir / "U.DB"});
     ASSERT_EQ(r.status, 0) << r.err;

@@ -27,6 +27,7 @@ struct CheckOptions {
     std::string baseline;                   // findings recorded there are set aside
     std::string writeBaseline;              // where the findings of this check are recorded
     bool statistics = false;                // counts by code after the findings
+    std::string xlsx;                       // the results as a workbook (check_workbook.h)
     // (internal) a batch's worker: where it writes its results (check_result_json.h) instead
     // of printing them
     std::string resultsFile;

@@ -25,6 +25,7 @@
 #include "check_output.h"
 #include "check_result_json.h"
 #include "check_summary.h"
+#include "check_workbook.h"
 #include "command_support.h"
 #include "finding_filter.h"
 #include "platform/unique_fd.h"
@@ -202,6 +203,8 @@ int CheckBatch(const CheckOptions& o) {
         sinks.Add(totals);
         if (!o.summaryCsv.empty()) sinks.Add(csv.emplace(o.summaryCsv));
         if (!o.writeBaseline.empty()) sinks.Add(baseline.emplace(o.writeBaseline));
+        std::optional<WorkbookOutput> workbook;
+        if (!o.xlsx.empty()) sinks.Add(workbook.emplace(o.xlsx, true, o.explain));
 
         ScratchDir scratch;
         std::vector<Job> jobs(dirs.size());

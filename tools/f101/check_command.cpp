@@ -47,6 +47,9 @@ Command AddCheck(CLI::App& app) {
     cmd->add_option("--write-baseline", o->writeBaseline, "Record the findings of this check in this file");
     cmd->add_flag("--statistics", o->statistics,
                   "Count the findings by code after them (with --quiet: the counts alone)");
+    cmd->add_option("--xlsx", o->xlsx,
+                    "Also write the findings as a workbook: every finding on one sheet, each chapter table with "
+                    "its findings' cells in colour and notes (with several reports: a summary sheet first)");
     cmd->add_option("--results-file", o->resultsFile, "Where a worker of a batch writes its results")->group("");
     cmd->footer(
         "Exit status: 0 no error found, 1 errors found, 2 usage error (bad folder or option), 3 a report could not be "

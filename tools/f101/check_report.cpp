@@ -4,6 +4,7 @@
 // its table changes, and then proves that no file of the folder changed.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -18,6 +19,7 @@
 #include "check_output.h"
 #include "check_result_json.h"
 #include "check_summary.h"
+#include "check_workbook.h"
 #include "command_support.h"
 #include "finding_filter.h"
 #include "instance_choice.h"
@@ -219,18 +221,21 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
     std::optional<BaselineOutput> baseline;
     if (o.resultsFile.empty() && !o.summaryCsv.empty()) sinks.Add(csv.emplace(o.summaryCsv));
     if (o.resultsFile.empty() && !o.writeBaseline.empty()) sinks.Add(baseline.emplace(o.writeBaseline));
+    std::optional<WorkbookOutput> workbook;
+    if (!o.xlsx.empty()) {
+        const int refused = Guarded([&] { return workbook.emplace(o.xlsx, false, o.explain), int{kClean}; });
+        if (refused != kClean) return refused;
+        sinks.Add(*workbook);
+    }
     ReportResult result = CheckReport(o, dir, sinks);
     int status = result.exitStatus;
     BatchResult one;
     one.seconds = result.seconds;
     one.stopped = result.stopped;
     one.reports.push_back({std::move(result), true, one.seconds});
-    try {
-        sinks.BatchDone(one);
-    } catch (const std::runtime_error& e) {
-        std::cerr << "f101: " << e.what() << '\n';
-        status = std::max(status, int{kCouldNotCheck});
-    }
+    // A workbook that could not be written leaves the check's results unsaid: a failure.
+    const int written = Guarded([&] { return sinks.BatchDone(one), int{kClean}; });
+    if (written != kClean && status != kStopped) status = std::max(status, written);
     return status;
 }
 

@@ -54,4 +54,16 @@ CLI::Option* AddSeparatorOption(CLI::App& command, reportkit::CsvFormat& format,
         ->check(CLI::IsMember({",", ";", "tab"}));
 }
 
+CLI::Option* AddDecimalOptions(CLI::App& command, reportkit::CsvFormat& format, const char* readOrWrite) {
+    const std::string verb = readOrWrite;
+    CLI::Option* comma = command.add_flag_callback(
+        "--decimal-comma", [&format] { format.decimalComma = true; },
+        verb + " numbers and amounts with a decimal comma (the default with --separator ';')");
+    CLI::Option* point = command.add_flag_callback(
+        "--decimal-point", [&format] { format.decimalComma = false; },
+        verb + " numbers and amounts with a decimal point (the default with ',' and tab)");
+    comma->excludes(point);
+    return comma;
+}
+
 }  // namespace tesma::f101

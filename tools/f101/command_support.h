@@ -33,6 +33,10 @@ void RequireFile(const std::string& path);
 // --separator of export and import: ',', ';' or tab.
 CLI::Option* AddSeparatorOption(CLI::App& command, reportkit::CsvFormat& format, const char* what);
 
+// --decimal-comma and --decimal-point of export ("write") and import ("read"); neither: a comma
+// in ';' files. Returns --decimal-comma (the two exclude each other).
+CLI::Option* AddDecimalOptions(CLI::App& command, reportkit::CsvFormat& format, const char* readOrWrite);
+
 // Runs a command body: a UsageError or std::invalid_argument is exit 2, any other failure exit 3,
 // each said in one line on standard error.
 template <typename Body>

@@ -1,6 +1,7 @@
 #pragma once
 // CSV as spreadsheets save it: a UTF-8 byte-order mark or none, code page 1251 when asked for,
 // ',' or ';' between fields (a header's names may carry the field types: field_list.h).
+#include <optional>
 #include <string>
 
 namespace tesma::reportkit {
@@ -10,6 +11,11 @@ struct CsvFormat {
     char separator = 0;      // 0 on reading: from the header line
     bool bom = false;        // on writing: begin with a UTF-8 byte-order mark
     bool withTypes = false;  // on writing: the header names carry the field types
+    // Whether numbers (the numeric fields and the chapter tables' amount fields) carry a decimal
+    // comma; unset: they do in files separated by ';', as spreadsheets of a Russian locale keep them.
+    std::optional<bool> decimalComma;
+
+    bool DecimalComma(char usedSeparator) const { return decimalComma.value_or(usedSeparator == ';'); }
 };
 
 // The file's text in UTF-8. Text that is not UTF-8 is not guessed at: the message names the

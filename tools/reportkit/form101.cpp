@@ -1,5 +1,8 @@
 #include "form101.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace tesma::reportkit {
 
 std::optional<Chapter> FindChapter(std::string_view letter) {
@@ -24,6 +27,17 @@ bool ProceduresUseField(std::int32_t tableId, std::string_view name) {
     if (name == "NBAL2" || name == "A_P") return true;
     for (const char* amount : kAmountFields)
         if (name == amount) return true;
+    return false;
+}
+
+bool IsAmountField(std::string_view name) {
+    for (const char* a : kAmountFields) {
+        const std::string_view amount = a;
+        if (amount.size() == name.size() && std::equal(name.begin(), name.end(), amount.begin(), [](char x, char y) {
+                return std::toupper(static_cast<unsigned char>(x)) == y;
+            }))
+            return true;
+    }
     return false;
 }
 

@@ -30,15 +30,18 @@ inline constexpr std::array<Chapter, 5> kChapters = {{
     {'D', "Д", contract::kTableChapterD, "Ф_5", "F101_5", "98999"},
 }};
 
+// The twelve amount fields of a chapter row, in field order: numbers in chapters А to Г, exact
+// decimal texts in chapter Д.
+inline constexpr std::array<const char*, 12> kAmountFields = {"VX_RUB",      "VX_VAL",     "VX_ITOG",    "OB_AK_RUB",
+                                                              "OB_AK_VAL",   "OB_AK_ITOG", "OB_PAS_RUB", "OB_PAS_VAL",
+                                                              "OB_PAS_ITOG", "IS_RUB",     "IS_VAL",     "IS_ITOG"};
+// Whether a field (its name as stored, any case) is one of them.
+bool IsAmountField(std::string_view name);
+
 // The requisites table of the electronic report message (contract::kTableMessageRequisites):
 // its table code and the file the import writes.
 inline constexpr std::string_view kMessageRequisitesCode = "OES";
 inline constexpr std::string_view kMessageRequisitesFile = "F101_OES";
-
-// The twelve amounts of a chapter table's row, in column order.
-inline constexpr std::array<const char*, 12> kAmountFields = {"VX_RUB",      "VX_VAL",     "VX_ITOG",    "OB_AK_RUB",
-                                                              "OB_AK_VAL",   "OB_AK_ITOG", "OB_PAS_RUB", "OB_PAS_VAL",
-                                                              "OB_PAS_ITOG", "IS_RUB",     "IS_VAL",     "IS_ITOG"};
 
 // Whether the procedures read or write a field of the table with this id by its name: a chapter
 // table's account, sign and amounts, the message table's key and value. The library never sees

@@ -10,6 +10,9 @@
 
 namespace tesma::reportkit {
 
+// A .DB (Paradox) or .DBF (dBASE) table read whole.
+engine::TableFile ReadTableFile(const std::string& tablePath);
+
 void ExportTable(const std::string& tablePath, std::ostream& out, const CsvFormat& format = {});
 
 // Creates the table; an existing file is kept unless `replace`, and replaced under its lock
