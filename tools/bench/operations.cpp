@@ -210,6 +210,5 @@ int main(int argc, char** argv) {
     fs::remove_all(root);
 
     if (population.empty()) return timingStatus;
-    const int populationStatus = bench::RunPopulation(population, reportkit::LibraryPath());
-    return bench::RunF101Commands(population, tool.string()) | populationStatus | timingStatus;
+    return bench::RunF101Commands(population, tool.string(), reportkit::LibraryPath()) | timingStatus;
 }

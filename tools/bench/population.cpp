@@ -1,48 +1,33 @@
 #include "population.h"
 
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <sstream>
 
 #include "form101.h"
+#include "platform/unique_fd.h"
 #include "protocol_lines.h"
-#include "published_sheet.h"
 #include "report_folder.h"
-#include "report_tree.h"
 #include "run_host.h"
 
 namespace tesma::bench {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-int RunPopulation(const std::string& sheets, const std::string& library) {
-    const fs::path root = fs::temp_directory_path() / ("tesma-population-" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    auto start = Clock::now();
-    auto rows = reportkit::ReadPublished(sheets, "");
-    const fs::path signs = fs::path(sheets).parent_path() / "account-signs-observed.csv";
-    auto chart =
-        reportkit::ReadChart(fs::exists(signs) ? signs.string() : std::string(TESMA_DEMO_DATA) + "/account-signs.csv");
-    std::map<std::string, std::vector<reportkit::PublishedRow>> byBank;
-    for (auto& r : rows) byBank[r.regn].push_back(std::move(r));
-    std::vector<std::string> folders;
-    for (const auto& [regn, bankRows] : byBank)
-        folders.push_back(reportkit::WriteReportTree({(root / regn).string(), regn, "", 1}, bankRows, chart));
-    const double importSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-
-    // Two workers, each a process with its own copy of the library, half the institutions each.
-    start = Clock::now();
+InProcessRun RunControlsInProcess(const std::vector<std::string>& folders, const std::string& library) {
     const int workers = 2;
+    // Each worker's counts come back in an anonymous file.
+    std::vector<UniqueFd> results;
+    for (int w = 0; w < workers; ++w) results.emplace_back(::memfd_create("bench-counts", 0));
+    std::fflush(nullptr);
+    const auto start = Clock::now();
     std::vector<pid_t> children;
     for (int w = 0; w < workers; ++w) {
-        pid_t pid = ::fork();
+        const pid_t pid = ::fork();
         if (pid == 0) {
             try {
                 hostkit::Library lib(library);
@@ -58,8 +43,12 @@ int RunPopulation(const std::string& sheets, const std::string& library) {
                         if (!outcome.messages.empty()) ++counts["(failed runs)"];
                     }
                 }
-                std::ofstream out(root / ("counts-" + std::to_string(w)));
+                std::ostringstream out;
                 for (const auto& [code, n] : counts) out << code << ' ' << n << '\n';
+                const std::string text = out.str();
+                if (::write(results[static_cast<std::size_t>(w)].Get(), text.data(), text.size()) !=
+                    static_cast<ssize_t>(text.size()))
+                    ::_exit(1);
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "population worker: %s\n", e.what());
                 ::_exit(1);
@@ -69,22 +58,23 @@ int RunPopulation(const std::string& sheets, const std::string& library) {
         children.push_back(pid);
     }
     for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
-    const double checkSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::map<std::string, long> counts;
-    for (int w = 0; w < workers; ++w) {
-        std::ifstream in(root / ("counts-" + std::to_string(w)));
+    InProcessRun run;
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    for (const UniqueFd& fd : results) {
+        std::string text;
+        char buffer[4096];
+        for (off_t at = 0;;) {
+            const ssize_t n = ::pread(fd.Get(), buffer, sizeof buffer, at);
+            if (n <= 0) break;
+            text.append(buffer, static_cast<std::size_t>(n));
+            at += n;
+        }
+        std::istringstream in(text);
         std::string code;
-        long n;
-        while (in >> code >> n) counts[code] += n;
+        long n = 0;
+        while (in >> code >> n) run.codes[code] += n;
     }
-    std::printf("\nreal population: %zu institutions of %s\n", folders.size(), sheets.c_str());
-    std::printf("  report trees built in %.1f s\n", importSeconds);
-    std::printf("  controls of chapters А..Д: %.1f s in all, %.1f ms per institution (2 processes)\n", checkSeconds,
-                checkSeconds * 1000 / static_cast<double>(folders.size()));
-    std::printf("  findings by code:\n");
-    for (const auto& [code, n] : counts) std::printf("    %-14s %8ld\n", code.c_str(), n);
-    fs::remove_all(root);
-    return 0;
+    return run;
 }
 
 }  // namespace tesma::bench

@@ -1,7 +1,8 @@
-// `f101 check DIR...`: one report folder checked in this process, several (or --recursive) each
-// by a worker process of its own.
+// `f101 check DIR...`: one report folder checked in this process, several (or --recursive) by
+// worker processes.
 #include <memory>
 
+#include "batch_worker.h"
 #include "check.h"
 #include "commands.h"
 
@@ -30,11 +31,16 @@ Command AddCheck(CLI::App& app) {
                     "Reports checked at once, each in its own process (default: the number of cores)")
         ->check(CLI::PositiveNumber);
     cmd->add_option("--summary-csv", o->summaryCsv, "With several reports: write the summary table to this CSV file");
-    cmd->add_option("--results-file", o->resultsFile, "Where a worker of a batch writes its results")->group("");
+    cmd->add_option("--report-timeout", o->reportTimeout,
+                    "With several reports: a report not checked within this many seconds is a failure, its worker "
+                    "killed (default 300)")
+        ->check(CLI::PositiveNumber);
+    cmd->add_flag("--batch-worker", o->batchWorker, "A worker process of a batch")->group("");
     cmd->footer(
         "Exit status: 0 no error found, 1 errors found, 2 usage error (bad folder or option), 3 a report could not be "
         "checked (damaged table, failure of the library), 130 stopped. With several reports: the worst of them.");
     return {cmd, [o] {
+                if (o->batchWorker) return RunBatchWorker(*o);
                 if (o->recursive || o->dirs.size() > 1) return CheckBatch(*o);
                 return CheckReport(*o, o->dirs.empty() ? std::string() : o->dirs.front());
             }};

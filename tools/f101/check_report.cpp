@@ -181,19 +181,8 @@ ReportResult CheckReport(const CheckOptions& o, const std::string& dir, CheckSin
 }
 
 int CheckReport(const CheckOptions& o, const std::string& dir) {
-    // A batch's worker prints nothing itself: it sends its results to the batch, which prints them.
-    std::optional<std::ofstream> results;
-    std::unique_ptr<CheckSink> output;
-    if (!o.resultsFile.empty()) {
-        results.emplace(o.resultsFile, std::ios::binary | std::ios::trunc);
-        if (!*results) {
-            std::cerr << "f101: " << o.resultsFile << ": cannot write the results\n";
-            return kCouldNotCheck;
-        }
-        output = std::make_unique<ResultWriter>(*results);
-    } else {
-        output = ReportOutput(CheckView{o.run.json, o.explain, o.quiet, o.severity}, std::cout, std::cerr);
-    }
+    const std::unique_ptr<CheckSink> output =
+        ReportOutput(CheckView{o.run.json, o.explain, o.quiet, o.severity}, std::cout, std::cerr);
     ReportResult result = CheckReport(o, dir, *output);
     const int status = result.exitStatus;
     BatchResult one;
