@@ -166,7 +166,7 @@ TEST(F101BatchWorkers, AStopOrAKillOfTheBatchLeavesNoWorkerAndNothingInTheTempor
         // that never ends.
         const bool kill = sig == SIGKILL;
         const pid_t pid =
-            kill ? StartBatch({dir / "hung", "--recursive", "-j", "2"},
+            kill ? StartBatch({dir / "hung", "--recursive", "-j", "2", "--dry-run"},
                               {"TMPDIR=" + tmp, marker, "TESMA_LIB=" + kFaultyLibrary}, out)
                  : StartBatch({dir / "tree", "--recursive", "-j", "2", "--quiet"}, {"TMPDIR=" + tmp, marker}, out);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);

@@ -34,10 +34,13 @@ InProcessRun RunControlsInProcess(const std::vector<std::string>& folders, const
                 std::map<std::string, long> counts;
                 for (std::size_t i = static_cast<std::size_t>(w); i < folders.size(); i += workers) {
                     reportkit::ReportFolder folder = reportkit::OpenReportFolder(folders[i]);
+                    // The instance f101 asks for: the register's only one (else the report as a whole).
+                    const std::int32_t instance = folder.instances.size() == 1 ? folder.instances[0].id : 0;
                     for (const auto& c : reportkit::kChapters) {
                         if (folder.TablePath(c.tableId).empty()) continue;
                         auto outcome = reportkit::RunOnFolder(
-                            lib, folder, {c.tableId, contract::kModeControl, 0, folder.dir + "protocol.txt", ""});
+                            lib, folder,
+                            {c.tableId, contract::kModeControl, instance, folder.dir + "protocol.txt", ""});
                         for (const auto& line : reportkit::ParseProtocol(outcome.appended))
                             if (!line.code.empty()) ++counts[line.code];
                         if (!outcome.messages.empty()) ++counts["(failed runs)"];

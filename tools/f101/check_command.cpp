@@ -27,8 +27,7 @@ Command AddCheck(CLI::App& app) {
                   "Run every control but change no file: the protocol goes to a scratch file (unless --protocol), "
                   "the rebuilt totals and normalised amounts are dropped");
     cmd->add_flag("--recursive", o->recursive, "Check every dated report folder under the folders given");
-    cmd->add_option("-j,--jobs", o->jobs,
-                    "Reports checked at once, each in its own process (default: the number of cores)")
+    cmd->add_option("-j,--jobs", o->jobs, "Worker processes checking reports at once (default: the number of cores)")
         ->check(CLI::PositiveNumber);
     cmd->add_option("--summary-csv", o->summaryCsv, "With several reports: write the summary table to this CSV file");
     cmd->add_option("--report-timeout", o->reportTimeout,
