@@ -1,15 +1,15 @@
 #include "population.h"
 
-#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <sstream>
 
 #include "form101.h"
-#include "platform/unique_fd.h"
+#include "memory_file.h"
 #include "protocol_lines.h"
 #include "report_folder.h"
 #include "run_host.h"
@@ -21,8 +21,8 @@ using Clock = std::chrono::steady_clock;
 InProcessRun RunControlsInProcess(const std::vector<std::string>& folders, const std::string& library) {
     const int workers = 2;
     // Each worker's counts come back in an anonymous file.
-    std::vector<UniqueFd> results;
-    for (int w = 0; w < workers; ++w) results.emplace_back(::memfd_create("bench-counts", 0));
+    std::vector<std::unique_ptr<reportkit::MemoryFile>> results;
+    for (int w = 0; w < workers; ++w) results.push_back(std::make_unique<reportkit::MemoryFile>("bench-counts"));
     std::fflush(nullptr);
     const auto start = Clock::now();
     std::vector<pid_t> children;
@@ -49,7 +49,7 @@ InProcessRun RunControlsInProcess(const std::vector<std::string>& folders, const
                 std::ostringstream out;
                 for (const auto& [code, n] : counts) out << code << ' ' << n << '\n';
                 const std::string text = out.str();
-                if (::write(results[static_cast<std::size_t>(w)].Get(), text.data(), text.size()) !=
+                if (::write(results[static_cast<std::size_t>(w)]->Fd(), text.data(), text.size()) !=
                     static_cast<ssize_t>(text.size()))
                     ::_exit(1);
             } catch (const std::exception& e) {
@@ -63,15 +63,8 @@ InProcessRun RunControlsInProcess(const std::vector<std::string>& folders, const
     for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
     InProcessRun run;
     run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    for (const UniqueFd& fd : results) {
-        std::string text;
-        char buffer[4096];
-        for (off_t at = 0;;) {
-            const ssize_t n = ::pread(fd.Get(), buffer, sizeof buffer, at);
-            if (n <= 0) break;
-            text.append(buffer, static_cast<std::size_t>(n));
-            at += n;
-        }
+    for (const auto& file : results) {
+        const std::string text = file->Contents();
         std::istringstream in(text);
         std::string code;
         long n = 0;

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -26,31 +25,6 @@ namespace {
     throw std::runtime_error(std::string("cannot start a worker process: ") + what + ": " + std::strerror(errno));
 }
 
-UniqueFd AnonymousFile(const char* name) {
-    UniqueFd fd(::memfd_create(name, MFD_CLOEXEC));
-    if (!fd) Fail("memfd_create");
-    return fd;
-}
-
-// Everything written to an anonymous file so far; the file is then emptied. The worker's
-// descriptor shares the file's offset, so it goes on writing from the start.
-std::string Drain(const UniqueFd& fd) {
-    std::string out;
-    char buffer[65536];
-    for (off_t at = 0;;) {
-        const ssize_t n = ::pread(fd.Get(), buffer, sizeof buffer, at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        out.append(buffer, static_cast<std::size_t>(n));
-        at += n;
-    }
-    if (!out.empty()) {
-        (void)::ftruncate(fd.Get(), 0);
-        ::lseek(fd.Get(), 0, SEEK_SET);
-    }
-    return out;
-}
-
 }  // namespace
 
 WorkerProcess::WorkerProcess(const std::string& program, const std::vector<std::string>& args) {
@@ -60,8 +34,6 @@ WorkerProcess::WorkerProcess(const std::string& program, const std::vector<std::
     UniqueFd inputParent(input[0]), inputChild(input[1]);
     if (::pipe2(results, O_CLOEXEC) != 0) Fail("pipe");
     UniqueFd resultsParent(results[0]), resultsChild(results[1]);
-    output_ = AnonymousFile("f101-worker-output");
-    errors_ = AnonymousFile("f101-worker-errors");
 
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -86,7 +58,7 @@ WorkerProcess::WorkerProcess(const std::string& program, const std::vector<std::
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
         for (const int sig : {SIGINT, SIGTERM, SIGPIPE}) ::signal(sig, SIG_DFL);
-        if (::dup2(inputChild.Get(), 0) < 0 || ::dup2(output_.Get(), 1) < 0 || ::dup2(errors_.Get(), 2) < 0 ||
+        if (::dup2(inputChild.Get(), 0) < 0 || ::dup2(output_.Fd(), 1) < 0 || ::dup2(errors_.Fd(), 2) < 0 ||
             ::dup2(resultsChild.Get(), kResultsFd) < 0)
             ::_exit(kCouldNotCheck);
         ::execve(program.c_str(), argv.data(), envp.data());
@@ -132,8 +104,8 @@ bool WorkerProcess::ReadLines(std::vector<std::string>& lines) {
     }
 }
 
-std::string WorkerProcess::TakeOutput() { return Drain(output_); }
-std::string WorkerProcess::TakeErrors() { return Drain(errors_); }
+std::string WorkerProcess::TakeOutput() { return output_.Take(); }
+std::string WorkerProcess::TakeErrors() { return errors_.Take(); }
 
 void WorkerProcess::Signal(int sig) {
     if (!reaped_) ::kill(pid_, sig);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "memory_file.h"
 #include "platform/unique_fd.h"
 
 namespace tesma::f101 {
@@ -45,7 +46,8 @@ private:
     pid_t pid_ = -1;
     bool reaped_ = false;
     int status_ = 0;
-    UniqueFd input_, results_, output_, errors_;
+    UniqueFd input_, results_;
+    reportkit::MemoryFile output_{"f101-worker-output"}, errors_{"f101-worker-errors"};
     std::string partial_;  // a results line not yet whole
 };
 
