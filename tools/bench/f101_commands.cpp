@@ -1,5 +1,6 @@
 #include "f101_commands.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "population.h"
+#include "report_folder.h"
 #include "tesma/tesmaC.h"
 
 namespace tesma::bench {
@@ -25,8 +28,19 @@ std::string LoadAverage() {
     return one + " " + five + " " + fifteen;
 }
 
-// Runs the program with its output to a file; the seconds it took, and its exit status.
-std::pair<double, int> Timed(const std::vector<std::string>& args, const std::string& output) {
+// CPU seconds (user and system) of a rusage.
+double CpuSeconds(const rusage& u) {
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+struct Timing {
+    double seconds = 0, cpu = 0;  // wall clock; CPU of the program and every process it waited for
+    int status = -1;
+};
+
+// Runs the program with its output to a file.
+Timing Timed(const std::vector<std::string>& args, const std::string& output) {
     // What this program printed so far goes out now, not again from the child's copy of the buffer.
     std::fflush(nullptr);
     const auto start = std::chrono::steady_clock::now();
@@ -41,32 +55,63 @@ std::pair<double, int> Timed(const std::vector<std::string>& args, const std::st
         ::_exit(127);
     }
     int raw = 0;
-    ::waitpid(pid, &raw, 0);
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+    rusage usage{};
+    ::wait4(pid, &raw, 0, &usage);
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), CpuSeconds(usage),
             WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+}
+
+// CPU seconds of the processes this one has waited for so far.
+double ChildrenCpu() {
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return CpuSeconds(usage);
 }
 
 }  // namespace
 
-int RunF101Commands(const std::string& sheets, const std::string& f101) {
+int RunF101Commands(const std::string& sheets, const std::string& f101, const std::string& library) {
     const fs::path root = fs::temp_directory_path() / ("tesma-f101-all-" + std::to_string(::getpid()));
+    const fs::path copy = root.string() + "-in-process";
     fs::remove_all(root);
+    fs::remove_all(copy);
     const fs::path signs = fs::path(sheets).parent_path() / "account-signs-observed.csv";
-    std::printf("\nf101 over the whole population (load average before: %s)\n", LoadAverage().c_str());
-    const auto [importSeconds, importStatus] =
+    std::printf("\nreal population: the published sheets %s\n", sheets.c_str());
+    std::printf("  load average before: %s\n", LoadAverage().c_str());
+    const Timing import =
         Timed({f101, "import-published", sheets, "--regn", "all", "--out", root.string(), "--chart", signs.string()},
               (root.string() + ".import.txt"));
-    std::printf("  f101 import-published --regn all        %6.1f s  (target 15 s)  exit %d\n", importSeconds,
-                importStatus);
-    const auto [checkSeconds, checkStatus] =
+    std::printf("  f101 import-published --regn all        %6.1f s  (target 15 s)  exit %d\n", import.seconds,
+                import.status);
+    // The same trees twice: one copy for the library in this program, one for f101.
+    fs::copy(root, copy, fs::copy_options::recursive);
+    const std::vector<std::string> folders = reportkit::FindReportFolders({copy.string()});
+
+    const double cpuBefore = ChildrenCpu();
+    const InProcessRun inProcess = RunControlsInProcess(folders, library);
+    const double inProcessCpu = ChildrenCpu() - cpuBefore;
+    std::printf(
+        "  controls of chapters А..Д in process     %6.1f s  %6.1f s CPU  %5.1f ms per institution "
+        "(%zu institutions, 2 processes)\n",
+        inProcess.seconds, inProcessCpu, inProcess.seconds * 1000 / static_cast<double>(folders.size()),
+        folders.size());
+    const Timing check =
         Timed({f101, "check", root.string(), "--recursive", "--quiet", "--summary-csv", root.string() + ".summary.csv"},
               root.string() + ".check.txt");
-    std::printf("  f101 check ROOT --recursive             %6.1f s  (target 20 s)  exit %d\n", checkSeconds,
-                checkStatus);
+    std::printf("  f101 check ROOT --recursive              %6.1f s  %6.1f s CPU  exit %d\n", check.seconds, check.cpu,
+                check.status);
+    const double ratio = check.seconds / inProcess.seconds;
+    const bool fast = ratio <= 1.3;
+    std::printf("  f101 check --recursive / in process      %6.2f x  (bound 1.30)  %s\n", ratio, fast ? "ok" : "SLOW");
     std::printf("  load average after: %s\n", LoadAverage().c_str());
+    std::printf("  findings by code (in process):\n");
+    for (const auto& [code, n] : inProcess.codes) std::printf("    %-14s %8ld\n", code.c_str(), n);
+
     fs::remove_all(root);
+    fs::remove_all(copy);
     for (const char* suffix : {".import.txt", ".summary.csv", ".check.txt"}) fs::remove(root.string() + suffix);
-    return importStatus == 0 && (checkStatus == 0 || checkStatus == 1) ? 0 : 1;
+    const bool ran = import.status == 0 && (check.status == 0 || check.status == 1);
+    return ran && fast ? 0 : 1;
 }
 
 }  // namespace tesma::bench

@@ -111,6 +111,12 @@ int main(int argc, char** argv) {
         std::printf("%s\n", r.current.c_str());
         return 0;
     }
+    // --population SHEETS: only the published population (the in-process controls beside f101).
+    if (argc > 2 && std::string(argv[1]) == "--population") {
+        ::setenv(TESMA_ENV_UI, "silent", 1);
+        const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "f101";
+        return bench::RunF101Commands(argv[2], tool.string(), reportkit::LibraryPath());
+    }
     const std::string population = argc > 1 ? argv[1] : "";
     const fs::path root = fs::temp_directory_path() / ("tesma-bench-" + std::to_string(::getpid()));
     fs::remove_all(root);
@@ -234,6 +240,5 @@ int main(int argc, char** argv) {
     fs::remove_all(root);
 
     if (population.empty()) return timingStatus;
-    const int populationStatus = bench::RunPopulation(population, reportkit::LibraryPath());
-    return bench::RunF101Commands(population, tool.string()) | populationStatus | timingStatus;
+    return bench::RunF101Commands(population, tool.string(), reportkit::LibraryPath()) | timingStatus;
 }

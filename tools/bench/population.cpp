@@ -5,61 +5,53 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <map>
+#include <memory>
 #include <sstream>
 
 #include "form101.h"
+#include "memory_file.h"
 #include "protocol_lines.h"
-#include "published_sheet.h"
 #include "report_folder.h"
-#include "report_tree.h"
 #include "run_host.h"
 
 namespace tesma::bench {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-int RunPopulation(const std::string& sheets, const std::string& library) {
-    const fs::path root = fs::temp_directory_path() / ("tesma-population-" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    auto start = Clock::now();
-    auto rows = reportkit::ReadPublished(sheets, "");
-    const fs::path signs = fs::path(sheets).parent_path() / "account-signs-observed.csv";
-    auto chart =
-        reportkit::ReadChart(fs::exists(signs) ? signs.string() : std::string(TESMA_DEMO_DATA) + "/account-signs.csv");
-    std::map<std::string, std::vector<reportkit::PublishedRow>> byBank;
-    for (auto& r : rows) byBank[r.regn].push_back(std::move(r));
-    std::vector<std::string> folders;
-    for (const auto& [regn, bankRows] : byBank)
-        folders.push_back(reportkit::WriteReportTree({(root / regn).string(), regn, "", 1}, bankRows, chart));
-    const double importSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-
-    // Two workers, each a process with its own copy of the library, half the institutions each.
-    start = Clock::now();
+InProcessRun RunControlsInProcess(const std::vector<std::string>& folders, const std::string& library) {
     const int workers = 2;
+    // Each worker's counts come back in an anonymous file.
+    std::vector<std::unique_ptr<reportkit::MemoryFile>> results;
+    for (int w = 0; w < workers; ++w) results.push_back(std::make_unique<reportkit::MemoryFile>("bench-counts"));
+    std::fflush(nullptr);
+    const auto start = Clock::now();
     std::vector<pid_t> children;
     for (int w = 0; w < workers; ++w) {
-        pid_t pid = ::fork();
+        const pid_t pid = ::fork();
         if (pid == 0) {
             try {
                 hostkit::Library lib(library);
                 std::map<std::string, long> counts;
                 for (std::size_t i = static_cast<std::size_t>(w); i < folders.size(); i += workers) {
                     reportkit::ReportFolder folder = reportkit::OpenReportFolder(folders[i]);
+                    // The instance f101 asks for: the register's only one (else the report as a whole).
+                    const std::int32_t instance = folder.instances.size() == 1 ? folder.instances[0].id : 0;
                     for (const auto& c : reportkit::kChapters) {
                         if (folder.TablePath(c.tableId).empty()) continue;
                         auto outcome = reportkit::RunOnFolder(
-                            lib, folder, {c.tableId, contract::kModeControl, 0, folder.dir + "protocol.txt", ""});
+                            lib, folder,
+                            {c.tableId, contract::kModeControl, instance, folder.dir + "protocol.txt", ""});
                         for (const auto& line : reportkit::ParseProtocol(outcome.appended))
                             if (!line.code.empty()) ++counts[line.code];
                         if (!outcome.messages.empty()) ++counts["(failed runs)"];
                     }
                 }
-                std::ofstream out(root / ("counts-" + std::to_string(w)));
+                std::ostringstream out;
                 for (const auto& [code, n] : counts) out << code << ' ' << n << '\n';
+                const std::string text = out.str();
+                if (::write(results[static_cast<std::size_t>(w)]->Fd(), text.data(), text.size()) !=
+                    static_cast<ssize_t>(text.size()))
+                    ::_exit(1);
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "population worker: %s\n", e.what());
                 ::_exit(1);
@@ -69,22 +61,16 @@ int RunPopulation(const std::string& sheets, const std::string& library) {
         children.push_back(pid);
     }
     for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
-    const double checkSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::map<std::string, long> counts;
-    for (int w = 0; w < workers; ++w) {
-        std::ifstream in(root / ("counts-" + std::to_string(w)));
+    InProcessRun run;
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    for (const auto& file : results) {
+        const std::string text = file->Contents();
+        std::istringstream in(text);
         std::string code;
-        long n;
-        while (in >> code >> n) counts[code] += n;
+        long n = 0;
+        while (in >> code >> n) run.codes[code] += n;
     }
-    std::printf("\nreal population: %zu institutions of %s\n", folders.size(), sheets.c_str());
-    std::printf("  report trees built in %.1f s\n", importSeconds);
-    std::printf("  controls of chapters А..Д: %.1f s in all, %.1f ms per institution (2 processes)\n", checkSeconds,
-                checkSeconds * 1000 / static_cast<double>(folders.size()));
-    std::printf("  findings by code:\n");
-    for (const auto& [code, n] : counts) std::printf("    %-14s %8ld\n", code.c_str(), n);
-    fs::remove_all(root);
-    return 0;
+    return run;
 }
 
 }  // namespace tesma::bench

@@ -1,6 +1,6 @@
 #pragma once
-// `f101 check`: the controls of one report folder (check_report.cpp), or of many, each in a
-// process of its own (check_batch.cpp).
+// `f101 check`: the controls of one report folder (check_report.cpp), or of many, checked by
+// worker processes (check_batch.cpp, batch_worker.h).
 #include <string>
 #include <vector>
 
@@ -28,9 +28,9 @@ struct CheckOptions {
     std::string writeBaseline;              // where the findings of this check are recorded
     bool statistics = false;                // counts by code after the findings
     std::string xlsx;                       // the results as a workbook (check_workbook.h)
-    // (internal) a batch's worker: where it writes its results (check_result_json.h) instead
-    // of printing them
-    std::string resultsFile;
+    int reportTimeout = 300;                // a batch's time limit per report, in seconds
+    // (internal) a batch's worker: checks the report folders the batch hands it (batch_worker.h)
+    bool batchWorker = false;
 };
 
 // What the output shows of the results, with colours where its stream is a terminal that takes them.
@@ -39,8 +39,7 @@ CheckView ViewOf(const CheckOptions& options);
 // Checks one report folder, handing each chapter's run and then the report to `sink`; returns
 // the report's result (a refusal or failure of the folder included: this never throws for them).
 ReportResult CheckReport(const CheckOptions& options, const std::string& dir, CheckSink& sink);
-// `f101 check DIR`: prints the report's results (or, in a batch's worker, writes them for the
-// batch) and returns the exit status.
+// `f101 check DIR`: prints the report's results and returns the exit status.
 int CheckReport(const CheckOptions& options, const std::string& dir);
 int CheckBatch(const CheckOptions& options);
 

@@ -1,74 +1,55 @@
-// `f101 check` on several report folders: each report checked by a worker process of its own
-// (`f101 check DIR --results-file FILE`), so that a crash or hang of one is that report's
-// failure alone; the batch reads each worker's results back and prints them itself, in the
-// order given, then its summary.
-#include "check.h"
-
-#include <fcntl.h>
+// `f101 check` on several report folders. Long-lived worker processes (one per core, or -j N)
+// each load the library once and check report after report, handed out one at a time from the
+// queue of folders, so that a report costs what the library's work on it costs and not the
+// start of a process. A crash or hang of one report is still that report's failure alone: its
+// worker is killed (a hang at the per-report time limit), the report is reported failed with
+// the chapters it had sent, and a fresh worker takes the next report. The batch prints each
+// report's results itself, in the order given, then its summary.
+#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
-#include <sstream>
 #include <thread>
 
+#include "batch_progress.h"
+#include "check.h"
 #include "check_output.h"
 #include "check_result_json.h"
 #include "check_summary.h"
 #include "check_workbook.h"
 #include "command_support.h"
-#include "finding_filter.h"
-#include "platform/unique_fd.h"
 #include "report_folder.h"
 #include "report_identity.h"
 #include "stop_signals.h"
+#include "worker_process.h"
 
 namespace tesma::f101 {
 
 namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// A scratch folder for the workers' output, removed with everything in it.
-struct ScratchDir {
-    std::string path;
-    ScratchDir() {
-        std::string pattern = (fs::temp_directory_path() / "f101-batch-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a scratch folder in " + fs::temp_directory_path().string());
-        path = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-};
+// After a stop, how long a worker has to end the run it is on before it is killed.
+constexpr auto kStopGrace = std::chrono::seconds(10);
 
-enum class State { Waiting, Running, Done, NotRun };
+enum class State { Waiting, Running, Done };
 
 struct Job {
     std::string dir;
-    std::string out, err, results;  // the worker's standard output and error, and its results
-    pid_t pid = -1;
     State state = State::Waiting;
-    std::chrono::steady_clock::time_point start;
+    Clock::time_point start;
     BatchReport report;
 };
 
-std::vector<std::string> WorkerArguments(const CheckOptions& o, const Job& job) {
-    std::vector<std::string> args = {"f101", "check", job.dir, "--results-file", job.results};
+std::vector<std::string> WorkerArguments(const CheckOptions& o) {
+    // "-": the report folders come on the worker's standard input.
+    std::vector<std::string> args = {"f101", "check", "-", "--batch-worker"};
     for (const std::string& c : o.chapters) args.insert(args.end(), {"--chapter", c});
     if (o.run.instance >= 0) args.insert(args.end(), {"--instance", std::to_string(o.run.instance)});
     if (!o.run.overrideDir.empty()) args.insert(args.end(), {"--override", o.run.overrideDir});
@@ -87,76 +68,215 @@ std::vector<std::string> WorkerArguments(const CheckOptions& o, const Job& job) 
     return args;
 }
 
-void Start(const CheckOptions& o, const std::string& self, Job& job) {
-    const std::vector<std::string> args = WorkerArguments(o, job);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    job.start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error(std::string("cannot start a worker process: ") + std::strerror(errno));
-    if (pid == 0) {
-        // The worker gets its own process group: a stop reaches it through the batch, once.
-        ::setpgid(0, 0);
-        signal(SIGINT, SIG_DFL);
-        signal(SIGTERM, SIG_DFL);
-        // Close-on-exec: the worker keeps only the copies on its standard output and error.
-        const UniqueFd out(::open(job.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-        const UniqueFd err(::open(job.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-        if (!out || !err || ::dup2(out.Get(), 1) < 0 || ::dup2(err.Get(), 2) < 0) ::_exit(kCouldNotCheck);
-        ::execv(self.c_str(), argv.data());
-        ::_exit(127);
-    }
-    job.pid = pid;
-    job.state = State::Running;
-}
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The worker's results as it sent them: the report, or, from a worker that ended before it
-// said its result (or garbled it), the chapters it sent before that.
-ReportResult ReadResults(const Job& job) {
+// A worker and the report it is on.
+struct Slot {
+    std::unique_ptr<WorkerProcess> process;
+    std::optional<std::size_t> job;
     ResultReader reader;
-    std::istringstream in(FileBytes(job.results));
-    try {
-        for (std::string line; std::getline(in, line);)
-            if (reader.Add(line)) return reader.Take();
-    } catch (const std::runtime_error&) {
-    }
-    ReportResult partial;
-    partial.folder = job.dir;
-    partial.chapters = reader.Pending();
-    partial.cutOff = true;
-    return partial;
-}
+};
 
-void Finish(Job& job, int raw) {
-    job.report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - job.start).count();
-    job.pid = -1;
-    job.state = State::Done;
-    int status = kCouldNotCheck;
-    if (WIFEXITED(raw))
-        status = WEXITSTATUS(raw);
-    else if (WIFSIGNALED(raw))
-        status = WTERMSIG(raw) == SIGINT || WTERMSIG(raw) == SIGTERM ? int{kStopped} : int{kCouldNotCheck};
-    if (status > kCouldNotCheck && status != kStopped) status = kCouldNotCheck;  // could not start, or crashed
-    ReportResult& r = job.report.result = ReadResults(job);
-    if (r.cutOff) {
-        // It ended without a word: a failure, unless the batch stopped it.
-        r.counts = {0, 0, status == kStopped ? 0 : 1};
-        if (status == kClean || status == kFindings) status = kCouldNotCheck;
-        r.stopped = status == kStopped;
+class Batch {
+public:
+    Batch(const CheckOptions& o, std::vector<std::string> dirs, CheckSink& sinks)
+        : sinks_(sinks), progress_(dirs.size()) {
+        std::error_code ec;
+        self_ = fs::read_symlink("/proc/self/exe", ec).string();
+        if (ec) throw std::runtime_error("cannot find this program's own file to start its workers");
+        args_ = WorkerArguments(o);
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const std::size_t parallel = o.jobs > 0 ? static_cast<std::size_t>(o.jobs) : cores;
+        slots_.resize(std::min(parallel, dirs.size()));
+        for (std::string& d : dirs) jobs_.emplace_back().dir = std::move(d);
+        limit_ = std::chrono::seconds(o.reportTimeout);
     }
-    // How the process ended is the last word on the report's exit status.
-    r.exitStatus = status;
-    r.workerOutput = FileBytes(job.out);
-    r.workerErrors = FileBytes(job.err);
-}
+
+    BatchResult Run() {
+        const auto started = Clock::now();
+        // SIGINT and SIGTERM stop the batch (and interrupt its wait).
+        const StopSignals stop({SIGINT, SIGTERM});
+        for (;;) {
+            if (stop.Asked() && !stopAt_) Stop();
+            HandOut();
+            if (Running() == 0) break;
+            Wait();
+            KillOverdue();
+            Print();
+            progress_.Show(printed_, Running());
+        }
+        progress_.Wipe();
+        for (Slot& s : slots_) End(s);
+        BatchResult batch;
+        for (std::size_t i = 0; i < jobs_.size(); ++i) {
+            Job& j = jobs_[i];
+            if (j.state == State::Waiting) {
+                j.report.run = false;
+                j.report.result.folder = j.dir;
+            } else if (i >= printed_) {
+                sinks_.ReportDone(j.report.result);
+            }
+            batch.reports.push_back(std::move(j.report));
+        }
+        batch.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        batch.stopped = stopAt_.has_value();
+        return batch;
+    }
+
+    std::size_t NotRun() const { return jobs_.size() - next_; }
+
+private:
+    std::size_t Running() const {
+        return static_cast<std::size_t>(
+            std::count_if(slots_.begin(), slots_.end(), [](const Slot& s) { return s.job; }));
+    }
+
+    // Gives every idle worker the next report, starting workers where none is left.
+    void HandOut() {
+        for (Slot& s : slots_) {
+            if (stopAt_ || next_ >= jobs_.size()) return;
+            if (s.job) continue;
+            Job& job = jobs_[next_];
+            job.start = Clock::now();
+            job.state = State::Running;
+            s.job = next_++;
+            s.reader = {};
+            // A worker that has gone since its last report is replaced, once.
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                if (!s.process) s.process = std::make_unique<WorkerProcess>(self_, args_);
+                if (s.process->Send(job.dir)) break;
+                s.process->Reap();
+                s.process.reset();
+            }
+            if (!s.process) {
+                s.process = std::make_unique<WorkerProcess>(self_, args_);
+                Drop(s, "could not be handed it");
+            }
+        }
+    }
+
+    // Waits for results (or a worker's end), the next time limit, or a stop.
+    void Wait() {
+        std::vector<pollfd> fds;
+        for (const Slot& s : slots_)
+            if (s.job) fds.push_back({s.process->ResultsFd(), POLLIN, 0});
+        ::poll(fds.data(), fds.size(), 100);  // a stop interrupts it; a time limit is seen within 0.1 s
+        for (Slot& s : slots_) {
+            if (!s.job) continue;
+            std::vector<std::string> lines;
+            const bool open = s.process->ReadLines(lines);
+            for (const std::string& line : lines) {
+                if (!s.job) break;
+                try {
+                    if (s.reader.Add(line)) Done(s, s.reader.Take());
+                } catch (const std::runtime_error& e) {
+                    Drop(s, "sent what is not a check result (" + std::string(e.what()) + "); it was killed");
+                }
+            }
+            if (!open && s.process) Ended(s);
+        }
+    }
+
+    // A report whose worker is past the time limit (or, after a stop, past the grace to end its
+    // run) is ended with it.
+    void KillOverdue() {
+        const auto now = Clock::now();
+        for (Slot& s : slots_) {
+            if (!s.job) continue;
+            const Job& job = jobs_[*s.job];
+            if (stopAt_ && now - *stopAt_ > kStopGrace)
+                Drop(s, "did not end its run within " + std::to_string(kStopGrace.count()) +
+                            " s of the stop; it was killed");
+            else if (now - job.start > limit_)
+                Drop(s, "gave no result within " + std::to_string(limit_.count()) +
+                            " s (--report-timeout); it was killed");
+        }
+    }
+
+    void Done(Slot& s, ReportResult result) {
+        Job& job = jobs_[*s.job];
+        result.workerOutput = s.process->TakeOutput();
+        result.workerErrors = s.process->TakeErrors();
+        job.report.result = std::move(result);
+        Close(s, job);
+    }
+
+    // The worker ended by itself: on a report, that report's failure.
+    void Ended(Slot& s) {
+        const int status = s.process->Reap();
+        if (s.job) Failed(s, DescribeEnd(status) + " before it gave the report's result");
+        s.process.reset();
+    }
+
+    // The worker is killed, and the report it was on is its failure.
+    void Drop(Slot& s, const std::string& why) {
+        s.process->Kill();
+        Failed(s, why);
+        s.process.reset();
+    }
+
+    // The report the worker was on ends without its result: what it sent so far, and why.
+    void Failed(Slot& s, const std::string& why) {
+        Job& job = jobs_[*s.job];
+        ReportResult& r = job.report.result;
+        r = {};
+        r.folder = job.dir;
+        r.chapters = s.reader.Pending();
+        r.cutOff = true;
+        r.failures.push_back({job.dir + ": the process checking this report " + why, job.dir});
+        if (stopAt_)
+            r.stopped = true;
+        else
+            r.endedByFailure = true;
+        r.counts = CountsOf(r);
+        r.exitStatus = ExitStatusOf(r);
+        r.workerOutput = s.process->TakeOutput();
+        r.workerErrors = s.process->TakeErrors();
+        Close(s, job);
+    }
+
+    void Close(Slot& s, Job& job) {
+        job.report.seconds = std::chrono::duration<double>(Clock::now() - job.start).count();
+        job.state = State::Done;
+        s.job.reset();
+        s.reader = {};
+    }
+
+    // The stop: no report is handed out any more; the workers on one end its run and send it
+    // as stopped, the others end at once.
+    void Stop() {
+        stopAt_ = Clock::now();
+        for (Slot& s : slots_) {
+            if (!s.process) continue;
+            if (s.job) s.process->Signal(SIGINT);
+            s.process->CloseInput();
+        }
+    }
+
+    // Each report whole as soon as it and those before it are done.
+    void Print() {
+        if (printed_ >= jobs_.size() || jobs_[printed_].state != State::Done) return;
+        progress_.Wipe();
+        while (printed_ < jobs_.size() && jobs_[printed_].state == State::Done)
+            sinks_.ReportDone(jobs_[printed_++].report.result);
+    }
+
+    // No more reports: the worker ends by itself.
+    static void End(Slot& s) {
+        if (!s.process) return;
+        s.process->CloseInput();
+        s.process->Reap();
+        s.process.reset();
+    }
+
+    CheckSink& sinks_;
+    BatchProgress progress_;
+    std::string self_;
+    std::vector<std::string> args_;
+    std::vector<Job> jobs_;
+    std::vector<Slot> slots_;
+    std::size_t next_ = 0, printed_ = 0;
+    std::chrono::seconds limit_{};
+    std::optional<Clock::time_point> stopAt_;
+};
 
 // The institution of a report its worker did not name (not run, or ended without its result),
 // for the summary's order and columns; nothing when the folder cannot be read.
@@ -176,16 +296,10 @@ int CheckBatch(const CheckOptions& o) {
     return Guarded([&] {
         if (!o.run.protocol.empty())
             throw reportkit::UsageError("--protocol names one file: give it with a single report folder");
-        if (!o.resultsFile.empty()) throw reportkit::UsageError("--results-file is for a single report");
         std::vector<std::string> dirs = o.recursive ? reportkit::FindReportFolders(o.dirs) : o.dirs;
         if (dirs.empty())
             throw reportkit::UsageError(
                 "no dated report folder (…/<form folder>/<YYYYMMDD>/ with rfdef.DB) under the folders given");
-        std::error_code ec;
-        const std::string self = fs::read_symlink("/proc/self/exe", ec).string();
-        if (ec) throw std::runtime_error("cannot find this program's own file to start its workers");
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        const std::size_t parallel = static_cast<std::size_t>(o.jobs > 0 ? o.jobs : static_cast<int>(cores));
 
         // Each report printed whole as soon as it and those before it are done, then the
         // summary (on standard error with --json, where standard output is JSON Lines).
@@ -206,60 +320,15 @@ int CheckBatch(const CheckOptions& o) {
         std::optional<WorkbookOutput> workbook;
         if (!o.xlsx.empty()) sinks.Add(workbook.emplace(o.xlsx, true, o.explain));
 
-        ScratchDir scratch;
-        std::vector<Job> jobs(dirs.size());
-        for (std::size_t i = 0; i < dirs.size(); ++i) {
-            const std::string base = scratch.path + "/" + std::to_string(i);
-            jobs[i].dir = dirs[i];
-            jobs[i].out = base + ".out";
-            jobs[i].err = base + ".err";
-            jobs[i].results = base + ".results";
-        }
-
-        const auto started = std::chrono::steady_clock::now();
-        // SIGINT and SIGTERM stop the batch (and interrupt the wait for a worker).
-        const StopSignals stop({SIGINT, SIGTERM});
-        std::size_t next = 0, printed = 0, running = 0;
-        bool forwarded = false;
-        for (;;) {
-            while (!stop.Asked() && running < parallel && next < jobs.size()) Start(o, self, jobs[next++]), ++running;
-            if (stop.Asked() && !forwarded) {
-                for (Job& j : jobs)
-                    if (j.state == State::Running) ::kill(j.pid, SIGINT);
-                forwarded = true;
-            }
-            if (running == 0) break;
-            int raw = 0;
-            const pid_t pid = ::waitpid(-1, &raw, 0);
-            if (pid < 0) {
-                if (errno == EINTR) continue;
-                break;
-            }
-            for (Job& j : jobs)
-                if (j.pid == pid) Finish(j, raw), --running;
-            while (printed < jobs.size() && jobs[printed].state == State::Done)
-                sinks.ReportDone(jobs[printed++].report.result);
-        }
-        BatchResult batch;
-        for (std::size_t i = 0; i < jobs.size(); ++i) {
-            Job& j = jobs[i];
-            if (i >= next) {
-                j.state = State::NotRun;
-                j.report.run = false;
-                j.report.result.folder = j.dir;
-            } else if (j.state == State::Running) {
-                Finish(j, 0);  // the wait for it failed: whatever it left
-            }
-            if (i >= printed && j.state == State::Done) sinks.ReportDone(j.report.result);
-            if (j.report.result.regn.empty()) Identify(j.report.result);
-            batch.reports.push_back(std::move(j.report));
-        }
-        batch.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        batch.stopped = stop.Asked();
-        sinks.BatchDone(batch);
-        if (batch.stopped)
-            std::cerr << "f101: stopped; " << (jobs.size() - next) << " of " << jobs.size() << " reports not checked\n";
-        return BatchExitStatus(batch);
+        const std::size_t total = dirs.size();
+        Batch batch(o, std::move(dirs), sinks);
+        BatchResult result = batch.Run();
+        for (BatchReport& r : result.reports)
+            if (r.result.regn.empty()) Identify(r.result);
+        sinks.BatchDone(result);
+        if (result.stopped)
+            std::cerr << "f101: stopped; " << batch.NotRun() << " of " << total << " reports not checked\n";
+        return BatchExitStatus(result);
     });
 }
 

@@ -1,8 +1,9 @@
-// `f101 check DIR...`: one report folder checked in this process, several (or --recursive) each
-// by a worker process of its own.
+// `f101 check DIR...`: one report folder checked in this process, several (or --recursive) by
+// worker processes.
 #include <cctype>
 #include <memory>
 
+#include "batch_worker.h"
 #include "check.h"
 #include "commands.h"
 #include "rule_catalogue.h"
@@ -28,8 +29,7 @@ Command AddCheck(CLI::App& app) {
                   "Run every control but change no file: the protocol goes to a scratch file (unless --protocol), "
                   "the rebuilt totals and normalised amounts are dropped");
     cmd->add_flag("--recursive", o->recursive, "Check every dated report folder under the folders given");
-    cmd->add_option("-j,--jobs", o->jobs,
-                    "Reports checked at once, each in its own process (default: the number of cores)")
+    cmd->add_option("-j,--jobs", o->jobs, "Worker processes checking reports at once (default: the number of cores)")
         ->check(CLI::PositiveNumber);
     cmd->add_option("--summary-csv", o->summaryCsv, "Write the summary table (one row per report) to this CSV file");
     cmd->add_option("--ignore", o->ignore, "Drop these finding codes from the output, the counts and the exit status")
@@ -50,12 +50,17 @@ Command AddCheck(CLI::App& app) {
     cmd->add_option("--xlsx", o->xlsx,
                     "Also write the findings as a workbook: every finding on one sheet, each chapter table with "
                     "its findings' cells in colour and notes (with several reports: a summary sheet first)");
-    cmd->add_option("--results-file", o->resultsFile, "Where a worker of a batch writes its results")->group("");
+    cmd->add_option("--report-timeout", o->reportTimeout,
+                    "With several reports: a report not checked within this many seconds is a failure, its worker "
+                    "killed (default 300)")
+        ->check(CLI::PositiveNumber);
+    cmd->add_flag("--batch-worker", o->batchWorker, "A worker process of a batch")->group("");
     cmd->footer(
         "Exit status: 0 no error found, 1 errors found, 2 usage error (bad folder or option), 3 a report could not be "
         "checked (damaged table, failure of the library), 130 stopped. With several reports: the worst of them. "
         "Findings dropped by --ignore or set aside by --baseline count for nothing.");
     return {cmd, [o] {
+                if (o->batchWorker) return RunBatchWorker(*o);
                 if (o->recursive || o->dirs.size() > 1) return CheckBatch(*o);
                 return CheckReport(*o, o->dirs.empty() ? std::string() : o->dirs.front());
             }};

@@ -2,7 +2,6 @@
 // and handed to the check's sinks as each run ends, then the report as a whole with its counts
 // and exit status. A dry run sends the protocol to a scratch file and asks the library to drop
 // its table changes, and then proves that no file of the folder changed.
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,8 +22,8 @@
 #include "command_support.h"
 #include "finding_filter.h"
 #include "instance_choice.h"
+#include "memory_file.h"
 #include "platform/locale/calendar.h"
-#include "platform/unique_fd.h"
 #include "report_identity.h"
 #include "rule_catalogue.h"
 #include "run_host.h"
@@ -48,20 +47,6 @@ std::map<std::string, std::string> Snapshot(const std::string& dir) {
     }
     return files;
 }
-
-// A scratch protocol file for a dry run, removed at the end.
-struct ScratchProtocol {
-    std::string path;
-    ScratchProtocol() {
-        std::string pattern = (fs::temp_directory_path() / "f101-dry-run-XXXXXX").string();
-        if (!UniqueFd(::mkstemp(pattern.data())))
-            throw std::runtime_error("cannot create a scratch protocol file in " + fs::temp_directory_path().string());
-        path = pattern;
-    }
-    ~ScratchProtocol() { ::unlink(path.c_str()); }
-    ScratchProtocol(const ScratchProtocol&) = delete;
-    ScratchProtocol& operator=(const ScratchProtocol&) = delete;
-};
 
 // Now, in local time: 2015-12-01T09:30:00+03:00.
 std::string LocalTimeNow() {
@@ -150,9 +135,11 @@ void RunChecks(const CheckOptions& o, ReportResult& result, CheckSink& sink) {
         throw reportkit::UsageError(o.run.overrideDir +
                                     ": no such folder (--override names the folder of the tables \"!.<file>\")");
     hostkit::Library lib(reportkit::LibraryPath());
-    std::optional<ScratchProtocol> scratch;
-    if (o.dryRun && o.run.protocol.empty()) scratch.emplace();
-    const std::string protocol = scratch ? scratch->path : o.run.ProtocolPath(folder);
+    // A dry run's protocol, unless one is named, is an anonymous file in memory: nothing of it is
+    // left on disk, however the check ends.
+    std::optional<reportkit::MemoryFile> scratch;
+    if (o.dryRun && o.run.protocol.empty()) scratch.emplace("f101-dry-run-protocol");
+    const std::string protocol = scratch ? scratch->Path() : o.run.ProtocolPath(folder);
     const auto before = o.dryRun ? Snapshot(folder.dir) : std::map<std::string, std::string>{};
     FindingFilter filter(std::set<std::string>(o.ignore.begin(), o.ignore.end()),
                          o.baseline.empty() ? std::nullopt : std::optional<Baseline>(Baseline::Read(o.baseline)));
@@ -201,26 +188,13 @@ ReportResult CheckReport(const CheckOptions& o, const std::string& dir, CheckSin
 }
 
 int CheckReport(const CheckOptions& o, const std::string& dir) {
-    // A batch's worker prints nothing itself: it sends its results to the batch, which prints them.
-    std::optional<std::ofstream> results;
-    std::unique_ptr<CheckSink> output;
-    if (!o.resultsFile.empty()) {
-        results.emplace(o.resultsFile, std::ios::binary | std::ios::trunc);
-        if (!*results) {
-            std::cerr << "f101: " << o.resultsFile << ": cannot write the results\n";
-            return kCouldNotCheck;
-        }
-        output = std::make_unique<ResultWriter>(*results);
-    } else {
-        output = ReportOutput(ViewOf(o), std::cout, std::cerr);
-    }
-    // The summary CSV and the baseline are the command's: a batch's worker leaves them to the batch.
+    const std::unique_ptr<CheckSink> output = ReportOutput(ViewOf(o), std::cout, std::cerr);
     CheckSinks sinks;
     sinks.Add(*output);
     std::optional<SummaryCsv> csv;
     std::optional<BaselineOutput> baseline;
-    if (o.resultsFile.empty() && !o.summaryCsv.empty()) sinks.Add(csv.emplace(o.summaryCsv));
-    if (o.resultsFile.empty() && !o.writeBaseline.empty()) sinks.Add(baseline.emplace(o.writeBaseline));
+    if (!o.summaryCsv.empty()) sinks.Add(csv.emplace(o.summaryCsv));
+    if (!o.writeBaseline.empty()) sinks.Add(baseline.emplace(o.writeBaseline));
     std::optional<WorkbookOutput> workbook;
     if (!o.xlsx.empty()) {
         const int refused = Guarded([&] { return workbook.emplace(o.xlsx, false, o.explain), int{kClean}; });

@@ -59,11 +59,12 @@ struct ReportResult {
     int exitStatus = 0;
     double seconds = 0;  // how long the check took
 
-    // A report checked by a process of its own that ended without saying its result: only the
-    // chapters it sent are known (the batch sets the counts and status from how it ended).
+    // A report whose worker process (in a batch) crashed, hung or was killed before it said the
+    // report's result: only the chapters it sent are known; the batch adds a failure of the
+    // check as a whole saying how the worker ended, and the counts and status follow from it.
     bool cutOff = false;
-    // What that process wrote itself on its standard output and error, beside its results:
-    // nothing, unless it crashed or something it loaded spoke.
+    // What the worker process wrote itself on its standard output and error while it checked
+    // this report, beside its results: nothing, unless it crashed or something it loaded spoke.
     std::string workerOutput, workerErrors;
 
     // Whether any chapter's run checked anything (wrote a protocol line).

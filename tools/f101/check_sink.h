@@ -53,8 +53,7 @@ private:
     std::vector<CheckSink*> sinks_;
 };
 
-// Gives a finished result to a sink as a check gives it: each chapter's run, then the report
-// (unless the result was cut off, when no more is known).
+// Gives a finished result to a sink as a check gives it: each chapter's run, then the report.
 void Replay(const ReportResult& result, CheckSink& sink);
 
 }  // namespace tesma::f101

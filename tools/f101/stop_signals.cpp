@@ -7,13 +7,16 @@ namespace tesma::f101 {
 namespace {
 
 volatile std::sig_atomic_t gStopAsked = 0;
+// StopSignals alive: an inner one (a check's run session inside a batch worker that lives for
+// many reports) keeps a stop already asked for.
+int gLiving = 0;
 
 void OnStop(int) { gStopAsked = 1; }
 
 }  // namespace
 
 StopSignals::StopSignals(std::initializer_list<int> signals) {
-    gStopAsked = 0;
+    if (gLiving++ == 0) gStopAsked = 0;
     struct sigaction sa {};
     sa.sa_handler = OnStop;
     sigemptyset(&sa.sa_mask);
@@ -29,6 +32,7 @@ StopSignals::StopSignals(std::initializer_list<int> signals) {
 }
 
 StopSignals::~StopSignals() {
+    --gLiving;
     for (const auto& [s, old] : previous_) ::sigaction(s, &old, nullptr);
 }
 

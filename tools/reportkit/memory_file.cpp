@@ -26,4 +26,13 @@ std::string MemoryFile::Contents() const {
     return out;
 }
 
+std::string MemoryFile::Take() {
+    std::string out = Contents();
+    if (!out.empty()) {
+        (void)::ftruncate(fd_.Get(), 0);
+        ::lseek(fd_.Get(), 0, SEEK_SET);
+    }
+    return out;
+}
+
 }  // namespace tesma::reportkit

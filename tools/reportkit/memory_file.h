@@ -14,7 +14,11 @@ public:
     MemoryFile& operator=(const MemoryFile&) = delete;
 
     const std::string& Path() const { return path_; }
+    int Fd() const { return fd_.Get(); }
     std::string Contents() const;
+    // The contents, the file then emptied (a process that shares its descriptor, and so its
+    // offset, goes on writing from the start).
+    std::string Take();
 
 private:
     UniqueFd fd_;
