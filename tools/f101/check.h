@@ -22,6 +22,7 @@ struct CheckOptions {
     bool recursive = false;                 // every dated report folder under the roots
     int jobs = 0;                           // reports checked at once (0: the number of cores)
     std::string summaryCsv;                 // the batch's summary table as CSV
+    std::string html;                       // the report's page; with several reports, their folder
     // (internal) a batch's worker: where it writes its results (check_result_json.h) instead
     // of printing them
     std::string resultsFile;

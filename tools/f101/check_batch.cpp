@@ -26,6 +26,7 @@
 #include "check_result_json.h"
 #include "check_summary.h"
 #include "command_support.h"
+#include "html_report.h"
 #include "platform/unique_fd.h"
 #include "report_folder.h"
 #include "stop_signals.h"
@@ -175,6 +176,8 @@ int CheckBatch(const CheckOptions& o) {
         sinks.Add(reports);
         sinks.Add(table);
         if (!o.summaryCsv.empty()) sinks.Add(csv.emplace(o.summaryCsv));
+        std::optional<HtmlBatch> html;
+        if (!o.html.empty()) sinks.Add(html.emplace(o.html, o.language));
 
         ScratchDir scratch;
         std::vector<Job> jobs(dirs.size());

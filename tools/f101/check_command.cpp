@@ -30,6 +30,9 @@ Command AddCheck(CLI::App& app) {
                     "Reports checked at once, each in its own process (default: the number of cores)")
         ->check(CLI::PositiveNumber);
     cmd->add_option("--summary-csv", o->summaryCsv, "With several reports: write the summary table to this CSV file");
+    cmd->add_option("--html", o->html,
+                    "Write the findings as a page to read in a browser, each with its row and the rule's arithmetic "
+                    "(with several reports: a folder with index.html and a page per report)");
     cmd->add_option("--results-file", o->resultsFile, "Where a worker of a batch writes its results")->group("");
     cmd->footer(
         "Exit status: 0 no error found, 1 errors found, 2 usage error (bad folder or option), 3 a report could not be "

@@ -17,6 +17,7 @@
 #include "check_output.h"
 #include "check_result_json.h"
 #include "command_support.h"
+#include "html_report.h"
 #include "instance_choice.h"
 #include "platform/locale/calendar.h"
 #include "platform/unique_fd.h"
@@ -194,13 +195,24 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
     } else {
         output = ReportOutput(CheckView{o.run.json, o.explain, o.quiet, o.severity}, std::cout, std::cerr);
     }
-    ReportResult result = CheckReport(o, dir, *output);
-    const int status = result.exitStatus;
+    // The page is written beside the printed output, by a worker of a batch never (the batch
+    // writes the pages of its reports).
+    std::optional<HtmlReport> html;
+    CheckSinks sinks;
+    sinks.Add(*output);
+    if (!o.html.empty() && o.resultsFile.empty()) sinks.Add(html.emplace(o.html, o.language));
+    ReportResult result = CheckReport(o, dir, sinks);
+    int status = result.exitStatus;
     BatchResult one;
     one.seconds = result.seconds;
     one.stopped = result.stopped;
     one.reports.push_back({std::move(result), true, one.seconds});
-    output->BatchDone(one);
+    try {
+        sinks.BatchDone(one);
+    } catch (const std::exception& e) {
+        std::cerr << "f101: " << text::ToUtf8(e.what()) << '\n';
+        status = std::max(status, int{kCouldNotCheck});
+    }
     return status;
 }
 
