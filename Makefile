@@ -2,7 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
-PACKAGES   := cmake g++ make pkg-config libsqlite3-dev libgtest-dev libgmock-dev pxlib-dev zlib1g-dev libcli11-dev nlohmann-json3-dev valgrind
+PACKAGES   := cmake g++ make pkg-config libsqlite3-dev libgtest-dev libgmock-dev pxlib-dev zlib1g-dev libcli11-dev nlohmann-json3-dev valgrind chromium-headless-shell
 
 .PHONY: all deps build build-asan test test-asan clean
 

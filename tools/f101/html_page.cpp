@@ -98,8 +98,7 @@ std::optional<std::size_t> RowOf(const Finding& f, const Sheet& s, std::int32_t 
     if (f.account && !f.account->empty() && s.account >= 0)
         return AccountRow(s, *f.account, f.sign.value_or(""), instance);
     const auto& rows = s.table->rows;
-    if (f.line.row && *f.line.row >= 1 && static_cast<std::size_t>(*f.line.row) <= rows.size() &&
-        ReadsItsRow(f.record))
+    if (f.line.row && *f.line.row >= 1 && static_cast<std::size_t>(*f.line.row) <= rows.size() && ReadsItsRow(f.record))
         return static_cast<std::size_t>(*f.line.row - 1);
     return std::nullopt;
 }
@@ -183,7 +182,10 @@ private:
     void Head() {
         out_ += "<!DOCTYPE html>\n<html lang=\"";
         out_ += w_.lang;
-        out_ += "\"><head><meta charset=\"utf-8\"><meta name=\"viewport\" content=\"width=device-width\"><title>";
+        out_ +=
+            "\"><head><meta charset=\"utf-8\"><meta name=\"viewport\" content=\"width=device-width\">"
+            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">"
+            "<title>";
         AppendEscaped(out_, Heading());
         out_ += "</title><style>";
         out_ += kStyle;
@@ -227,8 +229,8 @@ private:
                 errors += f.line.severity == "error";
                 warnings += f.line.severity == "warning";
             }
-            out_ += "<tr><td class=\"t\">" + Link("c" + FindingAnchor(run, i, 0).substr(1), ChapterTitle(run)) +
-                    "</td>";
+            out_ +=
+                "<tr><td class=\"t\">" + Link("c" + FindingAnchor(run, i, 0).substr(1), ChapterTitle(run)) + "</td>";
             CountCell(errors);
             CountCell(warnings);
             CountCell(static_cast<int>(run.failures.size()));
@@ -244,8 +246,8 @@ private:
         if (failures.empty()) return;
         out_ += "<ul class=\"failures\">";
         for (const Failure& f : failures)
-            out_ += "<li><span class=\"sev failure\">" + Escaped(w_.failure) + "</span> " + Escaped(f.message) +
-                    "</li>";
+            out_ +=
+                "<li><span class=\"sev failure\">" + Escaped(w_.failure) + "</span> " + Escaped(f.message) + "</li>";
         out_ += "</ul>\n";
     }
 
@@ -290,7 +292,8 @@ private:
                         Escaped(rule->Explanation(language_)) + "</p>\n";
             for (std::size_t k : ks) OneFinding(run, index, k, sheet, rowOf[k]);
         }
-        if (sheet.table) WholeTable(run, index, *sheet.table, findingsOfRow);
+        if (sheet.table)
+            WholeTable(run, index, *sheet.table, findingsOfRow);
         else if (!sheet.error.empty())
             out_ += "<p class=\"failures\">" + Escaped(sheet.error) + "</p>";
         out_ += "</section>\n";
@@ -304,8 +307,7 @@ private:
                 "\"><p class=\"msg\"><span class=\"sev " + Escaped(sev) + "\">" + Escaped(SeverityWord(w_, sev)) +
                 "</span> <b>" + Escaped(f.line.code) + "</b> ";
         if (row)
-            out_ += Link(RowAnchor(run, index, *row + 1), std::string(w_.row) + " " + std::to_string(*row + 1)) +
-                    ": ";
+            out_ += Link(RowAnchor(run, index, *row + 1), std::string(w_.row) + " " + std::to_string(*row + 1)) + ": ";
         else if (f.line.row)
             out_ += Escaped(std::string(w_.row) + " " + std::to_string(*f.line.row)) + ": ";
         AppendEscaped(out_, f.line.message);
@@ -373,8 +375,8 @@ private:
 
     void WholeTable(const ChapterRun& run, std::size_t index, const reportkit::TableText& table,
                     const std::map<std::size_t, std::vector<std::size_t>>& findingsOfRow) {
-        out_ += "<h3>" + Escaped(w_.table) + " " + Escaped(run.table) + " \u00b7 " +
-                std::to_string(table.rows.size()) + " " + Escaped(w_.rows) + "</h3>\n<div class=\"wide\"><table class=\"sheet\"><tr><th>#</th>";
+        out_ += "<h3>" + Escaped(w_.table) + " " + Escaped(run.table) + " \u00b7 " + std::to_string(table.rows.size()) +
+                " " + Escaped(w_.rows) + "</h3>\n<div class=\"wide\"><table class=\"sheet\"><tr><th>#</th>";
         for (const std::string& field : table.fields) Cell(out_, field, IsTextField(field) ? "t" : "", "th");
         out_ += "<th class=\"t\">" + Escaped(w_.findings) + "</th></tr>\n";
         std::vector<bool> text(table.fields.size());

@@ -77,8 +77,7 @@ bool NeedsAction(const std::string& state) { return state != "clean" && state !=
 // A file name made of the safe characters of a text.
 std::string SafeName(const std::string& text) {
     std::string name;
-    for (char c : text)
-        name += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' ? c : '_';
+    for (char c : text) name += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' ? c : '_';
     return name;
 }
 
@@ -108,8 +107,8 @@ void CountsBars(std::string& out, const std::vector<HtmlBatch::Entry>& entries, 
     const int most = codes.front().findings;
     constexpr int kBar = 360, kLine = 18, kLabel = 80;
     out += "<svg role=\"img\" width=\"" + std::to_string(kLabel + kBar + 160) + "\" height=\"" +
-           std::to_string(kLine * codes.size() + 4) + "\" viewBox=\"0 0 " + std::to_string(kLabel + kBar + 160) +
-           " " + std::to_string(kLine * codes.size() + 4) + "\">";
+           std::to_string(kLine * codes.size() + 4) + "\" viewBox=\"0 0 " + std::to_string(kLabel + kBar + 160) + " " +
+           std::to_string(kLine * codes.size() + 4) + "\">";
     for (std::size_t i = 0; i < codes.size(); ++i) {
         const CodeCount& c = codes[i];
         const int width = std::max(1, kBar * c.findings / std::max(1, most));
@@ -145,7 +144,10 @@ std::string IndexPage(std::vector<HtmlBatch::Entry> entries, Language language, 
     }
     std::string out = "<!DOCTYPE html>\n<html lang=\"";
     out += w.lang;
-    out += "\"><head><meta charset=\"utf-8\"><meta name=\"viewport\" content=\"width=device-width\"><title>";
+    out +=
+        "\"><head><meta charset=\"utf-8\"><meta name=\"viewport\" content=\"width=device-width\">"
+        "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">"
+        "<title>";
     AppendEscaped(out, w.indexTitle);
     out += "</title><style>";
     out += PageStyle();
@@ -190,15 +192,15 @@ void HtmlReport::BatchDone(const BatchResult& batch) {
 HtmlBatch::HtmlBatch(std::string folder, Language language) : folder_(std::move(folder)), language_(language) {
     std::error_code ec;
     if (fs::exists(folder_, ec) && !fs::is_directory(folder_, ec))
-        throw reportkit::UsageError(folder_ + ": not a folder (with several reports, --html names the folder of "
-                                              "their pages)");
+        throw reportkit::UsageError(folder_ +
+                                    ": not a folder (with several reports, --html names the folder of "
+                                    "their pages)");
     fs::create_directories(folder_, ec);
     if (ec) throw reportkit::UsageError(folder_ + ": cannot make the folder of the pages: " + ec.message());
 }
 
 std::string HtmlBatch::PageName(const ReportResult& r) {
-    std::string base = SafeName(r.regn.empty() ? fs::path(r.SummaryName()).parent_path().filename().string()
-                                               : r.regn);
+    std::string base = SafeName(r.regn.empty() ? fs::path(r.SummaryName()).parent_path().filename().string() : r.regn);
     if (base.empty()) base = "report";
     if (!r.reportingDate.empty()) base += "-" + r.reportingDate;
     if (r.instance) base += "-" + std::to_string(r.instance);
@@ -248,8 +250,8 @@ void HtmlBatch::BatchDone(const BatchResult& batch) {
         e.state = "not run";
         entries.push_back(std::move(e));
     }
-    WriteFile((fs::path(folder_) / "index.html").string(), IndexPage(std::move(entries), language_, batch.seconds,
-                                                                      batch.stopped));
+    WriteFile((fs::path(folder_) / "index.html").string(),
+              IndexPage(std::move(entries), language_, batch.seconds, batch.stopped));
     if (!firstError_.empty()) throw std::runtime_error(firstError_);
 }
 

@@ -40,8 +40,8 @@ public:
         std::string page;  // file name in the folder; empty when no page was written
         std::string regn, bankName, reportingDate, folder;
         FindingCounts counts;
-        std::string state;                               // clean, findings, failed, stopped, refused, not run
-        std::map<std::string, int> findingsByCode;       // code → findings
+        std::string state;                              // clean, findings, failed, stopped, refused, not run
+        std::map<std::string, int> findingsByCode;      // code → findings
         std::map<std::string, std::string> severityOf;  // code → error / warning
     };
 
