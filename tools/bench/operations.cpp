@@ -19,6 +19,7 @@
 #include "host/dispatcher.h"
 #include "host/run_entry.h"
 #include "keyed_copy.h"
+#include "pages.h"
 #include "platform/engine/files.h"
 #include "platform/engine/paradox.h"
 #include "platform/engine/query.h"
@@ -207,9 +208,10 @@ int main(int argc, char** argv) {
     const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "f101";
     const int timingStatus =
         bench::RunTimingChecks(tool.string(), reportkit::LibraryPath(), report.current, (root / "timings").string());
+    const int pageStatus = bench::RunPageFigures(tool.string(), report.current, (root / "pages").string());
     fs::remove_all(root);
 
-    if (population.empty()) return timingStatus;
+    if (population.empty()) return timingStatus | pageStatus;
     const int populationStatus = bench::RunPopulation(population, reportkit::LibraryPath());
-    return bench::RunF101Commands(population, tool.string()) | populationStatus | timingStatus;
+    return bench::RunF101Commands(population, tool.string()) | populationStatus | timingStatus | pageStatus;
 }

@@ -32,7 +32,9 @@ th{background:#eee;font-weight:600}td.t,th.t{text-align:left}
 .explain{color:#333;background:#f6f6f6;padding:.3em .6em;margin:.2em 0 .4em;max-width:60em}
 td.cmp,th.cmp{background:#ffcc33;outline:2px solid #8b0000;outline-offset:-2px}
 tr.from td.t{font-style:italic}
-.sheet{font-size:12px}.sheet tr.flag td{background:#fdecea}.sheet tr:target td{background:#fff59d}
+.sheet{font-size:12px;table-layout:fixed;margin:0;font-variant-numeric:tabular-nums}
+.sheet td,.sheet th{overflow:hidden;text-overflow:ellipsis}.piece+.piece .sheet{border-top:0}
+.piece{content-visibility:auto;contain-intrinsic-size:auto 3800px}.sheet tr.flag td{background:#fdecea}.sheet tr:target td{background:#fff59d}
 .finding:target{background:#fff8d0}.failures li{color:#4a148c;font-weight:700}
 .counts td.z{color:#999}a{color:#1a4fa0}
 #only{margin-right:.4em}#only:checked~table tr.clean{display:none}
@@ -132,6 +134,12 @@ void Cell(std::string& out, std::string_view text, std::string_view cls = {}, st
     out += "</";
     out += tag;
     out += '>';
+}
+
+// The characters of a UTF-8 text (its bytes that do not continue a character).
+std::size_t CodePoints(std::string_view text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 bool IsTextField(const std::string& name) { return name == "NBAL2" || name == "A_P"; }
@@ -373,27 +381,60 @@ private:
         out_ += "</table></div>\n";
     }
 
+    // The chapter's table in pieces of kPiece rows, each a table of its own with the same fixed
+    // column widths, which the browser lays out and draws only when it comes into view: a
+    // chapter of thousands of accounts opens at once. (Printing draws every piece.)
     void WholeTable(const ChapterRun& run, std::size_t index, const reportkit::TableText& table,
                     const std::map<std::size_t, std::vector<std::size_t>>& findingsOfRow) {
+        constexpr std::size_t kPiece = 200;
         out_ += "<h3>" + Escaped(w_.table) + " " + Escaped(run.table) + " \u00b7 " + std::to_string(table.rows.size()) +
-                " " + Escaped(w_.rows) + "</h3>\n<div class=\"wide\"><table class=\"sheet\"><tr><th>#</th>";
-        for (const std::string& field : table.fields) Cell(out_, field, IsTextField(field) ? "t" : "", "th");
-        out_ += "<th class=\"t\">" + Escaped(w_.findings) + "</th></tr>\n";
-        std::vector<bool> text(table.fields.size());
-        for (std::size_t c = 0; c < text.size(); ++c) text[c] = IsTextField(table.fields[c]);
-        for (std::size_t r = 0; r < table.rows.size(); ++r) {
+                " " + Escaped(w_.rows) + "</h3>\n<div class=\"wide\">";
+        const std::size_t columns = table.fields.size();
+        std::vector<bool> text(columns);
+        std::vector<std::size_t> widths(columns + 2);  // in characters: #, the fields, the findings
+        widths[0] = std::to_string(table.rows.size()).size();
+        widths[columns + 1] = CodePoints(w_.findings);
+        for (std::size_t c = 0; c < columns; ++c) {
+            text[c] = IsTextField(table.fields[c]);
+            // A bold capital is wider than a digit, the unit of the widths.
+            widths[c + 1] = CodePoints(table.fields[c]) * 4 / 3 + 1;
+            for (const auto& row : table.rows) widths[c + 1] = std::max(widths[c + 1], CodePoints(row[c]));
+        }
+        for (const auto& [row, ks] : findingsOfRow) widths[columns + 1] = std::max(widths[columns + 1], 9 * ks.size());
+        std::string colgroup = "<colgroup>";
+        std::size_t total = 0;
+        for (std::size_t c = 0; c < widths.size(); ++c) {
+            const std::size_t width = widths[c] + (c > 0 && c <= columns && text[c - 1] ? 4 : 2);
+            total += width;
+            colgroup += "<col style=\"width:" + std::to_string(width) + "ch\">";
+        }
+        colgroup += "</colgroup>";
+        const std::string piece =
+            "<div class=\"piece\"><table class=\"sheet\" style=\"width:" + std::to_string(total) + "ch\">" + colgroup;
+        for (std::size_t r = 0; r < table.rows.size() || r == 0; ++r) {
+            if (r % kPiece == 0) {
+                if (r) out_ += "</table></div>";
+                out_ += piece;
+                if (r == 0) {
+                    out_ += "<tr><th>#</th>";
+                    for (const std::string& field : table.fields)
+                        Cell(out_, field, IsTextField(field) ? "t" : "", "th");
+                    out_ += "<th class=\"t\">" + Escaped(w_.findings) + "</th></tr>\n";
+                }
+            }
+            if (r >= table.rows.size()) break;
             const auto flagged = findingsOfRow.find(r);
             out_ += "<tr id=\"" + RowAnchor(run, index, r + 1) + "\"";
             if (flagged != findingsOfRow.end()) out_ += " class=\"flag\"";
             out_ += "><td>" + std::to_string(r + 1) + "</td>";
-            for (std::size_t c = 0; c < text.size(); ++c) Cell(out_, table.rows[r][c], text[c] ? "t" : "");
+            for (std::size_t c = 0; c < columns; ++c) Cell(out_, table.rows[r][c], text[c] ? "t" : "");
             out_ += "<td class=\"t\">";
             if (flagged != findingsOfRow.end())
                 for (std::size_t k : flagged->second)
                     out_ += Link(FindingAnchor(run, index, k + 1), run.findings[k].line.code) + " ";
             out_ += "</td></tr>\n";
         }
-        out_ += "</table></div>\n";
+        out_ += "</table></div></div>\n";
     }
 
     const ReportResult& r_;
