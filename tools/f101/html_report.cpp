@@ -158,7 +158,7 @@ std::string IndexPage(std::vector<HtmlBatch::Entry> entries, Language language, 
            std::to_string(total.failures) + "</dd>";
     char time[32];
     std::snprintf(time, sizeof time, "%.1f s", seconds);
-    out += "<dt>\u23f1</dt><dd>" + std::string(time) + "</dd></dl>\n";
+    out += "<dt>" + Escaped(w.time) + "</dt><dd>" + std::string(time) + "</dd></dl>\n";
     if (stopped) out += "<p class=\"failures\"><b>" + Escaped(w.stopped) + "</b></p>\n";
     CountsBars(out, entries, w);
     out += "<h2>" + Escaped(w.reports) + "</h2>\n<div><input type=\"checkbox\" id=\"only\"><label for=\"only\">" +

@@ -21,7 +21,7 @@ struct PageWords {
     std::string_view row, account, difference, rule, table, rows, findings, noFindings, reports, code;
     std::string_view previous, current, active, passive, counter, others, ofAccount;
     std::string_view onlyWithFindings, byCode, allReports, state, stopped, notRun, refused, clean, failed;
-    std::string_view withErrors, warningsOnly, cutOff, explanation;
+    std::string_view time, withErrors, warningsOnly, cutOff, explanation;
 };
 
 const PageWords& WordsOf(Language language);
