@@ -26,14 +26,9 @@ std::string LoadAverage() {
     return one + " " + five + " " + fifteen;
 }
 
-struct Timing {
-    double seconds = 0;  // wall clock
-    int status = -1;
-    double cpu = 0;  // user and system time of the program and every process it waited for
-};
+}  // namespace
 
-// Runs the program with its output to a file; the time it took, and its exit status.
-Timing Timed(const std::vector<std::string>& args, const std::string& output) {
+Timing Timed(const std::vector<std::string>& args, const std::string& output, const std::string& errors) {
     // What this program printed so far goes out now, not again from the child's copy of the buffer.
     std::fflush(nullptr);
     const auto start = std::chrono::steady_clock::now();
@@ -43,6 +38,7 @@ Timing Timed(const std::vector<std::string>& args, const std::string& output) {
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         if (!std::freopen(output.c_str(), "w", stdout)) ::_exit(126);
+        if (!errors.empty() && !std::freopen(errors.c_str(), "w", stderr)) ::_exit(126);
         ::setenv(TESMA_ENV_UI, "silent", 1);
         ::execv(args[0].c_str(), argv.data());
         ::_exit(127);
@@ -54,8 +50,6 @@ Timing Timed(const std::vector<std::string>& args, const std::string& output) {
     return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
             WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, seconds(usage.ru_utime) + seconds(usage.ru_stime)};
 }
-
-}  // namespace
 
 int RunF101Commands(const std::string& sheets, const std::string& f101) {
     const fs::path root = fs::temp_directory_path() / ("tesma-f101-all-" + std::to_string(::getpid()));

@@ -1,13 +1,11 @@
 #include "pages.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
+
+#include "f101_commands.h"
 
 namespace tesma::bench {
 
@@ -15,24 +13,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs a program with its output and errors dropped; the wall-clock seconds, or a negative
-// number when it did not end well.
+// The wall-clock seconds of a program with its output and errors dropped, or a negative number
+// when it did not end well.
 double Seconds(const std::vector<std::string>& args) {
-    std::fflush(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr)) ::_exit(126);
-        ::execv(args[0].c_str(), argv.data());
-        ::_exit(127);
-    }
-    int raw = 0;
-    ::waitpid(pid, &raw, 0);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return WIFEXITED(raw) && WEXITSTATUS(raw) <= 1 ? seconds : -1;
+    const Timing t = Timed(args, "/dev/null", "/dev/null");
+    return t.status == 0 || t.status == 1 ? t.seconds : -1;
 }
 
 std::string Browser() {
