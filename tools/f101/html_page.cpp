@@ -237,8 +237,7 @@ private:
                 errors += f.line.severity == "error";
                 warnings += f.line.severity == "warning";
             }
-            out_ +=
-                "<tr><td class=\"t\">" + Link("c" + FindingAnchor(run, i, 0).substr(1), ChapterTitle(run)) + "</td>";
+            out_ += "<tr><td class=\"t\">" + Link(ChapterAnchor(run, i), ChapterTitle(run)) + "</td>";
             CountCell(errors);
             CountCell(warnings);
             CountCell(static_cast<int>(run.failures.size()));
@@ -266,7 +265,7 @@ private:
 
     void Chapter(const ChapterRun& run, std::size_t index) {
         const Sheet sheet = ReadSheet(run);
-        out_ += "<section id=\"c" + FindingAnchor(run, index, 0).substr(1) + "\"><h2>" + Escaped(ChapterTitle(run));
+        out_ += "<section id=\"" + ChapterAnchor(run, index) + "\"><h2>" + Escaped(ChapterTitle(run));
         if (!run.table.empty()) out_ += " \u00b7 " + Escaped(run.table);
         out_ += "</h2>\n";
         Failures(run.failures);
@@ -453,8 +452,10 @@ std::string RunKey(const ChapterRun& run, std::size_t runIndex) {
 
 std::string_view PageStyle() { return kStyle; }
 
+std::string ChapterAnchor(const ChapterRun& run, std::size_t runIndex) { return "c" + RunKey(run, runIndex); }
+
 std::string FindingAnchor(const ChapterRun& run, std::size_t runIndex, std::size_t finding) {
-    return "f" + RunKey(run, runIndex) + (finding ? std::to_string(finding) : std::string());
+    return "f" + RunKey(run, runIndex) + std::to_string(finding);
 }
 
 std::string RowAnchor(const ChapterRun& run, std::size_t runIndex, std::size_t row) {

@@ -19,8 +19,10 @@ std::string ReportPage(const ReportResult& result, Language language, std::strin
 // The style sheet every page of the check shares.
 std::string_view PageStyle();
 
-// The ids the page gives a finding and a table row of a chapter run (ASCII: the chapter's Latin
-// letter, else the run's position), for links into it.
+// The ids the page gives a chapter run's section, its findings (1 for the first) and its table
+// rows (1 for the first), for links into it (ASCII: the chapter's Latin letter, else the run's
+// position).
+std::string ChapterAnchor(const ChapterRun& run, std::size_t runIndex);
 std::string FindingAnchor(const ChapterRun& run, std::size_t runIndex, std::size_t finding);
 std::string RowAnchor(const ChapterRun& run, std::size_t runIndex, std::size_t row);
 
