@@ -5,6 +5,8 @@ JOBS       ?= $(shell nproc)
 PACKAGES   := cmake g++ make pkg-config libsqlite3-dev libgtest-dev libgmock-dev pxlib-dev zlib1g-dev libcli11-dev nlohmann-json3-dev valgrind
 # Workbooks: written with libxlsxwriter, read with libzip and expat; openpyxl judges them in the tests.
 PACKAGES   += libxlsxwriter-dev libzip-dev libexpat1-dev python3-openpyxl
+# The check's pages are opened in a real browser by the tests.
+PACKAGES   += chromium-headless-shell
 
 .PHONY: all deps build build-asan test test-asan clean
 

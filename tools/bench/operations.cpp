@@ -19,6 +19,7 @@
 #include "host/dispatcher.h"
 #include "host/run_entry.h"
 #include "keyed_copy.h"
+#include "pages.h"
 #include "platform/engine/files.h"
 #include "platform/engine/paradox.h"
 #include "platform/engine/query.h"
@@ -235,10 +236,12 @@ int main(int argc, char** argv) {
                              {report.current + "F101_OES.DB"});
         }));
     const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "f101";
+    // The page first: the timing checks may leave the folder's tables damaged.
+    const int pageStatus = bench::RunPageFigures(tool.string(), report.current, (root / "pages").string());
     const int timingStatus =
         bench::RunTimingChecks(tool.string(), reportkit::LibraryPath(), report.current, (root / "timings").string());
     fs::remove_all(root);
 
-    if (population.empty()) return timingStatus;
-    return bench::RunF101Commands(population, tool.string(), reportkit::LibraryPath()) | timingStatus;
+    if (population.empty()) return timingStatus | pageStatus;
+    return bench::RunF101Commands(population, tool.string(), reportkit::LibraryPath()) | timingStatus | pageStatus;
 }

@@ -28,6 +28,7 @@ struct CheckOptions {
     std::string writeBaseline;              // where the findings of this check are recorded
     bool statistics = false;                // counts by code after the findings
     std::string xlsx;                       // the results as a workbook (check_workbook.h)
+    std::string html;                       // the report's page; with several reports, their folder
     int reportTimeout = 300;                // a batch's time limit per report, in seconds
     // (internal) a batch's worker: checks the report folders the batch hands it (batch_worker.h)
     bool batchWorker = false;

@@ -23,6 +23,7 @@
 #include "check_summary.h"
 #include "check_workbook.h"
 #include "command_support.h"
+#include "html_report.h"
 #include "report_folder.h"
 #include "report_identity.h"
 #include "stop_signals.h"
@@ -319,6 +320,8 @@ int CheckBatch(const CheckOptions& o) {
         if (!o.writeBaseline.empty()) sinks.Add(baseline.emplace(o.writeBaseline));
         std::optional<WorkbookOutput> workbook;
         if (!o.xlsx.empty()) sinks.Add(workbook.emplace(o.xlsx, true, o.explain));
+        std::optional<HtmlBatch> html;
+        if (!o.html.empty()) sinks.Add(html.emplace(o.html, o.language));
 
         const std::size_t total = dirs.size();
         Batch batch(o, std::move(dirs), sinks);

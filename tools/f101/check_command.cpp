@@ -50,6 +50,9 @@ Command AddCheck(CLI::App& app) {
     cmd->add_option("--xlsx", o->xlsx,
                     "Also write the findings as a workbook: every finding on one sheet, each chapter table with "
                     "its findings' cells in colour and notes (with several reports: a summary sheet first)");
+    cmd->add_option("--html", o->html,
+                    "Write the findings as a page to read in a browser, each with its row and the rule's arithmetic "
+                    "(with several reports: a folder with index.html and a page per report)");
     cmd->add_option("--report-timeout", o->reportTimeout,
                     "With several reports: a report not checked within this many seconds is a failure, its worker "
                     "killed (default 300)")

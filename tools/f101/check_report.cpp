@@ -21,6 +21,7 @@
 #include "check_workbook.h"
 #include "command_support.h"
 #include "finding_filter.h"
+#include "html_report.h"
 #include "instance_choice.h"
 #include "memory_file.h"
 #include "platform/locale/calendar.h"
@@ -201,13 +202,16 @@ int CheckReport(const CheckOptions& o, const std::string& dir) {
         if (refused != kClean) return refused;
         sinks.Add(*workbook);
     }
+    // The page is written beside the printed output.
+    std::optional<HtmlReport> html;
+    if (!o.html.empty()) sinks.Add(html.emplace(o.html, o.language));
     ReportResult result = CheckReport(o, dir, sinks);
     int status = result.exitStatus;
     BatchResult one;
     one.seconds = result.seconds;
     one.stopped = result.stopped;
     one.reports.push_back({std::move(result), true, one.seconds});
-    // A workbook that could not be written leaves the check's results unsaid: a failure.
+    // A workbook or page that could not be written leaves the check's results unsaid: a failure.
     const int written = Guarded([&] { return sinks.BatchDone(one), int{kClean}; });
     if (written != kClean && status != kStopped) status = std::max(status, written);
     return status;
