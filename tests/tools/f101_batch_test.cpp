@@ -133,12 +133,24 @@ TEST(F101BatchWorkers, EachReportAsACheckOfItAloneAndAFaultyRunIsThatReportsFail
             else
                 EXPECT_NE(message.find("no result within 20 s"), std::string::npos) << message;
             EXPECT_NE(batch.err.find(message), std::string::npos) << batch.err;
+            // Then the report's summary record, as every report's output ends.
+            ASSERT_LT(at, records.size()) << f;
+            const json& summary = records[at++];
+            EXPECT_EQ(summary["severity"], "summary") << summary.dump();
+            EXPECT_EQ(summary["report"], f);
+            EXPECT_EQ(summary["failures"], 1);
+            EXPECT_EQ(summary["exit_status"], 3);
             continue;
         }
         const std::vector<json>& expected = alone[f];
         ASSERT_LE(at + expected.size(), records.size()) << f;
         for (const json& e : expected) EXPECT_EQ(records[at++], e) << f;
     }
+    // The batch's own summary record ends the output.
+    ASSERT_LT(at, records.size()) << batch.out;
+    EXPECT_EQ(records[at]["severity"], "summary") << records[at].dump();
+    EXPECT_TRUE(records[at]["report"].is_null()) << records[at].dump();
+    EXPECT_EQ(records[at++]["reports"], folders.size());
     EXPECT_EQ(at, records.size()) << batch.out;
     // The summary table (on standard error with --json): each faulty report failed, exit 3.
     for (const std::string& f : {crash, hang}) {
@@ -154,7 +166,7 @@ TEST(F101BatchWorkers, EachReportAsACheckOfItAloneAndAFaultyRunIsThatReportsFail
 TEST(F101BatchWorkers, AStopOrAKillOfTheBatchLeavesNoWorkerAndNothingInTheTemporaryFolder) {
     TempDir dir;
     const std::string first = ImportInstitution(dir, "1481");
-    for (int i = 0; i < 8; ++i) CopyReport(first, dir / ("tree/c" + std::to_string(i)));
+    for (int i = 0; i < 24; ++i) CopyReport(first, dir / ("tree/c" + std::to_string(i)));
     for (int i = 0; i < 4; ++i) CopyReport(first, dir / ("hung/hang-in-run-" + std::to_string(i)));
     const std::string tmp = dir / "tmp";
 
@@ -163,13 +175,12 @@ TEST(F101BatchWorkers, AStopOrAKillOfTheBatchLeavesNoWorkerAndNothingInTheTempor
         fs::create_directories(tmp);
         const std::string marker = "TESMA_TEST_BATCH=" + std::to_string(::getpid()) + "-" + std::to_string(sig);
         const std::string out = dir / ("out-" + std::to_string(sig) + ".txt");
-        // A stop comes once the first report is through; a kill while every worker is in a run
-        // that never ends.
+        // A stop comes once the first report is printed (its summary line), with many still to
+        // check; a kill while every worker is in a run that never ends.
         const bool kill = sig == SIGKILL;
-        const pid_t pid =
-            kill ? StartBatch({dir / "hung", "--recursive", "-j", "2", "--dry-run"},
-                              {"TMPDIR=" + tmp, marker, "TESMA_LIB=" + kFaultyLibrary}, out)
-                 : StartBatch({dir / "tree", "--recursive", "-j", "2", "--quiet"}, {"TMPDIR=" + tmp, marker}, out);
+        const pid_t pid = kill ? StartBatch({dir / "hung", "--recursive", "-j", "2", "--dry-run"},
+                                            {"TMPDIR=" + tmp, marker, "TESMA_LIB=" + kFaultyLibrary}, out)
+                               : StartBatch({dir / "tree", "--recursive", "-j", "2"}, {"TMPDIR=" + tmp, marker}, out);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         const auto ready = [&] {
             return kill ? ProcessesMarked(marker, pid) == 2 : ReadBytes(out).find(" failures\n") != std::string::npos;

@@ -23,6 +23,7 @@
 #include "check_summary.h"
 #include "check_workbook.h"
 #include "command_support.h"
+#include "finding_filter.h"
 #include "html_report.h"
 #include "report_folder.h"
 #include "report_identity.h"
