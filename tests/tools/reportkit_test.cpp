@@ -2,6 +2,10 @@
 // save it, and the protocol lines a run appended.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "csv.h"
@@ -137,4 +141,16 @@ TEST(ProtocolLines, RowCodeSeverityAndMessageInUtf8) {
     EXPECT_EQ(lines[3].message, "12: X101 not a finding code");
     EXPECT_EQ(lines[4].message, ">>>>> Прервано оператором");  // the last line needs no CR LF
     EXPECT_TRUE(ParseProtocol("").empty());
+}
+
+TEST(FindReportFolders, SkipsHiddenFoldersSuchAsAnImportsUnfinishedTree) {
+    std::string base = (std::filesystem::temp_directory_path() / "tesma-find-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(base.data()), nullptr);
+    const std::filesystem::path root = base;
+    for (const char* tree : {"1481/F101/20151201", ".1481.f101-new-ab12/F101/20151201"}) {
+        std::filesystem::create_directories(root / tree);
+        std::ofstream(root / tree / "rfdef.DB") << "x";
+    }
+    EXPECT_EQ(FindReportFolders({root.string()}), std::vector<std::string>{(root / "1481/F101/20151201/").string()});
+    std::filesystem::remove_all(root);
 }

@@ -159,8 +159,16 @@ std::vector<std::string> FindReportFolders(const std::vector<std::string>& roots
         if (IsReportFolder(base)) found.push_back(base.string());
         std::error_code ec;
         for (fs::recursive_directory_iterator it(base, fs::directory_options::skip_permission_denied, ec), end;
-             !ec && it != end; it.increment(ec))
-            if (it->is_directory() && IsReportFolder(it->path())) found.push_back(it->path().string());
+             !ec && it != end; it.increment(ec)) {
+            if (!it->is_directory()) continue;
+            // Hidden folders are never reports: an import builds a tree under a hidden scratch
+            // name before renaming it into place, and one a killed import left is not a report.
+            if (it->path().filename().string().starts_with(".")) {
+                it.disable_recursion_pending();
+                continue;
+            }
+            if (IsReportFolder(it->path())) found.push_back(it->path().string());
+        }
     }
     for (std::string& f : found)
         if (f.back() != '/') f += '/';
