@@ -22,11 +22,11 @@ public:
     PtyProcess& operator=(const PtyProcess&) = delete;
 
     // Reads the terminal until it has shown `text` (UTF-8) since the start; false on timeout or exit.
-    bool WaitFor(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    bool WaitFor(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(60));
     void Type(const std::string& bytes);
     void Signal(int sig);
     // Waits for the end: the exit status, 128 + signal for a killed program, -1 on timeout.
-    int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(120));
     // Everything the terminal showed.
     const std::string& Screen() const { return screen_; }
     // The terminal's settings as the program left them.
