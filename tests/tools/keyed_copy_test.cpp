@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "f101_fixture.h"
 #include "platform/engine/paradox.h"
 #include "platform/engine/primary_index.h"
 #include "process.h"
@@ -20,11 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kData = TESMA_TEST_DATA;
-
-ProcessResult F101(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(TESMA_F101_PATH));
-    return RunProgram(args, "TESMA_UI=silent");
-}
 
 // The rows of a table in its order, each as its fields' texts by name, without the row key.
 std::vector<std::string> Rows(const std::string& path) {
@@ -60,8 +56,8 @@ TEST(KeyedReport, ControlsSortsAndFillingGiveWhatTheUnkeyedReportGives) {
         SCOPED_TRACE(regn);
         TempDir dir;
         ProcessResult imported =
-            F101({"import-published", kData + "/f101-2015-12-01-sample.csv", "--regn", regn, "--out", dir / "plain",
-                  "--chart", std::string(TESMA_DEMO_DIR) + "/account-signs.csv"});
+            RunF101({"import-published", kData + "/f101-2015-12-01-sample.csv", "--regn", regn, "--out", dir / "plain",
+                     "--chart", std::string(TESMA_DEMO_DIR) + "/account-signs.csv"});
         ASSERT_EQ(imported.status, 0) << imported.err;
         const std::string plain = imported.out.substr(0, imported.out.find('\n'));
         const std::string keyed = dir / "keyed/F101/20151201/";
@@ -70,11 +66,11 @@ TEST(KeyedReport, ControlsSortsAndFillingGiveWhatTheUnkeyedReportGives) {
         for (const auto& t : tables) MakeKeyed(keyed + t + ".DB", keys, 1024);
 
         for (const std::string& folder : {plain, keyed}) {
-            ProcessResult check = F101({"check", folder});
+            ProcessResult check = RunF101({"check", folder});
             ASSERT_TRUE(check.status == 0 || check.status == 1) << check.err;
             for (const char* chapter : {"A", "B", "V", "G", "D"})
-                ASSERT_EQ(F101({"sort", folder, "--chapter", chapter}).status, 0);
-            ProcessResult fill = F101({"fill", folder});
+                ASSERT_EQ(RunF101({"sort", folder, "--chapter", chapter}).status, 0);
+            ProcessResult fill = RunF101({"fill", folder});
             ASSERT_TRUE(fill.status == 0 || fill.status == 1) << fill.err;
         }
         EXPECT_EQ(FileBytes(keyed + "protocol.txt"), FileBytes(plain + "/protocol.txt"));
@@ -102,8 +98,8 @@ struct KeyedCopy {
     std::string folder;
     explicit KeyedCopy(const std::string& name) {
         ProcessResult imported =
-            F101({"import-published", kData + "/f101-2015-12-01-sample.csv", "--regn", "2618", "--out", dir / "plain",
-                  "--chart", std::string(TESMA_DEMO_DIR) + "/account-signs.csv"});
+            RunF101({"import-published", kData + "/f101-2015-12-01-sample.csv", "--regn", "2618", "--out",
+                     dir / "plain", "--chart", std::string(TESMA_DEMO_DIR) + "/account-signs.csv"});
         EXPECT_EQ(imported.status, 0) << imported.err;
         folder = dir / (name + "/F101/20151201/");
         fs::create_directories(folder);
@@ -134,8 +130,8 @@ TEST(KeyedReport, AnIndexThatIsNotItsTablesOwnIsRebuiltByTheNextRunAndADryRunSay
 
     // A dry run checks every chapter and gives the findings of the intact report; what a run
     // that writes would repair is a note on standard error, not a failure.
-    const ProcessResult dryIntact = F101({"check", intact.folder, "--dry-run"});
-    const ProcessResult dry = F101({"check", broken.folder, "--dry-run"});
+    const ProcessResult dryIntact = RunF101({"check", intact.folder, "--dry-run"});
+    const ProcessResult dry = RunF101({"check", broken.folder, "--dry-run"});
     ASSERT_TRUE(dryIntact.status == 0 || dryIntact.status == 1) << dryIntact.err;
     EXPECT_EQ(dry.status, dryIntact.status) << dry.err;
     EXPECT_EQ(WithoutFolder(dry.out, broken.folder), WithoutFolder(dryIntact.out, intact.folder));
@@ -148,8 +144,8 @@ TEST(KeyedReport, AnIndexThatIsNotItsTablesOwnIsRebuiltByTheNextRunAndADryRunSay
 
     // The next run that holds the tables for writing rebuilds both and says so, and gives what
     // a run on the intact report gives.
-    const ProcessResult fromIntact = F101({"check", intact.folder});
-    const ProcessResult repaired = F101({"check", broken.folder});
+    const ProcessResult fromIntact = RunF101({"check", intact.folder});
+    const ProcessResult repaired = RunF101({"check", broken.folder});
     EXPECT_EQ(repaired.status, fromIntact.status) << repaired.err;
     EXPECT_EQ(FileBytes(broken.folder + "protocol.txt"), FileBytes(intact.folder + "protocol.txt"));
     for (const char* t : {"F101_1", "F101_3"}) {
@@ -171,18 +167,18 @@ TEST(KeyedReport, ReindexRebuildsAnIndexOnPurposeAndOnlyFromASoundTable) {
     KeyedCopy copy("copy");
     const std::string table = FileBytes(copy.Table("F101_4"));
     fs::remove(copy.Index("F101_4"));
-    ProcessResult r = F101({"reindex", copy.Table("F101_4")});
+    ProcessResult r = RunF101({"reindex", copy.Table("F101_4")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find(copy.Index("F101_4") + ": rebuilt from the table"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("was missing"), std::string::npos) << r.out;
     EXPECT_TRUE(copy.Consistent("F101_4"));
     EXPECT_EQ(FileBytes(copy.Table("F101_4")), table);
 
-    r = F101({"reindex", copy.folder + "rfdef.DB"});  // no primary key
+    r = RunF101({"reindex", copy.folder + "rfdef.DB"});  // no primary key
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("no primary key"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(copy.folder + "rfdef.PX"));
-    r = F101({"reindex", copy.folder + "NOSUCH.DB"});
+    r = RunF101({"reindex", copy.folder + "NOSUCH.DB"});
     EXPECT_EQ(r.status, 2);
 
     // A table whose records are out of key order may itself be the damaged file: refused.
@@ -191,7 +187,7 @@ TEST(KeyedReport, ReindexRebuildsAnIndexOnPurposeAndOnlyFromASoundTable) {
     std::swap(t.records.front(), t.records.back());
     WriteBytes(copy.Table("F101_4"), engine::SerializeParadox(t));
     const std::string unsound = FileBytes(copy.Table("F101_4")), index = FileBytes(copy.Index("F101_4"));
-    r = F101({"reindex", copy.Table("F101_4")});
+    r = RunF101({"reindex", copy.Table("F101_4")});
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("out of key order"), std::string::npos) << r.err;
     EXPECT_EQ(FileBytes(copy.Table("F101_4")), unsound);
@@ -201,7 +197,7 @@ TEST(KeyedReport, ReindexRebuildsAnIndexOnPurposeAndOnlyFromASoundTable) {
 TEST(KeyedReport, ADryRunOnATableWithASecondaryIndexChecksItAndNotesTheRefusal) {
     KeyedCopy copy("copy");
     WriteBytes(copy.folder + "F101_5.X02", "a secondary index");
-    const ProcessResult dry = F101({"check", copy.folder, "--dry-run"});
+    const ProcessResult dry = RunF101({"check", copy.folder, "--dry-run"});
     ASSERT_TRUE(dry.status == 0 || dry.status == 1) << dry.err;
     EXPECT_NE(dry.out.find("0 failures"), std::string::npos) << dry.out;
     EXPECT_NE(dry.err.find("dry run, nothing written: table " + copy.Table("F101_5") + " has a secondary index " +
@@ -210,7 +206,7 @@ TEST(KeyedReport, ADryRunOnATableWithASecondaryIndexChecksItAndNotesTheRefusal) 
         << dry.err;
     // A run that writes refuses the table by name and leaves it as it was.
     const std::string table = FileBytes(copy.Table("F101_5"));
-    const ProcessResult real = F101({"check", copy.folder, "--chapter", "Д"});
+    const ProcessResult real = RunF101({"check", copy.folder, "--chapter", "Д"});
     EXPECT_EQ(real.status, 3);
     EXPECT_NE(real.err.find("F101_5.X02"), std::string::npos) << real.err;
     EXPECT_EQ(FileBytes(copy.Table("F101_5")), table);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "f101_fixture.h"
 #include "platform/engine/paradox.h"
 #include "platform/text/cp1251.h"
 #include "process.h"
@@ -23,11 +24,6 @@ using namespace tesma::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-ProcessResult F101(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(TESMA_F101_PATH));
-    return RunProgram(args, "TESMA_UI=silent");
-}
 
 const std::vector<const char*> kAmounts = {"VX_RUB",      "VX_VAL",     "VX_ITOG",    "OB_AK_RUB",
                                            "OB_AK_VAL",   "OB_AK_ITOG", "OB_PAS_RUB", "OB_PAS_VAL",
@@ -84,7 +80,7 @@ TEST(PxlibTables, ExportReadsMemoAndFormattedMemoTextsFromTheMbFile) {
         rows.push_back({std::to_string(i + 1), texts[i], texts[texts.size() - 1 - i]});
     PxlibWriteTable(table, {{"N", pxfLong, 4}, {"M", pxfMemoBLOb, 11}, {"F", pxfFmtMemoBLOb, 20}}, rows);
     ASSERT_TRUE(fs::exists(dir / "M.MB"));
-    const ProcessResult r = F101({"export", table});
+    const ProcessResult r = RunF101({"export", table});
     ASSERT_EQ(r.status, 0) << r.err;
     std::string expected = "N,M,F\n";
     for (const auto& row : rows) expected += row[0] + "," + text::ToUtf8(row[1]) + "," + text::ToUtf8(row[2]) + "\n";
@@ -103,7 +99,7 @@ TEST(PxlibTables, ExportedTimesAndTimeStampsCutTheirMillisecondsAndDayZeroIsADat
     PxlibWriteTable(table, {{"D", pxfDate, 4}, {"T", pxfTime, 4}, {"S", pxfTimestamp, 8}},
                     {{std::to_string(dayZero), std::to_string(halfPast), stamp},
                      {std::to_string(day), std::to_string(999), midnight}});
-    const ProcessResult r = F101({"export", table});
+    const ProcessResult r = RunF101({"export", table});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "D,T,S\n30.12.1899,13:45:30,01.12.2015 13:45:30\n01.12.2015,0:00:00,30.12.1899\n");
 }
@@ -112,7 +108,7 @@ TEST(PxlibTables, AChapterOrMessageTableWhoseFirstColumnTheProceduresUseIsRefuse
     TempDir dir;
     const std::string folder = WriteInstancesFolder(dir / "r", {{1, "2704", "2704", "0", ""}}, RowOrder::Blocks);
     const std::string chapter = folder + "F101_1.DB", message = folder + "F101_OES.DB";
-    const ProcessResult asWritten = F101({"check", folder, "--chapter", "А"});
+    const ProcessResult asWritten = RunF101({"check", folder, "--chapter", "А"});
     ASSERT_TRUE(asWritten.status == 0 || asWritten.status == 1) << asWritten.err;
 
     std::vector<std::string> keyedOnAccount = {"NBAL2", "A_P"};
@@ -141,7 +137,7 @@ TEST(PxlibTables, AChapterOrMessageTableWhoseFirstColumnTheProceduresUseIsRefuse
         for (const std::vector<std::string>& command : {std::vector<std::string>{"check", folder},
                                                         {"check", folder, "--chapter", "А", "--dry-run"},
                                                         {"sort", folder, "--chapter", "А"}}) {
-            const ProcessResult r = F101(command);
+            const ProcessResult r = RunF101(command);
             EXPECT_EQ(r.status, 3) << command[0] << r.err;
             EXPECT_NE(r.err.find("table " + chapter + ": its first column is NBAL2, a field the procedures read"),
                       std::string::npos)
@@ -155,7 +151,7 @@ TEST(PxlibTables, AChapterOrMessageTableWhoseFirstColumnTheProceduresUseIsRefuse
     // the table as written.
     fs::remove(chapter);
     PxlibWriteTable(chapter, byRowKey.columns, byRowKey.rows);
-    const ProcessResult rowKey = F101({"check", folder, "--chapter", "А"});
+    const ProcessResult rowKey = RunF101({"check", folder, "--chapter", "А"});
     EXPECT_EQ(rowKey.status, asWritten.status) << rowKey.err;
     EXPECT_EQ(WithoutFolder(rowKey.out, folder), WithoutFolder(asWritten.out, folder));
 
@@ -163,7 +159,7 @@ TEST(PxlibTables, AChapterOrMessageTableWhoseFirstColumnTheProceduresUseIsRefuse
     fs::remove(message);
     PxlibWriteTable(message, messageByKey.columns, messageByKey.rows);
     const std::string before = FileBytes(message);
-    const ProcessResult fill = F101({"fill", folder});
+    const ProcessResult fill = RunF101({"fill", folder});
     EXPECT_EQ(fill.status, 3) << fill.err;
     EXPECT_NE(fill.err.find("table " + message + ": its first column is KEY_REKW"), std::string::npos) << fill.err;
     EXPECT_EQ(FileBytes(message), before);
@@ -176,12 +172,12 @@ TEST(PxlibTables, AnImportOverAKeyedTableRemovesItsIndexes) {
     WriteBytes(dir / "K.X02", "a secondary index");
     ASSERT_TRUE(fs::exists(dir / "K.PX"));
     WriteBytes(dir / "in.csv", "NBAL2,NNN\n30102,7\n");
-    const ProcessResult r = F101({"import", dir / "in.csv", table, "--fields", "NBAL2:A25,NNN:I", "--replace"});
+    const ProcessResult r = RunF101({"import", dir / "in.csv", table, "--fields", "NBAL2:A25,NNN:I", "--replace"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(dir / "K.PX"));
     EXPECT_FALSE(fs::exists(dir / "K.X02"));
     EXPECT_FALSE(engine::ParseParadox(FileBytes(table), table).keyed);
-    EXPECT_EQ(F101({"export", table}).out, "NBAL2,NNN\n30102,7\n");
+    EXPECT_EQ(RunF101({"export", table}).out, "NBAL2,NNN\n30102,7\n");
 }
 
 TEST(PxlibTables, AnUnkeyedChapterTableWithASecondaryIndexIsNotRewritten) {
@@ -198,7 +194,7 @@ TEST(PxlibTables, AnUnkeyedChapterTableWithASecondaryIndexIsNotRewritten) {
         SCOPED_TRACE(index);
         WriteBytes(folder + index, "a secondary index");
         const std::string before = FileBytes(chapter);
-        const ProcessResult r = F101({"sort", folder, "--chapter", "Д"});
+        const ProcessResult r = RunF101({"sort", folder, "--chapter", "Д"});
         EXPECT_EQ(r.status, 3) << r.err;
         EXPECT_NE(r.err.find("table " + chapter + " has a secondary index " + folder + index), std::string::npos)
             << r.err;

@@ -13,6 +13,7 @@ extern "C" {
 #include <filesystem>
 #include <map>
 
+#include "f101_fixture.h"
 #include "platform/text/cp1251.h"
 #include "process.h"
 #include "support/instances.h"
@@ -26,11 +27,6 @@ using namespace tesma::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-ProcessResult F101(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(TESMA_F101_PATH));
-    return RunProgram(args, "TESMA_UI=silent");
-}
 
 struct PxField {
     const char* name;
@@ -166,9 +162,9 @@ TEST_F(WholeRows, ACheckAndASortKeepEveryFieldOfEveryRowKeyedOrNot) {
         const std::string table = folder + "F101_1.DB", mb = folder + "F101_1.MB";
         const auto before = PxlibRecords(table, keyed);
         const std::string blobs = FileBytes(mb);
-        ProcessResult check = F101({"check", folder, "--chapter", "А"});
+        ProcessResult check = RunF101({"check", folder, "--chapter", "А"});
         EXPECT_TRUE(check.status == 0 || check.status == 1) << check.status << check.err;
-        ProcessResult sort = F101({"sort", folder, "--chapter", "А"});
+        ProcessResult sort = RunF101({"sort", folder, "--chapter", "А"});
         EXPECT_EQ(sort.status, 0) << sort.err;
         auto after = PxlibRecords(table, keyed);
         // The check appended the two total rows, which start blank in the host's columns.
@@ -190,7 +186,7 @@ TEST_F(WholeRows, AFieldAProcedureNeedsThatHoldsBinaryDataIsACleanFailureNamingT
         const std::string folder = Folder(keyed, pxfBytes);
         const std::string table = folder + "F101_1.DB", before = FileBytes(table);
         for (const char* command : {"check", "sort"}) {
-            ProcessResult r = F101({command, folder, "--chapter", "А"});
+            ProcessResult r = RunF101({command, folder, "--chapter", "А"});
             EXPECT_EQ(r.status, 3) << command << r.err;
             EXPECT_NE(r.err.find("field VX_RUB of table " + table), std::string::npos) << command << r.err;
             EXPECT_EQ(FileBytes(table), before) << command;
